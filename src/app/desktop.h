@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+// Everything modal or outside the process goes through this seam, so handlers can be driven
+// and checked without a person at the screen.
+
+enum class MsgIcon { None, Warning, Information, Question, Critical };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgResult { Ok, Yes, No };
+
+// A file dialog set up the way the product's handlers describe it. The filter uses the classic
+// "Caption|pattern|Caption|pattern|" form.
+struct FileDialogSettings {
+    QString title;
+    QString filter;
+    QString fileName;
+    bool multiSelect = false;
+};
+
+struct OpenFileResult {
+    // Empty on cancel; one full path; or the folder, NUL, each name joined by NUL.
+    QString text;
+    // The composed result did not fit the dialog's result buffer.
+    bool selectionTooLong = false;
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    virtual MsgResult messageBox(const QString& text, const QString& title, MsgIcon icon,
+                                 MsgButtons buttons) = 0;
+    // Returns the typed text, or the empty text when the user cancels.
+    virtual QString inputBox(const QString& prompt, const QString& title,
+                             const QString& defaultText) = 0;
+    virtual OpenFileResult openFileDialog(const FileDialogSettings& settings) = 0;
+    // Returns the chosen name, or the empty text when the user cancels.
+    virtual QString saveFileDialog(const FileDialogSettings& settings) = 0;
+
+    // One attempt each; the retry policy belongs to the callers.
+    virtual bool tryClearClipboard() = 0;
+    virtual bool trySetClipboardText(const QString& text) = 0;
+
+    // The pointer's vertical position on the screen, in pixels.
+    virtual int pointerScreenY() = 0;
+
+    // Long loops ask whether their time slice is over, and yield only then.
+    virtual bool timeSliceOver() = 0;
+    // Lets pending window events run, then returns.
+    virtual void yield() = 0;
+
+    virtual void openUrl(const QUrl& url) = 0;
+
+    virtual int secondsSinceMidnight() = 0;
+    virtual void seedRandom(unsigned seed) = 0;
+    // A fraction from 0 up to but not including 1.
+    virtual double randomFraction() = 0;
+
+    // Closing the window ends the program at once, even from inside a yielding operation.
+    virtual void endProgram() = 0;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// True for a non-empty text made only of the characters 0 to 9.
+bool IsDigitString(QStringView text);
+
+// Lays a phone number into a pattern whose "#" marks are digit places.
+//
+// Only a plain digit string is a number; any other text comes back unchanged, and so does
+// every text when the pattern has no "#". The digits keep every leading zero: they are laid in
+// from the right, each "#" taking the next digit or showing nothing when they are used up, and
+// whatever digits are still left show together at the leftmost "#". Every other pattern
+// character is copied where it stands.
+QString ApplyDigitPattern(const QString& text, QStringView pattern);

@@ -1,0 +1,77 @@
+#include "app/file_system.h"
+
+#include "app/app_error.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+bool FileExists(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+QByteArray ReadWholeFile(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty())
+        throw AppError(ErrorCode::BadFileNameOrNumber);
+    // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
+    const FileDescriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0)
+        throw AppError::fromErrno(errno);
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        throw AppError::fromErrno(errno);
+    if (!S_ISREG(info.st_mode))
+        throw AppError(ErrorCode::PathFileAccessError);
+
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(info.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw AppError::fromErrno(errno);
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<qsizetype>(got));
+    }
+    return bytes;
+}
+
+QString JoinPath(const QString& folder, const QString& name)
+{
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}

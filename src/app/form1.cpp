@@ -1,0 +1,163 @@
+#include "app/form1.h"
+
+#include "app/twips.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+
+#include <array>
+
+namespace {
+
+// The window's client area, in twips.
+constexpr int kClientWidth = 15960;
+constexpr int kClientHeight = 6870;
+
+QFont ArialBold(double pointSize)
+{
+    // Liberation Sans has Arial's metrics, so captions fit where they were designed to fit.
+    QFont font(QStringLiteral("Arial"));
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSizeF(pointSize);
+    font.setBold(true);
+    return font;
+}
+
+void Place(QWidget* control, int left, int top, int width, int height)
+{
+    control->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                         TwipsToPixels(height));
+}
+
+}  // namespace
+
+Form1::Form1(Desktop& desktop, QString programFolder, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint),
+      desktop_(desktop),
+      programFolder_(std::move(programFolder))
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildControls();
+    connectHandlers();
+    Form_Load();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Form1::buildControls()
+{
+    setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Qt::white);
+    setPalette(background);
+    setFont(ArialBold(9));
+    setMouseTracking(true);
+
+    const auto makeList = [this](const char* name, int left, int top, int width, int height) {
+        auto* list = new ListView(this);
+        list->setObjectName(QLatin1String(name));
+        list->setFont(ArialBold(9));
+        list->setToolTip(QStringLiteral("Double-click item to remove it. Move | line to right "
+                                        "and out of window to reveal full names."));
+        list->viewport()->setMouseTracking(true);
+        list->viewport()->installEventFilter(this);
+        Place(list, left, top, width, height);
+        return list;
+    };
+    const auto makeButton = [this](const char* name, const char* caption, int left, int top,
+                                   int width, int height) {
+        auto* button = new QPushButton(QString::fromUtf8(caption), this);
+        button->setObjectName(QLatin1String(name));
+        button->setFont(ArialBold(11.25));
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        button->setAutoDefault(false);
+        Place(button, left, top, width, height);
+        return button;
+    };
+
+    PushButton5 = makeButton("PushButton5", "Help", 120, 120, 7800, 405);
+    ListView1 = makeList("ListView1", 120, 630, 7800, 1575);
+    PushButton1 = makeButton("PushButton1", "Add Phone Number or Numbers", 120, 2290, 3840, 405);
+    PushButton3 = makeButton("PushButton3", "Load Phone Numbers From File", 4080, 2290, 3840, 405);
+    PushButton4 = makeButton("PushButton4", "Clear List", 120, 2800, 3840, 405);
+    PushButton11 = makeButton("PushButton11", "Load Sample/Example Data", 4080, 2800, 3840, 405);
+    ListView2 = makeList("ListView2", 120, 3315, 7800, 1935);
+    PushButton13 = makeButton("PushButton13", "Add Length and Format Combo", 120, 5340, 3840, 405);
+    PushButton14 = makeButton("PushButton14", "Delete Selected", 4080, 5340, 3840, 405);
+    PushButton15 = makeButton("PushButton15", "Clear List", 120, 5850, 3840, 405);
+    PushButton10 = makeButton("PushButton10", "Load Sample/Example Data", 4080, 5850, 3840, 405);
+    PushButton7 =
+        makeButton("PushButton7", "Start Formatting Phone Numbers", 120, 6360, 7800, 405);
+    ListView3 = makeList("ListView3", 8040, 120, 7800, 5640);
+    PushButton6 = makeButton("PushButton6", "Save Results As Text File", 8040, 5850, 3840, 405);
+    PushButton2 = makeButton("PushButton2", "Save As Comma Delimited", 12000, 5850, 3840, 405);
+    PushButton8 = makeButton("PushButton8", "Copy Results To Clipboard", 8040, 6360, 3840, 405);
+    PushButton9 = makeButton("PushButton9", "Clear List", 12000, 6360, 3840, 405);
+
+    // Tab positions 0 to 16.
+    const std::array<QWidget*, 17> tabOrder{
+        ListView1,   ListView2,   PushButton7,  PushButton6,  PushButton2,  PushButton9,
+        PushButton5, PushButton8, PushButton1,  PushButton3,  PushButton4,  PushButton11,
+        PushButton13, PushButton14, PushButton15, ListView3,  PushButton10};
+    for (size_t i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+void Form1::connectHandlers()
+{
+    const auto onClick = [this](QPushButton* button, void (Form1::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    onClick(PushButton1, &Form1::PushButton1_Click);
+    onClick(PushButton4, &Form1::PushButton4_Click);
+    onClick(PushButton5, &Form1::PushButton5_Click);
+    onClick(PushButton7, &Form1::PushButton7_Click);
+    onClick(PushButton10, &Form1::PushButton10_Click);
+    onClick(PushButton11, &Form1::PushButton11_Click);
+    onClick(PushButton13, &Form1::PushButton13_Click);
+    onClick(PushButton14, &Form1::PushButton14_Click);
+    onClick(PushButton15, &Form1::PushButton15_Click);
+}
+
+MsgResult Form1::MsgBox(const QString& text, MsgButtons buttons)
+{
+    return desktop_.messageBox(text, applicationTitle_, MsgIcon::None, buttons);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        if (qobject_cast<QPushButton*>(watched) != nullptr)
+            ShowHandPointer();
+        else if (watched == ListView1->viewport())
+            ListView1_MouseMove();
+        else if (watched == ListView2->viewport() || watched == ListView3->viewport())
+            ResetPointer();
+    } else if (event->type() == QEvent::MouseButtonDblClick) {
+        // A double-click anywhere on the rule list acts on its selected row.
+        if (watched == ListView2->viewport())
+            ListView2_DblClick();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event)
+{
+    Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Closing ends the program at once, without a question; nothing is kept between runs.
+    event->accept();
+    desktop_.endProgram();
+}

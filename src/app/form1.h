@@ -1,0 +1,110 @@
+#pragma once
+
+#include "app/desktop.h"
+#include "app/list_view.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <optional>
+
+class QPushButton;
+
+// The program's only working window. It owns the three lists, the fourteen buttons, the
+// pointer state and FormattingBusy. Each control event has one handler named control_event;
+// the handlers are declared here and defined in the folder of the subsystem that does the
+// work.
+class Form1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class Pointer { Default, Arrow, Hourglass, Hand };
+
+    // programFolder is where the optional files (hand pointer, skin, drag pointer) are looked
+    // for. Start-up (Form_Load) runs before the constructor returns.
+    Form1(Desktop& desktop, QString programFolder, QWidget* parent = nullptr);
+
+    Desktop& desktop() { return desktop_; }
+    const QString& programFolder() const { return programFolder_; }
+    const QString& applicationTitle() const { return applicationTitle_; }
+
+    Pointer pointer() const { return pointer_; }
+    void setPointer(Pointer pointer);
+    // The busy state: an operation under way shows the hourglass.
+    bool isBusy() const { return pointer_ == Pointer::Hourglass; }
+    bool hasHandPointerImage() const { return handCursor_.has_value(); }
+    bool formattingBusy() const { return FormattingBusy; }
+
+    // An information box: OK (or the given buttons), no icon, the application title.
+    MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok);
+
+    // Start-up and pointer handling.
+    void Form_Load();
+    void LoadSkin();
+    void VisitHomePageAtRandom();
+    void ShowHandPointer();
+    void ResetPointer();
+    void Form_MouseMove();
+
+    // Phone numbers in.
+    void PushButton1_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton10_Click();
+    void PushButton11_Click();
+    void ListView1_MouseMove();
+
+    // Rules.
+    void PushButton13_Click();
+    void PushButton14_Click();
+    void PushButton15_Click();
+    void ListView2_DblClick();
+    bool IsLengthInRuleList(const QString& lengthText) const;
+
+    // The formatting run.
+    void PushButton7_Click();
+
+    // Results out.
+    void PushButton2_Click();
+    void PushButton6_Click();
+    void PushButton8_Click();
+    void PushButton9_Click();
+
+    // Help.
+    void PushButton5_Click();
+
+    // The controls, named as the handlers name them.
+    ListView* ListView1 = nullptr;
+    ListView* ListView2 = nullptr;
+    ListView* ListView3 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QPushButton* PushButton8 = nullptr;
+    QPushButton* PushButton9 = nullptr;
+    QPushButton* PushButton10 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+    QPushButton* PushButton13 = nullptr;
+    QPushButton* PushButton14 = nullptr;
+    QPushButton* PushButton15 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+
+    Desktop& desktop_;
+    QString programFolder_;
+    QString applicationTitle_;
+    Pointer pointer_ = Pointer::Default;
+    std::optional<QCursor> handCursor_;
+    bool FormattingBusy = false;
+};

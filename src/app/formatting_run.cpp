@@ -1,0 +1,69 @@
+#include "app/form1.h"
+
+#include "app/digit_pattern.h"
+#include "app/formatting_rules.h"
+#include "app/procedure.h"
+
+namespace {
+const QString kPushButton7 = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton7_Click ");
+}
+
+// "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
+// whose length equals the text's length, or copied unchanged, and appended to the results.
+void Form1::PushButton7_Click()
+{
+    if (FormattingBusy)  // 100: a run is already under way
+        return;
+    Procedure proc(desktop_, kPushButton7);
+    ListModel& phones = ListView1->items();
+    ListModel& rules = ListView2->items();
+    ListModel& results = ListView3->items();
+    FormattingRules formatting;
+
+    proc.step(102, [&] { FormattingBusy = true; });
+    bool empty = false;
+    proc.step(104, [&] { empty = phones.count() == 0; });
+    if (!empty) {
+        qsizetype n = 0;
+        proc.step(106, [&] { n = phones.count(); });
+        QString current;
+        for (qsizetype i = 0; i < n; ++i) {
+            proc.step(108, [&] {
+                if (desktop_.timeSliceOver()) {
+                    results.flushAppends();
+                    desktop_.yield();
+                }
+            });
+            proc.step(110, [&] { setPointer(Pointer::Hourglass); });
+            // A phone item that left the list while the run yielded is skipped: appending the
+            // previous text again would corrupt the results.
+            if (i >= phones.count())
+                continue;
+            proc.step(112, [&] { current = phones.text(i); });
+            const std::vector<FormattingRules::Rule>* rulesNow = nullptr;
+            proc.step(114, [&] { rulesNow = &formatting.read(rules); });
+            if (rulesNow != nullptr) {
+                for (const FormattingRules::Rule& rule : *rulesNow) {
+                    if (!rule.length) {
+                        proc.report(116, ErrorDescription(rule.lengthError));
+                        continue;
+                    }
+                    if (*rule.length != current.size())
+                        continue;
+                    proc.step(118, [&] { current = ApplyDigitPattern(current, rule.pattern); });
+                    break;
+                }
+            }
+            proc.step(122, [&] { results.appendDeferred(current); });
+        }
+        proc.step(126, [&] {
+            results.flushAppends();
+            setPointer(Pointer::Default);
+        });
+        proc.step(128, [&] { MsgBox(QStringLiteral("Done.")); });
+    } else {
+        proc.step(130, [&] { MsgBox(QStringLiteral("No files added.")); });
+    }
+    results.flushAppends();
+    FormattingBusy = false;  // 132
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The one model behind the three lists: rows in insertion order, each a main text (column 0)
+// and sub-items (column k is sub-item k, empty until set). Nothing sorts.
+//
+// Rows are counted from 0 here. Long loops append with appendDeferred() and announce a whole
+// slice at once with flushAppends(); count() already includes the rows not yet announced,
+// rowCount() (what views see) does not. Every other change announces pending rows first.
+class ListModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit ListModel(QObject* parent = nullptr);
+
+    // Columns.
+    int addColumn(const QString& caption);
+    int columnCountTotal() const { return static_cast<int>(captions_.size()); }
+    QString columnCaption(int column) const;
+
+    // Rows, as the handlers see them.
+    qsizetype count() const { return static_cast<qsizetype>(text_.size()); }
+    const QString& text(qsizetype row) const;
+    void setText(qsizetype row, const QString& text);
+    QString subItem(qsizetype row, int k) const;
+    void setSubItem(qsizetype row, int k, const QString& text);
+    // Every row reports checked: no list shows check boxes.
+    bool checked(qsizetype row) const;
+
+    // Appends and announces the row at once; returns its number.
+    qsizetype append(const QString& text);
+    // Appends without announcing; returns its number.
+    qsizetype appendDeferred(const QString& text);
+    void flushAppends();
+    void reserve(qsizetype rows) { text_.reserve(static_cast<size_t>(rows)); }
+
+    void removeAt(qsizetype row);
+    void clear();
+    // Exchanges the main texts of two rows.
+    void swapTexts(qsizetype a, qsizetype b);
+
+    // Changes whenever the content changes, so readers may cache what they derive from it.
+    quint64 revision() const { return revision_; }
+
+    // QAbstractItemModel
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    void checkRow(qsizetype row) const;
+
+    QStringList captions_;
+    std::vector<QString> text_;
+    // sub_[k - 1] holds sub-item k; it may be shorter than text_ (missing cells are empty).
+    std::vector<std::vector<QString>> sub_;
+    qsizetype announced_ = 0;
+    quint64 revision_ = 0;
+};

@@ -1,0 +1,88 @@
+#include "app/list_view.h"
+
+#include "app/app_error.h"
+#include "app/twips.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+
+namespace {
+constexpr int kRowHeightPixels = 18;
+}
+
+ListView::ListView(QWidget* parent) : QTableView(parent), model_(this)
+{
+    setModel(&model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    // A fixed row height keeps a list of a million rows cheap to lay out.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(kRowHeightPixels);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Columns keep the widths they were given; the user may drag a divider past the right
+    // edge to read long texts.
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    setDragOutManual(true);
+}
+
+void ListView::setColumnWidthTwips(int column, int twips)
+{
+    if (column < 0 || column >= model_.columnCountTotal())
+        throw AppError(ErrorCode::SubscriptOutOfRange);
+    setColumnWidth(column, TwipsToPixels(twips));
+}
+
+int ListView::columnWidthTwips(int column) const
+{
+    return PixelsToTwips(columnWidth(column));
+}
+
+qsizetype ListView::selectedIndex() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void ListView::select(qsizetype row)
+{
+    if (row < 0 || row >= model_.count())
+        throw AppError(ErrorCode::SubscriptOutOfRange);
+    model_.flushAppends();
+    const QModelIndex cell = model_.index(static_cast<int>(row), 0);
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect
+                                                | QItemSelectionModel::Rows);
+}
+
+void ListView::scrollToRow(qsizetype row)
+{
+    if (row < 0 || row >= model_.count())
+        throw AppError(ErrorCode::SubscriptOutOfRange);
+    model_.flushAppends();
+    scrollTo(model_.index(static_cast<int>(row), 0));
+}
+
+qsizetype ListView::itemAt(const QPoint& viewportPoint) const
+{
+    const QModelIndex cell = indexAt(viewportPoint);
+    return cell.isValid() ? cell.row() : -1;
+}
+
+void ListView::setListPointer(const QCursor& cursor)
+{
+    viewport()->setCursor(cursor);
+}
+
+void ListView::setDragOutManual(bool manual)
+{
+    setDragEnabled(!manual);
+}

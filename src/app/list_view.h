@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/list_model.h"
+
+#include <QTableView>
+
+// A list shown as a report: rows under column headers, whole-row single selection. It owns its
+// ListModel and offers the operations the handlers use; rows are counted from 0, and -1 means
+// "no item".
+class ListView final : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit ListView(QWidget* parent = nullptr);
+
+    ListModel& items() { return model_; }
+    const ListModel& items() const { return model_; }
+
+    // Shorthands for the calls every handler makes.
+    qsizetype count() const { return model_.count(); }
+    const QString& text(qsizetype row) const { return model_.text(row); }
+
+    int addColumn(const QString& caption) { return model_.addColumn(caption); }
+    void setColumnWidthTwips(int column, int twips);
+    int columnWidthTwips(int column) const;
+
+    qsizetype selectedIndex() const;
+    void select(qsizetype row);
+    void scrollToRow(qsizetype row);
+    // The row under a point of the viewport, or -1.
+    qsizetype itemAt(const QPoint& viewportPoint) const;
+
+    // The list's own pointer, shown over its rows.
+    void setListPointer(const QCursor& cursor);
+    void setDragOutManual(bool manual);
+
+private:
+    ListModel model_;
+};

@@ -1,0 +1,39 @@
+#include "app/form1.h"
+#include "app/qt_desktop.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Qt aborts with a long message when it finds no display; say it plainly instead.
+bool DisplayAvailable()
+{
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!DisplayAvailable()) {
+        std::fputs("Dialwright needs a graphical display, and none was found (DISPLAY is not set); "
+                   "to run it on a virtual display, use: xvfb-run -a ./setup.sh run\n",
+                   stderr);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dialwright"));
+    QApplication::setApplicationVersion(QStringLiteral(DIALWRIGHT_VERSION));
+
+    QtDesktop desktop;
+    Form1 window(desktop, QCoreApplication::applicationDirPath());
+    window.show();
+    return QApplication::exec();
+}

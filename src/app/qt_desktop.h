@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/desktop.h"
+
+#include <QElapsedTimer>
+
+#include <random>
+
+// The real desktop: Qt's boxes, dialogs, clipboard and event loop.
+class QtDesktop final : public Desktop {
+public:
+    QtDesktop();
+
+    MsgResult messageBox(const QString& text, const QString& title, MsgIcon icon,
+                         MsgButtons buttons) override;
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+    OpenFileResult openFileDialog(const FileDialogSettings& settings) override;
+    QString saveFileDialog(const FileDialogSettings& settings) override;
+    bool tryClearClipboard() override;
+    bool trySetClipboardText(const QString& text) override;
+    int pointerScreenY() override;
+    bool timeSliceOver() override;
+    void yield() override;
+    void openUrl(const QUrl& url) override;
+    int secondsSinceMidnight() override;
+    void seedRandom(unsigned seed) override;
+    double randomFraction() override;
+    void endProgram() override;
+
+    // Turns the classic "Caption|pattern|…|" filter into Qt's name filter list.
+    static QStringList qtNameFilters(const QString& classicFilter);
+    // Turns CR LF and lone CR line breaks into the LF a Qt label shows as a line break.
+    static QString displayText(const QString& text);
+
+private:
+    QElapsedTimer slice_;
+    unsigned sliceChecks_ = 0;
+    int yieldDepth_ = 0;
+    std::mt19937 random_;
+};

@@ -1,0 +1,76 @@
+#include "app/form1.h"
+
+#include "app/procedure.h"
+
+namespace {
+
+// Only the space counts as a blank here; a TAB typed into a number stays.
+QString TrimSpaces(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+}  // namespace
+
+// "Add Phone Number or Numbers": every comma-separated part of the answer becomes one item,
+// trimmed of spaces; empty parts are kept.
+void Form1::PushButton1_Click()
+{
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton1_Click "));
+    QString answer;
+    proc.step(100, [&] {
+        answer = desktop_.inputBox(QStringLiteral("Enter phone number or numbers (use commas): "),
+                                   QStringLiteral("Add Phone Number"), QString());
+    });
+    if (answer.isEmpty())  // 102
+        return;
+    QStringList parts;
+    proc.step(104, [&] { parts = answer.split(QLatin1Char(',')); });
+    if (parts.isEmpty())  // 106
+        return;
+    for (const QString& part : parts) {  // 108, 114
+        QString number;
+        proc.step(110, [&] { number = TrimSpaces(part); });
+        proc.step(112, [&] { ListView1->items().append(number); });
+    }
+}
+
+// "Load Sample/Example Data" beside the phone list: three numbers and the two rules they need.
+void Form1::PushButton11_Click()
+{
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton11_Click "));
+    ListModel& phones = ListView1->items();
+    ListModel& rules = ListView2->items();
+    proc.step(100, [&] { phones.append(QStringLiteral("6034343563")); });
+    proc.step(102, [&] { phones.append(QStringLiteral("7173933292")); });
+    proc.step(104, [&] { phones.append(QStringLiteral("7978118")); });
+    qsizetype rule = -1;
+    proc.step(106, [&] { rule = rules.append(QStringLiteral("10")); });
+    proc.step(108, [&] { rules.setSubItem(rule, 1, QStringLiteral("xxx-xxx-xxxx")); });
+    rule = -1;
+    proc.step(110, [&] { rule = rules.append(QStringLiteral("7")); });
+    proc.step(112, [&] { rules.setSubItem(rule, 1, QStringLiteral("xxx/xxxx")); });
+}
+
+// The second "Load Sample/Example Data" button, under the rule list, does the same.
+void Form1::PushButton10_Click()
+{
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton10_Click "));
+    proc.step(100, [&] { PushButton11_Click(); });
+}
+
+// "Clear List" under the phone list; it holds back while an operation is under way.
+void Form1::PushButton4_Click()
+{
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton4_Click "));
+    proc.step(100, [&] {
+        if (!isBusy())
+            ListView1->items().clear();
+    });
+}
