@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/form1.h"
+#include "support/scripted_desktop.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A real Form1 over a scripted desktop, with an empty program folder of its own.
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(programFolder.isValid());
+        form = std::make_unique<Form1>(desktop, programFolder.path());
+    }
+
+    void TearDown() override { form.reset(); }
+
+    ListModel& phones() { return form->ListView1->items(); }
+    ListModel& rules() { return form->ListView2->items(); }
+    ListModel& results() { return form->ListView3->items(); }
+
+    void addRule(const QString& length, const QString& pattern)
+    {
+        const qsizetype row = rules().append(length);
+        rules().setSubItem(row, 1, pattern);
+    }
+
+    static QStringList texts(const ListModel& list)
+    {
+        QStringList out;
+        for (qsizetype row = 0; row < list.count(); ++row)
+            out << list.text(row);
+        return out;
+    }
+
+    QTemporaryDir programFolder;
+    ScriptedDesktop desktop;
+    std::unique_ptr<Form1> form;
+};

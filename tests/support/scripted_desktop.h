@@ -1,0 +1,117 @@
+#pragma once
+
+#include "app/desktop.h"
+
+#include <QElapsedTimer>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// The test double for the desktop. Every box is recorded exactly as asked and answered from a
+// script; a box the script did not expect, or expected boxes left unanswered at the end of the
+// test, fail the test. Yields can run a callback, so a click during a run is deterministic.
+class ScriptedDesktop final : public Desktop {
+public:
+    enum class Kind { Message, Input, OpenFile, SaveFile };
+
+    struct Box {
+        Kind kind = Kind::Message;
+        QString text;  // message text, input prompt, or dialog title
+        QString title;
+        MsgIcon icon = MsgIcon::None;
+        MsgButtons buttons = MsgButtons::Ok;
+        QString defaultText;  // input default, or the dialog's file name
+        QString filter;
+        bool multiSelect = false;
+        std::string describe() const;
+    };
+
+    ~ScriptedDesktop() override;
+
+    // The script, answered in order.
+    void expectMessage(const QString& text, const QString& title, MsgIcon icon,
+                       MsgButtons buttons, MsgResult answer = MsgResult::Ok);
+    // An information box under the product's title: OK, no icon.
+    void expectInfo(const QString& text);
+    void expectErrorReport(const QString& description, const QString& location, int step);
+    void expectInput(const QString& prompt, const QString& title, const QString& defaultText,
+                     const QString& answer);
+    void expectOpenFile(const FileDialogSettings& settings, OpenFileResult answer);
+    void expectSaveFile(const FileDialogSettings& settings, const QString& answer);
+    bool scriptDone() const { return script_.empty(); }
+
+    // Everything shown so far, in order.
+    const std::vector<Box>& shown() const { return shown_; }
+
+    // Yields: by default every long loop yields at every row.
+    void setYieldEveryRow(bool everyRow) { yieldEveryRow_ = everyRow; }
+    // Let window events run at each yield, as the real desktop does.
+    void setProcessEventsOnYield(bool process) { processEvents_ = process; }
+    int yields() const { return yields_; }
+    // Runs the callback during the given yield (counted from 1).
+    void onYield(int number, std::function<void()> callback);
+
+    // Clipboard: the first attempts of each kind fail.
+    void setClipboardRefusals(int clearRefusals, int setRefusals);
+    int clearAttempts() const { return clearAttempts_; }
+    int setAttempts() const { return setAttempts_; }
+    const QString& clipboardText() const { return clipboard_; }
+
+    void setPointerScreenY(int y) { pointerY_ = y; }
+    void setSecondsSinceMidnight(int seconds) { seconds_ = seconds; }
+    void setRandomFraction(double fraction) { fraction_ = fraction; }
+    const std::vector<unsigned>& seeds() const { return seeds_; }
+    const std::vector<QUrl>& openedUrls() const { return urls_; }
+    bool programEnded() const { return ended_; }
+
+    // Desktop
+    MsgResult messageBox(const QString& text, const QString& title, MsgIcon icon,
+                         MsgButtons buttons) override;
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+    OpenFileResult openFileDialog(const FileDialogSettings& settings) override;
+    QString saveFileDialog(const FileDialogSettings& settings) override;
+    bool tryClearClipboard() override;
+    bool trySetClipboardText(const QString& text) override;
+    int pointerScreenY() override { return pointerY_; }
+    bool timeSliceOver() override;
+    void yield() override;
+    void openUrl(const QUrl& url) override { urls_.push_back(url); }
+    int secondsSinceMidnight() override { return seconds_; }
+    void seedRandom(unsigned seed) override { seeds_.push_back(seed); }
+    double randomFraction() override { return fraction_; }
+    void endProgram() override { ended_ = true; }
+
+private:
+    struct Entry {
+        Box expected;
+        MsgResult messageAnswer = MsgResult::Ok;
+        QString textAnswer;
+        OpenFileResult openAnswer;
+    };
+    const Entry* answer(const Box& actual);
+
+    std::deque<Entry> script_;
+    Entry current_;
+    std::vector<Box> shown_;
+    bool yieldEveryRow_ = true;
+    bool processEvents_ = false;
+    QElapsedTimer slice_;
+    int yields_ = 0;
+    std::map<int, std::function<void()>> yieldCallbacks_;
+    int clearRefusals_ = 0;
+    int setRefusals_ = 0;
+    int clearAttempts_ = 0;
+    int setAttempts_ = 0;
+    QString clipboard_;
+    int pointerY_ = 0;
+    int seconds_ = 0;
+    double fraction_ = 0.0;
+    std::vector<unsigned> seeds_;
+    std::vector<QUrl> urls_;
+    bool ended_ = false;
+};
