@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -151,7 +152,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::mouseMoveEvent(QMouseEvent* event)
 {
-    Form_MouseMove();
+    // Moves that a control ignored arrive here too; only the background's own count.
+    if (childAt(event->position().toPoint()) == nullptr)
+        Form_MouseMove();
     QWidget::mouseMoveEvent(event);
 }
 
