@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "support/scripted_desktop.h"
 
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

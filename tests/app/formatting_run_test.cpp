@@ -1,0 +1,228 @@
+#include "support/form_fixture.h"
+
+namespace {
+
+const QString kRun = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton7_Click ");
+
+class FormattingRun : public FormTest {
+protected:
+    void loadSampleData()
+    {
+        for (const char* phone : {"6034343563", "7173933292", "7978118"})
+            phones().append(QString::fromLatin1(phone));
+        addRule(QStringLiteral("10"), QStringLiteral("xxx-xxx-xxxx"));
+        addRule(QStringLiteral("7"), QStringLiteral("xxx/xxxx"));
+    }
+
+    void run()
+    {
+        form->PushButton7_Click();
+        EXPECT_FALSE(form->formattingBusy());
+    }
+};
+
+TEST_F(FormattingRun, SampleDataGivesTheWorkedExampleThenDone)
+{
+    loadSampleData();
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"603-434-3563", "717-393-3292", "797/8118"}));
+    EXPECT_EQ(results().rowCount(), 3);  // every result is announced to the view
+    EXPECT_EQ(form->pointer(), Form1::Pointer::Default);
+    // The run reads the phone list and the rules and never changes them.
+    EXPECT_EQ(texts(phones()), (QStringList{"6034343563", "7173933292", "7978118"}));
+    EXPECT_EQ(rules().count(), 2);
+}
+
+TEST_F(FormattingRun, FurtherCasesUnderTheTwoSampleRules)
+{
+    addRule(QStringLiteral("10"), QStringLiteral("xxx-xxx-xxxx"));
+    addRule(QStringLiteral("7"), QStringLiteral("xxx/xxxx"));
+    for (const char* phone : {"0123456789", "555-1234", "abcdefg", "0000000", "", "797 811"})
+        phones().append(QString::fromLatin1(phone));
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()),
+              (QStringList{"012-345-6789", "555-1234", "abcdefg", "000/0000", "", "797 811"}));
+}
+
+TEST_F(FormattingRun, SurplusAndMissingDigitsFollowTheLeftmostPlace)
+{
+    addRule(QStringLiteral("11"), QStringLiteral("(xxx) xxx-xxxx"));
+    addRule(QStringLiteral("7"), QStringLiteral("(xxx) xxx-xxxx"));
+    phones().append(QStringLiteral("16034343563"));
+    phones().append(QStringLiteral("7978118"));
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"(1603) 434-3563", "() 797-8118"}));
+}
+
+TEST_F(FormattingRun, EmptyPhoneListSaysNoFilesAddedAndChangesNothing)
+{
+    addRule(QStringLiteral("7"), QStringLiteral("xxx/xxxx"));
+    results().append(QStringLiteral("earlier"));
+    form->setPointer(Form1::Pointer::Arrow);
+    desktop.expectInfo(QStringLiteral("No files added."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"earlier"}));
+    EXPECT_EQ(form->pointer(), Form1::Pointer::Arrow);
+    EXPECT_EQ(desktop.yields(), 0);
+}
+
+TEST_F(FormattingRun, EmptyRuleListCopiesEveryTextUnchanged)
+{
+    phones().append(QStringLiteral("6034343563"));
+    phones().append(QStringLiteral("x y"));
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"6034343563", "x y"}));
+}
+
+TEST_F(FormattingRun, FirstFittingRuleWinsAmongEqualValues)
+{
+    addRule(QStringLiteral("7"), QStringLiteral("xxx/xxxx"));
+    addRule(QStringLiteral("07"), QStringLiteral("xxx.xxxx"));
+    addRule(QStringLiteral(" 7.0 "), QStringLiteral("xxx-xxxx"));
+    phones().append(QStringLiteral("7978118"));
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"797/8118"}));
+}
+
+TEST_F(FormattingRun, UppercaseXIsNoDigitPlace)
+{
+    addRule(QStringLiteral("7"), QStringLiteral("XXX/XXXX"));
+    addRule(QStringLiteral("4"), QStringLiteral("Xx-xX"));
+    phones().append(QStringLiteral("7978118"));
+    phones().append(QStringLiteral("1234"));
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    // A pattern without digit places leaves the number as it was.
+    EXPECT_EQ(texts(results()), (QStringList{"7978118", "X123-4X"}));
+}
+
+TEST_F(FormattingRun, RuleLengthsAreReadAsRoundedNumbers)
+{
+    addRule(QStringLiteral("10.5"), QStringLiteral("xxxxx-xxxxx"));  // 10
+    addRule(QStringLiteral("11.5"), QStringLiteral("x-xxx-xxx-xxxx"));  // 12
+    addRule(QStringLiteral(" 7 "), QStringLiteral("xxx/xxxx"));
+    phones().append(QStringLiteral("6034343563"));
+    phones().append(QStringLiteral("160343435631"));
+    phones().append(QStringLiteral("7978118"));
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"60343-43563", "16-034-343-5631", "797/8118"}));
+}
+
+TEST_F(FormattingRun, UnreadableRuleLengthCostsOneReportPerRunAndNeverFits)
+{
+    addRule(QStringLiteral("abc"), QStringLiteral("xxx"));
+    addRule(QStringLiteral("99999"), QStringLiteral("xxx"));
+    addRule(QStringLiteral("3"), QStringLiteral("x.x.x"));
+    for (int i = 0; i < 50; ++i)
+        phones().append(QStringLiteral("123"));
+    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kRun, 116);
+    desktop.expectErrorReport(QStringLiteral("Overflow"), kRun, 116);
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    ASSERT_EQ(results().count(), 50);
+    EXPECT_EQ(results().text(49), QStringLiteral("1.2.3"));
+}
+
+TEST_F(FormattingRun, HourglassShowsAtEveryItemAndTheDefaultPointerReturns)
+{
+    loadSampleData();
+    std::vector<Form1::Pointer> seen;
+    for (int n = 1; n <= 3; ++n)
+        desktop.onYield(n, [&] {
+            seen.push_back(form->pointer());
+            // A save that finished during the yield puts the arrow back; the run restores the
+            // hourglass at the next item.
+            form->setPointer(Form1::Pointer::Arrow);
+        });
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(desktop.yields(), 3);
+    EXPECT_EQ(seen, (std::vector<Form1::Pointer>{Form1::Pointer::Default,
+                                                 Form1::Pointer::Hourglass,
+                                                 Form1::Pointer::Hourglass}));
+    EXPECT_EQ(form->pointer(), Form1::Pointer::Default);
+}
+
+TEST_F(FormattingRun, ASecondClickDuringARunDoesNothingAndShowsNothing)
+{
+    loadSampleData();
+    bool busyDuringRun = false;
+    desktop.onYield(2, [&] {
+        busyDuringRun = form->formattingBusy();
+        form->PushButton7->click();
+    });
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_TRUE(busyDuringRun);
+    EXPECT_EQ(results().count(), 3);
+    EXPECT_EQ(desktop.shown().size(), 1u);
+}
+
+TEST_F(FormattingRun, RunningTwiceAppendsTwice)
+{
+    loadSampleData();
+    desktop.expectInfo(QStringLiteral("Done."));
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"603-434-3563", "717-393-3292", "797/8118",
+                                             "603-434-3563", "717-393-3292", "797/8118"}));
+}
+
+TEST_F(FormattingRun, EmptyPhoneTextStaysEmptyEvenWithARuleOfLengthZero)
+{
+    addRule(QStringLiteral("0"), QStringLiteral("xxx"));
+    phones().append(QString());
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{""}));
+}
+
+TEST_F(FormattingRun, RuleChangesDuringARunTakeEffectAtTheNextItem)
+{
+    loadSampleData();
+    // Before the second item: the ten-digit rule goes, a new one for seven digits comes last.
+    desktop.onYield(2, [&] {
+        rules().removeAt(0);
+        addRule(QStringLiteral("10"), QStringLiteral("(xxx) xxx-xxxx"));
+    });
+    desktop.onYield(3, [&] { rules().setText(0, QStringLiteral("8")); });
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"603-434-3563", "(717) 393-3292", "7978118"}));
+}
+
+TEST_F(FormattingRun, ItemsThatLeftTheListDuringARunAreSkipped)
+{
+    loadSampleData();
+    phones().append(QStringLiteral("1234567"));
+    desktop.onYield(2, [&] { phones().removeAt(3); });
+    desktop.onYield(3, [&] { form->PushButton4->click(); });  // "Clear List" holds back while busy
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"603-434-3563", "717-393-3292", "797/8118"}));
+
+    results().clear();
+    desktop.onYield(desktop.yields() + 2, [&] { phones().clear(); });
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"603-434-3563"}));
+}
+
+TEST_F(FormattingRun, ResultsClearedDuringARunKeepOnlyLaterItems)
+{
+    loadSampleData();
+    desktop.onYield(3, [&] { form->ListView3->items().clear(); });
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()), (QStringList{"797/8118"}));
+    EXPECT_EQ(results().rowCount(), 1);
+}
+
+}  // namespace
