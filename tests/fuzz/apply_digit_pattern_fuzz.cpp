@@ -1,0 +1,76 @@
+// Fuzzes the number rules: ApplyDigitPattern against a plain right-to-left reading of its
+// rules, and the length conversion for crashes.
+
+#include "app/app_error.h"
+#include "app/decimal_number.h"
+#include "app/digit_pattern.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// Walks the pattern from its last character to its first, as the rules are written.
+QString RightToLeft(const QString& digits, const QString& pattern)
+{
+    const qsizetype leftmost = pattern.indexOf(QLatin1Char('#'));
+    QString reversed;
+    qsizetype next = digits.size() - 1;
+    for (qsizetype i = pattern.size() - 1; i >= 0; --i) {
+        if (pattern[i] != QLatin1Char('#')) {
+            reversed.append(pattern[i]);
+        } else if (i == leftmost) {
+            for (; next >= 0; --next)
+                reversed.append(digits[next]);
+        } else if (next >= 0) {
+            reversed.append(digits[next--]);
+        }
+    }
+    std::reverse(reversed.begin(), reversed.end());
+    return reversed;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const size_t split = data[0] % size;
+    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(data + 1),
+                                             static_cast<qsizetype>(split > 0 ? split - 1 : 0));
+    const QString pattern = QString::fromLatin1(reinterpret_cast<const char*>(data + split),
+                                                static_cast<qsizetype>(size - split));
+
+    const QString result = ApplyDigitPattern(text, pattern);
+    if (!IsDigitString(text) || !pattern.contains(QLatin1Char('#'))) {
+        if (result != text)
+            std::abort();
+    } else {
+        if (result != RightToLeft(text, pattern))
+            std::abort();
+        // No digit is lost: the digits of the result, less those the pattern brought, are the
+        // number's digits in order.
+        QString literals = pattern;
+        literals.remove(QLatin1Char('#'));
+        if (!std::any_of(literals.begin(), literals.end(), [](QChar c) { return c.isDigit(); })) {
+            QString digits;
+            for (const QChar c : result)
+                if (c.unicode() >= u'0' && c.unicode() <= u'9')
+                    digits.append(c);
+            if (digits != text)
+                std::abort();
+        }
+    }
+
+    try {
+        const int length = RuleLengthValue(text);
+        if (length < -32768 || length > 32767)
+            std::abort();
+    } catch (const AppError&) {
+    }
+    return 0;
+}
