@@ -2,6 +2,7 @@
 # Dialwright's one set-up script: installs the Debian packages that are missing, builds, then
 #   ./setup.sh run    starts the program
 #   ./setup.sh test   runs the whole test suite (plain, then under ASan/UBSan, plus a fuzz pass)
+#   ./setup.sh bench  builds and runs the big-list benchmarks (figures only; nothing gates on time)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -81,8 +82,16 @@ case "${1:-}" in
     build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIALWRIGHT_WERROR=ON
     run_tests build
     ;;
+  bench)
+    install_missing
+    export QT_QPA_PLATFORM=offscreen
+    build build-bench -DCMAKE_BUILD_TYPE=Release -DDIALWRIGHT_BENCH=ON -DDIALWRIGHT_TESTS=OFF
+    for program in "$root"/build-bench/bench/*_bench; do
+      "$program"
+    done
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 64
     ;;
 esac

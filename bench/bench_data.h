@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+// Phone texts for the big-list figures: 70% ten digits, 20% seven digits, 10% other text,
+// the same every run.
+std::vector<QString> MakePhoneTexts(size_t count);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/desktop.h"
+
+#include <QElapsedTimer>
+
+// A desktop for benchmarks: every box is answered at once (OK, Yes, the scripted names), yields
+// come on the same time slice as the real desktop's and let window events run, and the longest
+// stretch without a yield is measured.
+class BenchDesktop final : public Desktop {
+public:
+    BenchDesktop();
+
+    void resetGaps();
+    double longestGapMs() const { return static_cast<double>(longestGapNs_) / 1e6; }
+    int messages() const { return messages_; }
+
+    MsgResult messageBox(const QString& text, const QString& title, MsgIcon icon,
+                         MsgButtons buttons) override;
+    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
+    OpenFileResult openFileDialog(const FileDialogSettings&) override { return {}; }
+    QString saveFileDialog(const FileDialogSettings&) override { return {}; }
+    bool tryClearClipboard() override { return true; }
+    bool trySetClipboardText(const QString&) override { return true; }
+    int pointerScreenY() override { return 0; }
+    bool timeSliceOver() override;
+    void yield() override;
+    void openUrl(const QUrl&) override {}
+    int secondsSinceMidnight() override { return 0; }
+    void seedRandom(unsigned) override {}
+    double randomFraction() override { return 0.0; }
+    void endProgram() override {}
+
+private:
+    QElapsedTimer slice_;
+    QElapsedTimer sinceYield_;
+    unsigned checks_ = 0;
+    qint64 longestGapNs_ = 0;
+    int messages_ = 0;
+};
+
+// Peak resident memory of this process so far, in megabytes.
+double PeakResidentMegabytes();
