@@ -118,6 +118,10 @@ void Form1::connectHandlers()
         connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
     onClick(PushButton1, &Form1::PushButton1_Click);
+    onClick(PushButton2, &Form1::PushButton2_Click);
+    onClick(PushButton6, &Form1::PushButton6_Click);
+    onClick(PushButton8, &Form1::PushButton8_Click);
+    onClick(PushButton9, &Form1::PushButton9_Click);
     onClick(PushButton4, &Form1::PushButton4_Click);
     onClick(PushButton5, &Form1::PushButton5_Click);
     onClick(PushButton7, &Form1::PushButton7_Click);
@@ -126,6 +130,16 @@ void Form1::connectHandlers()
     onClick(PushButton13, &Form1::PushButton13_Click);
     onClick(PushButton14, &Form1::PushButton14_Click);
     onClick(PushButton15, &Form1::PushButton15_Click);
+}
+
+bool Form1::YieldIfDue()
+{
+    if (!desktop_.timeSliceOver())
+        return false;
+    for (ListView* list : {ListView1, ListView2, ListView3})
+        list->items().flushAppends();
+    desktop_.yield();
+    return true;
 }
 
 MsgResult Form1::MsgBox(const QString& text, MsgButtons buttons)

@@ -38,6 +38,13 @@ public:
     // An information box: OK (or the given buttons), no icon, the application title.
     MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok);
 
+    // Long loops call this at every row: when the time slice is over it announces the rows the
+    // lists have gained and lets window events run. Returns true when it did yield.
+    bool YieldIfDue();
+
+    // The file dialog's name, kept from one save to the next; loading clears it.
+    const QString& dialogFileName() const { return dialogFileName_; }
+
     // Start-up and pointer handling.
     void Form_Load();
     void LoadSkin();
@@ -69,6 +76,8 @@ public:
     void PushButton6_Click();
     void PushButton8_Click();
     void PushButton9_Click();
+    // The save dialog shared by both saves; returns the chosen name, empty when cancelled.
+    QString ShowSaveDialog();
 
     // Help.
     void PushButton5_Click();
@@ -107,4 +116,5 @@ private:
     Pointer pointer_ = Pointer::Default;
     std::optional<QCursor> handCursor_;
     bool FormattingBusy = false;
+    QString dialogFileName_;
 };

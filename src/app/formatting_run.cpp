@@ -28,12 +28,7 @@ void Form1::PushButton7_Click()
         proc.step(106, [&] { n = phones.count(); });
         QString current;
         for (qsizetype i = 0; i < n; ++i) {
-            proc.step(108, [&] {
-                if (desktop_.timeSliceOver()) {
-                    results.flushAppends();
-                    desktop_.yield();
-                }
-            });
+            proc.step(108, [&] { YieldIfDue(); });
             proc.step(110, [&] { setPointer(Pointer::Hourglass); });
             // A phone item that left the list while the run yielded is skipped: appending the
             // previous text again would corrupt the results.

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,6 +30,8 @@ int main(int argc, char* argv[])
                    stderr);
         return 2;
     }
+    // A file-size limit should fail a save with "Disk full", not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dialwright"));
     QApplication::setApplicationVersion(QStringLiteral(DIALWRIGHT_VERSION));

@@ -104,6 +104,8 @@ void ScriptedDesktop::expectSaveFile(const FileDialogSettings& settings, const Q
 const ScriptedDesktop::Entry* ScriptedDesktop::answer(const Box& actual)
 {
     shown_.push_back(actual);
+    if (onBox_)
+        onBox_();
     if (script_.empty()) {
         ADD_FAILURE() << "unexpected box: " << actual.describe();
         return nullptr;

@@ -43,6 +43,8 @@ public:
     void expectOpenFile(const FileDialogSettings& settings, OpenFileResult answer);
     void expectSaveFile(const FileDialogSettings& settings, const QString& answer);
     bool scriptDone() const { return script_.empty(); }
+    // Runs as each box is shown, before it is answered (to look at the window meanwhile).
+    void setOnBox(std::function<void()> callback) { onBox_ = std::move(callback); }
 
     // Everything shown so far, in order.
     const std::vector<Box>& shown() const { return shown_; }
@@ -96,6 +98,7 @@ private:
     const Entry* answer(const Box& actual);
 
     std::deque<Entry> script_;
+    std::function<void()> onBox_;
     Entry current_;
     std::vector<Box> shown_;
     bool yieldEveryRow_ = true;

@@ -1,0 +1,86 @@
+#include "app/form1.h"
+
+#include "app/file_system.h"
+#include "app/procedure.h"
+#include "output/clipboard.h"
+#include "output/save_comma.h"
+#include "output/save_list.h"
+
+namespace {
+const QString kTextFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+}
+
+QString Form1::ShowSaveDialog()
+{
+    FileDialogSettings settings;
+    settings.title = QStringLiteral("Save");
+    settings.filter = kTextFilter;
+    settings.fileName = dialogFileName_;
+    const QString chosen = desktop_.saveFileDialog(settings);
+    if (!chosen.isEmpty())
+        dialogFileName_ = chosen;
+    return chosen;
+}
+
+// "Save As Comma Delimited": the result list, one result per line, commas between them.
+void Form1::PushButton2_Click()
+{
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton2_Click "));
+    QString fileName;
+    proc.step(114, [&] { fileName = ShowSaveDialog(); });  // 108 to 116
+    if (fileName.isEmpty())  // 118
+        return;
+    proc.step(120, [&] { setPointer(Pointer::Hourglass); });
+    proc.step(122, [&] { SaveComma::SaveListviewAsCommaDelimToFile(*this, ListView3->items(), fileName); });
+    proc.step(124, [&] { setPointer(Pointer::Arrow); });
+}
+
+// "Save Results As Text File": the rule list, as column-aligned text.
+void Form1::PushButton6_Click()
+{
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton6_Click "));
+    QString fileName;
+    proc.step(112, [&] { fileName = ShowSaveDialog(); });  // 106 to 114
+    if (fileName.isEmpty())  // 116
+        return;
+    bool exists = false;
+    proc.step(118, [&] { exists = FileExists(fileName); });
+    MsgResult answer = MsgResult::Yes;  // 122
+    if (exists) {
+        proc.step(120, [&] {
+            answer = MsgBox(QStringLiteral("Are you sure you wish to overwrite ") + fileName
+                                + QStringLiteral(" ?"),
+                            MsgButtons::YesNo);
+        });
+    }
+    if (answer != MsgResult::Yes)  // 124
+        return;
+    proc.step(126, [&] { setPointer(Pointer::Hourglass); });
+    proc.step(128, [&] { SaveList::SaveListviewProperlySpaced(*this, ListView2->items(), fileName); });
+    proc.step(130, [&] { setPointer(Pointer::Arrow); });
+}
+
+// "Copy Results To Clipboard". A copy that did not reach the clipboard is never confirmed.
+void Form1::PushButton8_Click()
+{
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton8_Click "));
+    Main::CopyOutcome outcome = Main::CopyOutcome::ClipboardRefused;
+    proc.step(106, [&] { outcome = Main::CopyListToClipboard(*this, ListView3->items()); });
+    proc.step(108, [&] {
+        if (outcome == Main::CopyOutcome::ClipboardRefused)
+            MsgBox(QStringLiteral("Results have not been copied to the clipboard.\r\r"
+                                  "The clipboard is in use by another program or the results "
+                                  "could not be read. Please try again."));
+        else
+            MsgBox(QStringLiteral("Results have been copied to the clipboard.\r\r"
+                                  "Click a text area where you normally type and press Ctrl+V "
+                                  "to paste the clipboard."));
+    });
+}
+
+// "Clear List" under the result list.
+void Form1::PushButton9_Click()
+{
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton9_Click "));
+    proc.step(100, [&] { ListView3->items().clear(); });
+}
