@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -69,6 +70,7 @@ void Form1::buildControls()
                                         "and out of window to reveal full names."));
         list->viewport()->setMouseTracking(true);
         list->viewport()->installEventFilter(this);
+        list->installEventFilter(this);
         Place(list, left, top, width, height);
         return list;
     };
@@ -117,6 +119,8 @@ void Form1::connectHandlers()
     const auto onClick = [this](QPushButton* button, void (Form1::*handler)()) {
         connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
+    // The list selects the pressed row first, then reports the item click.
+    connect(ListView1, &QAbstractItemView::pressed, this, [this] { ListView1_ItemClick(); });
     onClick(PushButton1, &Form1::PushButton1_Click);
     onClick(PushButton2, &Form1::PushButton2_Click);
     onClick(PushButton6, &Form1::PushButton6_Click);
@@ -149,19 +153,47 @@ MsgResult Form1::MsgBox(const QString& text, MsgButtons buttons)
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseMove) {
+    if (watched == ListView1->viewport())
+        return phoneListEvent(event) || QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseMove:
         if (qobject_cast<QPushButton*>(watched) != nullptr)
             ShowHandPointer();
-        else if (watched == ListView1->viewport())
-            ListView1_MouseMove();
         else if (watched == ListView2->viewport() || watched == ListView3->viewport())
             ResetPointer();
-    } else if (event->type() == QEvent::MouseButtonDblClick) {
+        break;
+    case QEvent::MouseButtonDblClick:
         // A double-click anywhere on the rule list acts on its selected row.
         if (watched == ListView2->viewport())
             ListView2_DblClick();
+        break;
+    case QEvent::KeyPress:
+        if (watched == ListView1) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Delete) {
+                ListView1_KeyDown(kDeleteKeyCode, key->modifiers());
+                return true;
+            }
+        }
+        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool Form1::phoneListEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: ListView1_MouseDown(); return false;
+    case QEvent::MouseButtonRelease: ListView1_MouseUp(); return false;
+    case QEvent::MouseMove: {
+        ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+        // While a number is being moved, the list's own drag selection stays out of the way.
+        return MouseIsDown;
+    }
+    case QEvent::MouseButtonDblClick: ListView1_DblClick(); return true;
+    default: return false;
+    }
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event)

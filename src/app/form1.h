@@ -4,6 +4,7 @@
 #include "app/list_view.h"
 
 #include <QCursor>
+#include <QPersistentModelIndex>
 #include <QWidget>
 
 #include <optional>
@@ -59,7 +60,15 @@ public:
     void PushButton4_Click();
     void PushButton10_Click();
     void PushButton11_Click();
-    void ListView1_MouseMove();
+
+    // The phone list's own mouse and key handling: removal, and moving a number by dragging.
+    void ListView1_ItemClick();
+    void ListView1_MouseDown();
+    void ListView1_MouseUp();
+    void ListView1_MouseMove(const QPoint& viewportPoint);
+    void ListView1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void ListView1_DblClick();
+    static constexpr int kDeleteKeyCode = 46;
 
     // Rules.
     void PushButton13_Click();
@@ -115,6 +124,14 @@ private:
     QString applicationTitle_;
     Pointer pointer_ = Pointer::Default;
     std::optional<QCursor> handCursor_;
+    void RemoveSelectedPhone();
+    // Routes the phone list's mouse events to its handlers; true when the event is used up.
+    bool phoneListEvent(QEvent* event);
+
     bool FormattingBusy = false;
     QString dialogFileName_;
+    // The phone list's drag state: the button is held, and the item that is moving. The index
+    // follows its row and becomes invalid when the row leaves the list.
+    bool MouseIsDown = false;
+    QPersistentModelIndex DragItem;
 };

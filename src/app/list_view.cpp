@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMouseEvent>
 
 namespace {
 constexpr int kRowHeightPixels = 18;
@@ -33,6 +34,8 @@ ListView::ListView(QWidget* parent) : QTableView(parent), model_(this)
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     setDragOutManual(true);
+    // Rows scroll only when a handler asks, never because a held button nears an edge.
+    setAutoScroll(false);
 }
 
 void ListView::setColumnWidthTwips(int column, int twips)
@@ -85,4 +88,14 @@ void ListView::setListPointer(const QCursor& cursor)
 void ListView::setDragOutManual(bool manual)
 {
     setDragEnabled(!manual);
+}
+
+void ListView::mousePressEvent(QMouseEvent* event)
+{
+    // A press below the rows keeps the selected row: a double-click there acts on it.
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
 }

@@ -34,6 +34,9 @@ public:
     void setListPointer(const QCursor& cursor);
     void setDragOutManual(bool manual);
 
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
     ListModel model_;
 };

@@ -1,0 +1,214 @@
+#include "support/file_helpers.h"
+#include "support/form_fixture.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+
+class PhoneListMouse : public FormTest {
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    void fill(const QStringList& texts)
+    {
+        for (const QString& text : texts)
+            phones().append(text);
+    }
+    QWidget* viewport() { return form->ListView1->viewport(); }
+    QPoint centre(int row)
+    {
+        return form->ListView1->visualRect(phones().index(row, 0)).center();
+    }
+    QPoint belowTheRows() { return QPoint(30, viewport()->height() - 3); }
+
+    void press(const QPoint& at) { QTest::mousePress(viewport(), Qt::LeftButton, {}, at); }
+    void moveTo(const QPoint& at) { QTest::mouseMove(viewport(), at); }
+    void release(const QPoint& at) { QTest::mouseRelease(viewport(), Qt::LeftButton, {}, at); }
+    // What a user's double-click delivers: a click, then the double-click.
+    void doubleClick(const QPoint& at)
+    {
+        QTest::mouseClick(viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(viewport(), Qt::LeftButton, {}, at);
+    }
+    void drag(int from, int to)
+    {
+        press(centre(from));
+        moveTo(centre(to));
+        release(centre(to));
+    }
+};
+
+TEST_F(PhoneListMouse, OneRowDownExchangesTwoTextsAndKeepsTheMovingTextSelected)
+{
+    fill({"a", "b", "c", "d"});
+    drag(0, 1);
+    EXPECT_EQ(texts(phones()), (QStringList{"b", "a", "c", "d"}));
+    EXPECT_EQ(form->ListView1->selectedIndex(), 1);
+    // Further down in the same drag: the text keeps moving.
+    press(centre(1));
+    moveTo(centre(2));
+    moveTo(centre(3));
+    release(centre(3));
+    EXPECT_EQ(texts(phones()), (QStringList{"b", "c", "d", "a"}));
+    EXPECT_EQ(form->ListView1->selectedIndex(), 3);
+}
+
+TEST_F(PhoneListMouse, AFastMoveExchangesOnlyTheTwoItems)
+{
+    fill({"first", "second", "third", "fourth"});
+    drag(0, 2);
+    EXPECT_EQ(texts(phones()), (QStringList{"third", "second", "first", "fourth"}));
+}
+
+TEST_F(PhoneListMouse, EqualTextsDoNotMove)
+{
+    fill({"same", "same", "other"});
+    drag(0, 1);
+    EXPECT_EQ(texts(phones()), (QStringList{"same", "same", "other"}));
+    EXPECT_EQ(form->ListView1->selectedIndex(), 0);
+}
+
+TEST_F(PhoneListMouse, WithoutTheButtonHeldNothingMoves)
+{
+    fill({"a", "b"});
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centre(0));
+    moveTo(centre(1));
+    EXPECT_EQ(texts(phones()), (QStringList{"a", "b"}));
+}
+
+TEST_F(PhoneListMouse, PressOnEmptySpaceThenMoveMovesTheItemClickedLast)
+{
+    fill({"a", "b", "c", "d"});
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centre(1));
+    press(belowTheRows());
+    moveTo(centre(3));
+    release(centre(3));
+    EXPECT_EQ(texts(phones()), (QStringList{"a", "d", "c", "b"}));
+}
+
+TEST_F(PhoneListMouse, AMovingItemThatLeftTheListMovesNothing)
+{
+    fill({"a", "b", "c"});
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centre(2));
+    phones().removeAt(2);
+    press(belowTheRows());
+    moveTo(centre(0));
+    release(centre(0));
+    EXPECT_EQ(texts(phones()), (QStringList{"a", "b"}));
+    form->PushButton4_Click();
+    fill({"x", "y"});
+    press(belowTheRows());
+    moveTo(centre(1));
+    release(centre(1));
+    EXPECT_EQ(texts(phones()), (QStringList{"x", "y"}));
+}
+
+TEST_F(PhoneListMouse, DoubleClickRemovesTheSelectedItemWhereverItLands)
+{
+    fill({"a", "b", "c"});
+    form->ListView1->select(1);
+    doubleClick(belowTheRows());
+    EXPECT_EQ(texts(phones()), (QStringList{"a", "c"}));
+    doubleClick(centre(0));
+    EXPECT_EQ(texts(phones()), (QStringList{"c"}));
+}
+
+TEST_F(PhoneListMouse, DeleteKeyRemovesTheSelectedItemWithAnyShiftState)
+{
+    fill({"a", "b", "c", "d"});
+    form->ListView1->select(3);
+    QTest::keyClick(form->ListView1, Qt::Key_Delete);
+    form->ListView1->select(0);
+    QTest::keyClick(form->ListView1, Qt::Key_Delete, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(texts(phones()), (QStringList{"b", "c"}));
+    form->ListView1->select(0);
+    QTest::keyClick(form->ListView1, Qt::Key_Backspace);
+    QTest::keyClick(form->ListView1, Qt::Key_X);
+    EXPECT_EQ(texts(phones()), (QStringList{"b", "c"}));
+}
+
+TEST_F(PhoneListMouse, NothingIsRemovedWhileBusyOrWithoutASelection)
+{
+    QTest::keyClick(form->ListView1, Qt::Key_Delete);  // empty list
+    fill({"a", "b"});
+    QTest::keyClick(form->ListView1, Qt::Key_Delete);  // none selected
+    form->ListView1_DblClick();
+    EXPECT_EQ(phones().count(), 2);
+    form->ListView1->select(0);
+    form->setPointer(Form1::Pointer::Hourglass);
+    QTest::keyClick(form->ListView1, Qt::Key_Delete);
+    doubleClick(belowTheRows());
+    EXPECT_EQ(texts(phones()), (QStringList{"a", "b"}));
+    EXPECT_EQ(form->pointer(), Form1::Pointer::Hourglass);  // moves keep the hourglass
+}
+
+TEST_F(PhoneListMouse, ScrollsAbove305AndBelow364AndNotBetween)
+{
+    QStringList many;
+    for (int i = 0; i < 60; ++i)
+        many << QString::number(i);
+    fill(many);
+    QScrollBar* bar = form->ListView1->verticalScrollBar();
+    const auto firstVisible = [&] { return form->ListView1->rowAt(0); };
+    const auto lastFullyVisible = [&] {
+        int row = form->ListView1->rowAt(viewport()->height() - 1);
+        if (form->ListView1->visualRect(phones().index(row, 0)).bottom() >= viewport()->height())
+            --row;
+        return row;
+    };
+
+    for (const int y : {305, 330, 364}) {
+        bar->setValue(20);
+        const int top = firstVisible();
+        drag(top + 1, top);
+        EXPECT_EQ(firstVisible(), top) << "y " << y;
+        desktop.setPointerScreenY(y);
+    }
+
+    desktop.setPointerScreenY(304);
+    bar->setValue(20);
+    int top = firstVisible();
+    drag(top + 1, top);
+    EXPECT_EQ(firstVisible(), top - 1);
+
+    desktop.setPointerScreenY(365);
+    bar->setValue(20);
+    const int bottom = lastFullyVisible();
+    drag(bottom - 1, bottom);
+    EXPECT_EQ(lastFullyVisible(), bottom + 1);
+
+    // At the list's ends there is nothing further to show.
+    desktop.setPointerScreenY(0);
+    bar->setValue(0);
+    drag(1, 0);
+    EXPECT_EQ(firstVisible(), 0);
+}
+
+TEST_F(PhoneListMouse, ItemClickShowsTheDragPointerAndReleaseTheArrow)
+{
+    fill({"a", "b"});
+    press(centre(0));
+    EXPECT_EQ(viewport()->cursor().shape(), Qt::DragMoveCursor);  // no drag.ico
+    release(centre(0));
+    EXPECT_EQ(viewport()->cursor().shape(), Qt::ArrowCursor);
+
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QImageWriter(&buffer, "ico").write(image));
+    WriteBytes(programFolder.filePath(QStringLiteral("drag.ico")), buffer.data());
+    press(centre(1));
+    EXPECT_EQ(viewport()->cursor().shape(), Qt::BitmapCursor);
+    release(centre(1));
+}
+
+}  // namespace
