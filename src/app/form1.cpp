@@ -123,6 +123,7 @@ void Form1::connectHandlers()
     connect(ListView1, &QAbstractItemView::pressed, this, [this] { ListView1_ItemClick(); });
     onClick(PushButton1, &Form1::PushButton1_Click);
     onClick(PushButton2, &Form1::PushButton2_Click);
+    onClick(PushButton3, &Form1::PushButton3_Click);
     onClick(PushButton6, &Form1::PushButton6_Click);
     onClick(PushButton8, &Form1::PushButton8_Click);
     onClick(PushButton9, &Form1::PushButton9_Click);

@@ -57,6 +57,7 @@ public:
     // Phone numbers in.
     void PushButton1_Click();
     void PushButton3_Click();
+    void AddNumbersFromFile(ListView& list, const QString& path);
     void PushButton4_Click();
     void PushButton10_Click();
     void PushButton11_Click();

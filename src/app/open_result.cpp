@@ -10,12 +10,15 @@ OpenFileResult ComposeOpenResult(const QStringList& absolutePaths)
     if (absolutePaths.size() == 1) {
         result.text = absolutePaths.first();
     } else {
-        const QString folder = QFileInfo(absolutePaths.first()).absolutePath();
+        QString folder = QFileInfo(absolutePaths.first()).absolutePath();
+        for (const QString& path : absolutePaths)
+            if (QFileInfo(path).absolutePath() != folder)
+                folder = QStringLiteral("/");  // names from several folders: paths from the root
         QStringList pieces{folder};
         for (const QString& path : absolutePaths) {
             const QFileInfo info(path);
-            // A name from another folder keeps its full path so it still names the right file.
-            pieces << (info.absolutePath() == folder ? info.fileName() : info.absoluteFilePath());
+            pieces << (folder == QLatin1String("/") ? info.absoluteFilePath().mid(1)
+                                                    : info.fileName());
         }
         result.text = pieces.join(QChar(u'\0'));
     }

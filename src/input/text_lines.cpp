@@ -1,0 +1,57 @@
+#include "input/text_lines.h"
+
+#include <QStringDecoder>
+
+namespace {
+
+// Windows-1252 at 0x80 to 0x9F; its five unassigned bytes keep their C1 control codes.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString DecodeWindows1252(const QByteArray& bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : bytes) {
+        const auto code = static_cast<unsigned char>(byte);
+        *out++ = (code >= 0x80 && code <= 0x9F) ? QChar(kWindows1252High[code - 0x80]) : QChar(code);
+    }
+    return text;
+}
+
+}  // namespace
+
+QString DecodeTextFile(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return DecodeWindows1252(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+std::vector<QString> SplitPhoneLines(const QString& text)
+{
+    std::vector<QString> pieces;
+    const QChar* data = text.constData();
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = data[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        pieces.emplace_back(data + start, i - start);
+        if (c == u'\r' && i + 1 < size && data[i + 1].unicode() == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    // The last line ends at the end of the text; only a final LF leaves an empty piece.
+    if (start < size || (size > 0 && data[size - 1].unicode() == u'\n'
+                         && !(size > 1 && data[size - 2].unicode() == u'\r')))
+        pieces.emplace_back(data + start, size - start);
+    return pieces;
+}

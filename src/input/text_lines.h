@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// A text file's bytes as text: UTF-8 when the bytes are valid UTF-8 (a byte-order mark is
+// dropped), otherwise Windows-1252 with one byte one character, so no byte is ever lost.
+QString DecodeTextFile(const QByteArray& bytes);
+
+// Splits text into phone-list items: a line ends at CR LF or at a lone CR, and every LF is a
+// further boundary. A final CR LF or CR leaves no empty item after it; a final LF leaves one.
+// Empty text gives no items.
+std::vector<QString> SplitPhoneLines(const QString& text);

@@ -1,0 +1,183 @@
+#include "support/file_helpers.h"
+#include "support/form_fixture.h"
+
+#include <QDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kLoad = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton3_Click ");
+
+class LoadFiles : public FormTest {
+protected:
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = work.filePath(name);
+        WriteBytes(path, bytes);
+        return path;
+    }
+    void expectDialog(const OpenFileResult& answer)
+    {
+        FileDialogSettings settings;
+        settings.title = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
+        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+        settings.multiSelect = true;
+        desktop.expectOpenFile(settings, answer);
+    }
+    // Shows the dialog answering with the result; the boxes expected after it come from
+    // thenExpect.
+    void load(const QString& dialogResult, const std::function<void()>& thenExpect = {})
+    {
+        expectDialog(OpenFileResult{dialogResult, false});
+        if (thenExpect)
+            thenExpect();
+        form->PushButton3->click();
+        EXPECT_NE(form->pointer(), Form1::Pointer::Hourglass);
+    }
+    static QString several(const QString& folder, const QStringList& names)
+    {
+        return (QStringList{folder} + names).join(QChar(u'\0'));
+    }
+
+    QTemporaryDir work;
+};
+
+TEST_F(LoadFiles, OneFileAppendsItsLinesInOrderAfterWhatIsThere)
+{
+    phones().append(QStringLiteral("typed"));
+    load(file("list.txt", "6034343563\r\n7173933292\r\n\r\n (603) 434-3563 \r\n"));
+    EXPECT_EQ(texts(phones()),
+              (QStringList{"typed", "6034343563", "7173933292", "", " (603) 434-3563 "}));
+    EXPECT_EQ(phones().rowCount(), 5);
+}
+
+TEST_F(LoadFiles, SeveralFilesLoadOneAfterAnotherInTheDialogsOrder)
+{
+    file("b.txt", "b1\nb2\n");
+    file("a.txt", "a1\ra2\r");
+    file("empty.txt", "");
+    load(several(work.path(), {"b.txt", "empty.txt", "a.txt"}));
+    EXPECT_EQ(texts(phones()), (QStringList{"b1", "b2", "", "a1", "a2"}));
+}
+
+TEST_F(LoadFiles, AMissingFileAmongSeveralSaysFileNotFoundAndTheRestLoad)
+{
+    file("a.txt", "1\r\n");
+    file("c.txt", "3\r\n");
+    load(several(work.path(), {"a.txt", "gone.txt", "c.txt"}),
+         [&] { desktop.expectInfo(QStringLiteral("File not found")); });
+    EXPECT_EQ(texts(phones()), (QStringList{"1", "3"}));
+}
+
+TEST_F(LoadFiles, CancelledDialogNeverShowsTheHourglass)
+{
+    std::vector<Form1::Pointer> pointers;
+    desktop.setOnBox([&] { pointers.push_back(form->pointer()); });
+    load(QString());
+    EXPECT_EQ(pointers, std::vector<Form1::Pointer>{Form1::Pointer::Default});
+    EXPECT_EQ(phones().count(), 0);
+    desktop.setOnBox(nullptr);
+}
+
+TEST_F(LoadFiles, TooLongASelectionShowsTheTwoLineMessageAndLoadsNothing)
+{
+    expectDialog(OpenFileResult{QString(), true});
+    desktop.expectInfo(QStringLiteral("You've selected too many files to add.\r\rPlease try adding "
+                                      "via the \"Add All\" button."));
+    form->PushButton3_Click();
+    EXPECT_EQ(phones().count(), 0);
+    EXPECT_EQ(form->pointer(), Form1::Pointer::Default);
+}
+
+TEST_F(LoadFiles, TheDialogStartsWithAnEmptyName)
+{
+    results().append(QStringLiteral("r"));
+    FileDialogSettings save;
+    save.title = QStringLiteral("Save");
+    save.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+    desktop.expectSaveFile(save, work.filePath(QStringLiteral("out.txt")));
+    form->PushButton2_Click();
+    EXPECT_EQ(form->dialogFileName(), work.filePath(QStringLiteral("out.txt")));
+    load(QString());
+    EXPECT_EQ(form->dialogFileName(), QString());
+}
+
+TEST_F(LoadFiles, SpecialFilesAreRefusedWithoutHangingAndTheHourglassGoes)
+{
+    const QString fifo = work.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("folder")));
+    phones().append(QStringLiteral("kept"));
+    load(fifo,
+         [&] { desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoad, 120); });
+    load(several(work.path(), {"folder", "fifo"}),
+         [&] { desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoad, 134); });
+    load(QStringLiteral("/dev/null"),
+         [&] { desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoad, 120); });
+    EXPECT_EQ(texts(phones()), (QStringList{"kept"}));
+}
+
+TEST_F(LoadFiles, UnreadableFileReportsPermissionDenied)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not refuse root";
+    const QString locked = file("locked.txt", "1\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+    load(locked,
+         [&] { desktop.expectErrorReport(QStringLiteral("Permission denied"), kLoad, 120); });
+    EXPECT_EQ(phones().count(), 0);
+}
+
+TEST_F(LoadFiles, FileRemovedAfterTheDialogSaysFileNotFound)
+{
+    const QString path = file("soon-gone.txt", "1\r\n");
+    QFile::remove(path);
+    load(path, [&] { desktop.expectInfo(QStringLiteral("File not found")); });
+    EXPECT_EQ(phones().count(), 0);
+}
+
+TEST_F(LoadFiles, BinaryFilesAndHugeLinesLoad)
+{
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>((i * 37) & 0xFF);
+    load(file("binary.bin", binary));
+    EXPECT_GT(phones().count(), 1);
+    // Every byte is one character, so nothing is lost or replaced.
+    qsizetype characters = 0;
+    for (const QString& text : texts(phones()))
+        characters += text.size();
+    EXPECT_EQ(characters + binary.count('\n') + binary.count('\r') - binary.count("\r\n"),
+              binary.size());
+
+    form->PushButton4_Click();
+    const QByteArray line(50 * 1024 * 1024, '7');
+    load(file("huge.txt", line + "\r\n"));
+    ASSERT_EQ(phones().count(), 1);
+    EXPECT_EQ(phones().text(0).size(), line.size());
+}
+
+TEST_F(LoadFiles, Utf8AndWindows1252FilesKeepEveryCharacter)
+{
+    load(file("utf8.txt", "\xef\xbb\xbf"
+                          "Zo\xc3\xab\r\n\xe2\x98\x8e\r\n"));
+    load(file("ansi.txt", "Zo\xeb\r\n\x80 5\r\n"));
+    EXPECT_EQ(texts(phones()),
+              (QStringList{QStringLiteral(u"Zo\u00eb"), QStringLiteral(u"\u260e"),
+                           QStringLiteral(u"Zo\u00eb"), QStringLiteral(u"\u20ac 5")}));
+}
+
+TEST_F(LoadFiles, TheHourglassShowsThroughEveryLoadAlsoAfterAFailure)
+{
+    std::vector<Form1::Pointer> pointers;
+    desktop.setOnBox([&] { pointers.push_back(form->pointer()); });
+    load(work.filePath(QStringLiteral("none.txt")),
+         [&] { desktop.expectInfo(QStringLiteral("File not found")); });
+    EXPECT_EQ(pointers,
+              (std::vector<Form1::Pointer>{Form1::Pointer::Default, Form1::Pointer::Hourglass}));
+    desktop.setOnBox(nullptr);
+}
+
+}  // namespace
