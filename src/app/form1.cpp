@@ -3,6 +3,8 @@
 #include "app/twips.h"
 
 #include <QCloseEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -120,6 +122,8 @@ void Form1::connectHandlers()
         connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
     // The list selects the pressed row first, then reports the item click.
+    ListView1->setAcceptDrops(true);
+    ListView1->viewport()->setAcceptDrops(true);
     connect(ListView1, &QAbstractItemView::pressed, this, [this] { ListView1_ItemClick(); });
     onClick(PushButton1, &Form1::PushButton1_Click);
     onClick(PushButton2, &Form1::PushButton2_Click);
@@ -193,6 +197,9 @@ bool Form1::phoneListEvent(QEvent* event)
         return MouseIsDown;
     }
     case QEvent::MouseButtonDblClick: ListView1_DblClick(); return true;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: ListView1_OLEDragOver(*static_cast<QDragMoveEvent*>(event)); return true;
+    case QEvent::Drop: ListView1_OLEDragDrop(*static_cast<QDropEvent*>(event)); return true;
     default: return false;
     }
 }

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+class QDragMoveEvent;
+class QDropEvent;
 class QPushButton;
 
 // The program's only working window. It owns the three lists, the fourteen buttons, the
@@ -69,6 +71,8 @@ public:
     void ListView1_MouseMove(const QPoint& viewportPoint);
     void ListView1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     void ListView1_DblClick();
+    void ListView1_OLEDragOver(QDragMoveEvent& event);
+    void ListView1_OLEDragDrop(QDropEvent& event);
     static constexpr int kDeleteKeyCode = 46;
 
     // Rules.

@@ -1,0 +1,55 @@
+#include "app/form1.h"
+
+#include "input/add_folder.h"
+
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+QStringList LocalPaths(const QMimeData* data)
+{
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
+}
+
+}  // namespace
+
+// Only a list of local files may be dropped; anything else shows the no-drop pointer.
+void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
+{
+    if (LocalPaths(event.mimeData()).isEmpty()) {
+        event.setDropAction(Qt::IgnoreAction);
+        event.ignore();
+        return;
+    }
+    event.acceptProposedAction();
+}
+
+// A dropped file adds its full path; a dropped folder adds the full path of every file in it
+// and below it.
+void Form1::ListView1_OLEDragDrop(QDropEvent& event)
+{
+    const QStringList paths = LocalPaths(event.mimeData());
+    if (paths.isEmpty()) {
+        event.ignore();
+        return;
+    }
+    event.acceptProposedAction();
+    for (const QString& path : paths) {
+        if (AddFolder::IsFolder(path)) {
+            for (const QString& file : AddFolder::FilesOfDroppedFolder(*this, path))
+                ListView1->items().appendDeferred(file);
+            ListView1->items().flushAppends();
+        } else {
+            ListView1->items().append(path);
+        }
+    }
+}

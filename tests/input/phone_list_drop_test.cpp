@@ -1,0 +1,217 @@
+#include "input/add_folder.h"
+#include "support/file_helpers.h"
+#include "support/form_fixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class PhoneListDrop : public FormTest {
+protected:
+    QString make(const QString& relative)
+    {
+        const QString path = work.filePath(relative);
+        if (relative.endsWith(QLatin1Char('/')))
+            EXPECT_TRUE(QDir().mkpath(path));
+        else {
+            EXPECT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+            WriteBytes(path, "x");
+        }
+        return QDir::cleanPath(path);
+    }
+    void link(const QString& target, const QString& relative)
+    {
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(),
+                            QFile::encodeName(work.filePath(relative)).constData()),
+                  0);
+    }
+
+    static QMimeData* files(const QStringList& paths)
+    {
+        auto* data = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data->setUrls(urls);
+        return data;
+    }
+
+    // Drags the data over the phone list; returns whether a drop would be taken.
+    bool dragOver(QMimeData* data)
+    {
+        QWidget* viewport = form->ListView1->viewport();
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        return enter.isAccepted() && move.isAccepted() && move.dropAction() != Qt::IgnoreAction;
+    }
+    void drop(const QStringList& paths)
+    {
+        std::unique_ptr<QMimeData> data(files(paths));
+        ASSERT_TRUE(dragOver(data.get()));
+        QDropEvent event(QPointF(12, 12), Qt::CopyAction, data.get(), Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(form->ListView1->viewport(), &event);
+    }
+    QStringList added() { return texts(phones()); }
+
+    QTemporaryDir work;
+};
+
+TEST_F(PhoneListDrop, TextIsNotAFileListAndShowsNoDrop)
+{
+    QMimeData text;
+    text.setText(QStringLiteral("6034343563"));
+    EXPECT_FALSE(dragOver(&text));
+    QDropEvent event(QPointF(12, 12), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->ListView1->viewport(), &event);
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://www.dialwright.example/list.txt"))});
+    EXPECT_FALSE(dragOver(&web));
+    EXPECT_EQ(phones().count(), 0);
+}
+
+TEST_F(PhoneListDrop, ADroppedFileAddsItsPathUnchanged)
+{
+    const QString tilde = make("~draft.txt");
+    const QString hidden = make(".hidden");
+    drop({tilde, hidden, work.filePath("not-there.txt")});
+    EXPECT_EQ(added(), (QStringList{tilde, hidden, work.filePath("not-there.txt")}));
+}
+
+TEST_F(PhoneListDrop, AFolderAddsItsFilesLevelByLevelInNameOrder)
+{
+    make("top/b.txt");
+    make("top/a.txt");
+    make("top/~lock.txt");
+    make("top/.profile");
+    make("top/sub2/c.txt");
+    make("top/sub1/deep/d.txt");
+    make("top/sub1/b1.txt");
+    make("top/.git/config");
+    make("top/empty/");
+    const QString top = work.filePath("top");
+    drop({top});
+    EXPECT_EQ(added(), (QStringList{top + "/a.txt", top + "/b.txt", top + "/.git/config",
+                                    top + "/sub1/b1.txt", top + "/sub2/c.txt",
+                                    top + "/sub1/deep/d.txt"}));
+}
+
+TEST_F(PhoneListDrop, TwoFoldersAddEachFolderOnceInOrder)
+{
+    make("one/1.txt");
+    make("two/2.txt");
+    drop({work.filePath("two"), work.filePath("one")});
+    EXPECT_EQ(added(), (QStringList{work.filePath("two/2.txt"), work.filePath("one/1.txt")}));
+}
+
+TEST_F(PhoneListDrop, LinkedFoldersAreNotWalkedAndSpecialFilesNotAdded)
+{
+    make("tree/real/r.txt");
+    make("outside/secret.txt");
+    link(work.filePath("tree"), "tree/loop");
+    link(work.filePath("outside"), "tree/escape");
+    link(work.filePath("tree/real/r.txt"), "tree/linked.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(work.filePath("tree/fifo")).constData(), 0600), 0);
+    drop({work.filePath("tree")});
+    EXPECT_EQ(added(), (QStringList{work.filePath("tree/linked.txt"), work.filePath("tree/real/r.txt")}));
+}
+
+TEST_F(PhoneListDrop, SubFolderWithUndecodableNameIsSkippedWithEverythingBelow)
+{
+    make("names/ok/1.txt");
+    make(QString::fromUtf8("names/\xce\xb1\xce\xb2/2.txt"));  // Greek decodes cleanly
+    const QByteArray bad = QFile::encodeName(work.filePath("names")) + "/bad\xff";
+    ASSERT_EQ(::mkdir(bad.constData(), 0700), 0);
+    const int fd = ::open((bad + "/3.txt").constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    drop({work.filePath("names")});
+    EXPECT_EQ(added(), (QStringList{work.filePath("names/ok/1.txt"),
+                                    work.filePath(QString::fromUtf8("names/\xce\xb1\xce\xb2/2.txt"))}));
+}
+
+TEST_F(PhoneListDrop, AFolderPathOf260CharactersHasItsFilesAddedButIsNotWalked)
+{
+    const QString base = work.filePath("long");
+    // base + "/" + name + "/" comes to exactly 260 characters.
+    const QString name(258 - base.size(), QLatin1Char('n'));
+    ASSERT_LE(name.size(), 255);
+    make("long/" + name + "/own.txt");
+    make("long/" + name + "/below/deeper.txt");
+    drop({base});
+    EXPECT_EQ(added(), QStringList{base + "/" + name + "/own.txt"});
+}
+
+TEST_F(PhoneListDrop, AnEmptyFolderAddsNothing)
+{
+    drop({make("nothing/")});
+    EXPECT_EQ(phones().count(), 0);
+}
+
+TEST_F(PhoneListDrop, AFolderThatRefusesListingIsLeftOut)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not refuse root";
+    make("guarded/open/1.txt");
+    make("guarded/closed/2.txt");
+    ASSERT_EQ(::chmod(QFile::encodeName(work.filePath("guarded/closed")).constData(), 0), 0);
+    drop({work.filePath("guarded")});
+    ::chmod(QFile::encodeName(work.filePath("guarded/closed")).constData(), 0700);
+    EXPECT_EQ(added(), QStringList{work.filePath("guarded/open/1.txt")});
+}
+
+TEST_F(PhoneListDrop, TheWalkYieldsAndTheDropTakesNoBusyState)
+{
+    make("y/a/1.txt");
+    make("y/b/2.txt");
+    std::vector<Form1::Pointer> seen;
+    desktop.onYield(1, [&] { seen.push_back(form->pointer()); });
+    drop({work.filePath("y")});
+    EXPECT_GT(desktop.yields(), 3);
+    EXPECT_EQ(seen, std::vector<Form1::Pointer>{Form1::Pointer::Default});
+    EXPECT_EQ(phones().count(), 2);
+}
+
+TEST(AddFolderTests, AttributesFollowTheLinuxMapping)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("f.txt");
+    const QString hidden = dir.filePath(".h");
+    WriteBytes(file, "x");
+    WriteBytes(hidden, "x");
+    ASSERT_EQ(::symlink(QFile::encodeName(file).constData(),
+                        QFile::encodeName(dir.filePath("l")).constData()),
+              0);
+    EXPECT_EQ(AddFolder::FileAttributes(file), 32);
+    EXPECT_EQ(AddFolder::FileAttributes(hidden), 34);
+    EXPECT_EQ(AddFolder::FileAttributes(dir.path()), 16);
+    EXPECT_EQ(AddFolder::FileAttributes(dir.filePath("l")), 32 + 1024);
+    EXPECT_EQ(AddFolder::FileAttributes(dir.filePath("none")), -1);
+    EXPECT_TRUE(AddFolder::IsRootFolder(QStringLiteral("/")));
+    EXPECT_FALSE(AddFolder::IsRootFolder(dir.path()));
+    EXPECT_TRUE(AddFolder::IsExistingFile(file));
+    EXPECT_FALSE(AddFolder::IsExistingFile(dir.path()));
+    EXPECT_FALSE(AddFolder::IsExistingFile(QStringLiteral("/dev/null")));
+}
+
+TEST(AddFolderTests, BadNameCharacters)
+{
+    EXPECT_FALSE(AddFolder::HasBadNameChars(QStringLiteral("plain name.txt")));
+    EXPECT_FALSE(AddFolder::HasBadNameChars(QString::fromUtf8("日本語 αβ")));
+    for (const char16_t* bad : {u"a\tb", u"a\u007fb", u"a\u0085b", u"a?b", u"a\ufffdb", u"\u001f"})
+        EXPECT_TRUE(AddFolder::HasBadNameChars(QString::fromUtf16(bad)));
+}
+
+}  // namespace
