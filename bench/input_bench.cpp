@@ -1,0 +1,111 @@
+// Loading a million numbers from a file, and walking a dropped folder tree, in the real window
+// (offscreen platform, real models and views).
+
+#include "bench_data.h"
+#include "bench_desktop.h"
+
+#include "app/file_system.h"
+#include "app/form1.h"
+#include "input/add_folder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+double Seconds(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e9;
+}
+
+// A million numbers with CR LF line ends, about 12 MB.
+QString WriteNumbersFile(const QTemporaryDir& folder)
+{
+    QByteArray bytes;
+    for (const QString& text : MakePhoneTexts(1'000'000))
+        bytes += text.toUtf8() + "\r\n";
+    const QString path = folder.filePath(QStringLiteral("numbers.txt"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+void BM_LoadMillionLineFile(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString path = WriteNumbersFile(folder);
+    BenchDesktop desktop;
+    Form1 form(desktop, QStringLiteral("/nonexistent"));
+    form.show();
+    double plain = 0;
+    for (auto _ : state) {
+        form.ListView1->items().clear();
+        QCoreApplication::processEvents();
+        QElapsedTimer plainClock;
+        plainClock.start();
+        benchmark::DoNotOptimize(ReadWholeFile(path).size());
+        plain = Seconds(plainClock);
+
+        QElapsedTimer clock;
+        clock.start();
+        form.AddNumbersFromFile(*form.ListView1, path);
+        const double seconds = Seconds(clock);
+        state.SetIterationTime(seconds);
+        state.counters["ratio_to_plain_read"] = seconds / plain;
+    }
+    state.counters["plain_read_ms"] = plain * 1e3;
+    state.counters["file_mb"] = static_cast<double>(QFileInfo(path).size()) / 1e6;
+    state.counters["rows"] = static_cast<double>(form.ListView1->count());
+    state.counters["peak_rss_mb"] = PeakResidentMegabytes();
+}
+
+void BM_WalkTenThousandFilesInHundredFolders(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    for (int f = 0; f < 100; ++f) {
+        const QString sub = folder.filePath(QStringLiteral("level%1/folder%2").arg(f % 10).arg(f));
+        QDir().mkpath(sub);
+        for (int i = 0; i < 100; ++i) {
+            QFile file(sub + QStringLiteral("/%1.txt").arg(i));
+            file.open(QIODevice::WriteOnly);
+        }
+    }
+    BenchDesktop desktop;
+    Form1 form(desktop, QStringLiteral("/nonexistent"));
+    form.show();
+    qsizetype found = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        const QStringList files = AddFolder::FilesOfDroppedFolder(form, folder.path());
+        for (const QString& file : files)
+            form.ListView1->items().appendDeferred(file);
+        form.ListView1->items().flushAppends();
+        state.SetIterationTime(Seconds(clock));
+        found = files.size();
+        form.ListView1->items().clear();
+    }
+    state.counters["files"] = static_cast<double>(found);
+}
+
+BENCHMARK(BM_LoadMillionLineFile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
+BENCHMARK(BM_WalkTenThousandFilesInHundredFolders)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
