@@ -14,7 +14,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation
-  xvfb xauth
+  xvfb xauth xdotool xclip dbus at-spi2-core python3-pyatspi python3-xlib
+  desktop-file-utils appstream
 )
 
 install_missing() {
@@ -57,7 +58,7 @@ run_tests() {
 case "${1:-}" in
   run)
     install_missing
-    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -- dialwright
+    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIALWRIGHT_E2E=OFF -- dialwright
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
       echo "No graphical display was found; to run Dialwright on a virtual display, use: xvfb-run -a ./setup.sh run" >&2
       exit 2
@@ -73,13 +74,15 @@ case "${1:-}" in
     "$root/build-fuzz/tests/fuzz/apply_digit_pattern_fuzz" -runs=2000000 -max_len=96 -seed=1 \
       -print_final_stats=0 2>&1 | tail -n 2
     # Under AddressSanitizer and UndefinedBehaviorSanitizer.
-    build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDIALWRIGHT_SANITIZE=ON -DDIALWRIGHT_WERROR=ON
+    build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDIALWRIGHT_SANITIZE=ON -DDIALWRIGHT_WERROR=ON \
+      -DDIALWRIGHT_E2E=OFF
     ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
       LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp:print_suppressions=0" \
       UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
       run_tests build-sanitize
-    # The plain build, warnings as errors, last so its summary closes the run.
-    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIALWRIGHT_WERROR=ON
+    # The plain build, warnings as errors, with the end-to-end checks in a real X server; last,
+    # so its summary closes the run.
+    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIALWRIGHT_WERROR=ON -DDIALWRIGHT_E2E=ON
     run_tests build
     ;;
   bench)

@@ -35,6 +35,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dialwright"));
     QApplication::setApplicationVersion(QStringLiteral(DIALWRIGHT_VERSION));
+    QApplication::setOrganizationDomain(QStringLiteral("dialwright.example"));
+    // Lets the desktop match the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.dialwright.Dialwright"));
 
     QtDesktop desktop;
     Form1 window(desktop, QCoreApplication::applicationDirPath());

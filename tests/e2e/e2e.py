@@ -1,0 +1,370 @@
+#!/usr/bin/python3
+"""End-to-end checks of the real Dialwright binary in a real X server.
+
+Each scenario starts its own Xvfb, a private D-Bus session with the accessibility bus, and the
+program; it drives the program only with real pointer clicks and typed keys (xdotool), reads
+boxes, dialogs and list rows as text over AT-SPI, reads the clipboard with xclip, and kills
+everything it started. Every wait is bounded.
+
+usage: e2e.py PROGRAM SCENARIO
+"""
+
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+WAIT_SECONDS = 15
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_until(what, probe, seconds=WAIT_SECONDS):
+    deadline = time.monotonic() + seconds
+    while True:
+        try:
+            value = probe()
+        except Exception:  # the accessibility tree changes under us while windows come and go
+            value = None
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(0.05)
+
+
+class Session:
+    """Xvfb, a D-Bus session with the accessibility bus, and the program."""
+
+    def __init__(self, program):
+        self.program = program
+        self.processes = []
+        self.work = tempfile.TemporaryDirectory(prefix="dialwright-e2e-")
+
+    def start(self, args, env=None, **kwargs):
+        process = subprocess.Popen(args, env=env or os.environ, start_new_session=True, **kwargs)
+        self.processes.append(process)
+        return process
+
+    def __enter__(self):
+        try:
+            return self.begin()
+        except BaseException:
+            self.__exit__(*sys.exc_info())
+            raise
+
+    def phase(self, what):
+        self.phases.append("%.2fs %s" % (time.monotonic() - self.started, what))
+
+    def begin(self):
+        self.started = time.monotonic()
+        self.phases = []
+        home = os.path.join(self.work.name, "home")
+        runtime = os.path.join(self.work.name, "runtime")
+        os.makedirs(home)
+        os.makedirs(runtime, mode=0o700)
+        os.environ.update(HOME=home, XDG_RUNTIME_DIR=runtime, LANG="C.UTF-8", LC_ALL="C.UTF-8",
+                          QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORMTHEME="")
+        os.environ.pop("QT_QPA_PLATFORM", None)
+
+        read_end, write_end = os.pipe()
+        self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+                    "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        import select
+        ready, _, _ = select.select([read_end], [], [], WAIT_SECONDS)
+        check(ready, "Xvfb did not start")
+        with os.fdopen(read_end) as display:
+            number = display.readline().strip()
+        check(number, "Xvfb gave no display")
+        self.phase("Xvfb on :" + number)
+        os.environ["DISPLAY"] = ":" + number
+
+        bus = self.start(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+        reply = subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
+                                "/org/a11y/bus", "org.a11y.Bus.GetAddress"], check=True,
+                               capture_output=True, text=True, timeout=WAIT_SECONDS).stdout
+        address = reply.split('"')[1]
+        # Start the registry before the program, which would otherwise wait for it at start-up.
+        subprocess.run(["dbus-send", "--bus=" + address, "--print-reply",
+                        "--dest=org.a11y.atspi.Registry", "/org/a11y/atspi/registry",
+                        "org.freedesktop.DBus.Peer.Ping"], check=True, stdout=subprocess.DEVNULL,
+                       timeout=WAIT_SECONDS)
+        self.phase("accessibility bus and registry up")
+
+        self.log = open(os.path.join(self.work.name, "program.log"), "w")
+        self.app = self.start([self.program], stdout=self.log, stderr=subprocess.STDOUT)
+        self.window = wait_until("the main window", lambda: self.xdotool(
+            "search", "--name", "^Dialwright$").split()[0])
+        self.phase("window shown")
+        self.xdotool("windowfocus", self.window)
+        import pyatspi  # only now: it joins the accessibility bus of this session
+        self.atspi = pyatspi
+        self.root = wait_until("the window over AT-SPI", lambda: self.find_window("filler"))
+        self.phase("window readable over AT-SPI")
+        return self
+
+    def __exit__(self, kind, value, trace):
+        if kind is not None:
+            sys.stderr.write("start-up: %s\n" % "; ".join(getattr(self, "phases", [])))
+            if hasattr(self, "app"):
+                sys.stderr.write("program exit status: %r\n" % (self.app.poll(),))
+            if hasattr(self, "log"):
+                self.log.flush()
+                with open(self.log.name) as log:
+                    sys.stderr.write(log.read())
+        for process in reversed(self.processes):
+            try:
+                os.killpg(process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            process.wait()
+        self.work.cleanup()
+        return False
+
+    # The desktop, as a user meets it.
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], check=True, capture_output=True, text=True,
+                              timeout=WAIT_SECONDS).stdout
+
+    def application(self):
+        desktop = self.atspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app is not None and app.name == "Dialwright":
+                return app
+        return None
+
+    def find_window(self, role, name=None):
+        app = self.application()
+        if app is None:
+            return None
+        for i in range(app.childCount):
+            window = app.getChildAtIndex(i)
+            if window.getRoleName() == role and (name is None or window.name == name):
+                return window
+        return None
+
+    def find(self, node, role, name=None, nth=0):
+        found = []
+
+        def walk(each):
+            if each.getRoleName() == role and (name is None or each.name == name):
+                found.append(each)
+            for i in range(each.childCount):
+                walk(each.getChildAtIndex(i))
+
+        walk(node)
+        check(len(found) > nth, "no %s named %r" % (role, name))
+        return found[nth]
+
+    def click(self, node):
+        box = node.queryComponent().getExtents(self.atspi.DESKTOP_COORDS)
+        check(box.width > 0 and box.height > 0, "%r is not on the screen" % node.name)
+        self.xdotool("mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2),
+                     "click", "1")
+
+    def press(self, caption, nth=0):
+        self.click(self.find(self.root, "push button", caption, nth))
+
+    def type(self, text):
+        self.xdotool("type", "--delay", "5", text)
+
+    def key(self, *keys):
+        self.xdotool("key", *keys)
+
+    def box(self, role="alert"):
+        """Waits for a box, then gives it time to take input."""
+        window = wait_until("a " + role, lambda: self.find_window(role))
+        time.sleep(0.1)
+        return window
+
+    def read_and_close_message(self):
+        self.box("alert")
+
+        # The title and the text reach the accessibility bus a moment after the box.
+        def shown():
+            alert = self.find_window("alert")
+            texts = [label.name for label in self.labels(alert) if label.name]
+            return (alert, alert.name, texts) if alert.name and texts else None
+
+        alert, title, texts = wait_until("the box's text", shown)
+        self.click(self.find(alert, "push button", "OK"))
+        wait_until("the box to close", lambda: self.find_window("alert") is None)
+        return title, "\n".join(texts)
+
+    def labels(self, node):
+        out = []
+        for i in range(node.childCount):
+            child = node.getChildAtIndex(i)
+            if child.getRoleName() == "label":
+                out.append(child)
+        return out
+
+    def answer_input(self, title, text):
+        dialog = wait_until("input box " + title, lambda: self.find_window("dialog", title))
+        time.sleep(0.1)
+        self.key("ctrl+a")
+        self.type(text)
+        self.key("Return")
+        wait_until("input box to close", lambda: self.find_window("dialog", title) is None)
+        return dialog
+
+    def choose_file(self, title, path):
+        wait_until("file dialog " + title, lambda: self.find_window("dialog", title))
+        time.sleep(0.3)
+        self.key("ctrl+a")
+        self.type(path)
+        self.key("Return")
+        wait_until("file dialog to close", lambda: self.find_window("dialog", title) is None)
+
+    def rows(self, nth_table):
+        table = self.find(self.root, "table", None, nth_table).queryTable()
+        return [table.getAccessibleAt(r, 0).name for r in range(table.nRows)]
+
+    def clipboard(self):
+        return subprocess.run(["xclip", "-selection", "clipboard", "-o", "-t", "UTF8_STRING"],
+                              check=True, capture_output=True, timeout=WAIT_SECONDS).stdout
+
+    def pointer_image(self):
+        """The size and hot spot of the pointer the X server shows now."""
+        from Xlib import display
+        screen = display.Display()
+        screen.xfixes_query_version()
+        image = screen.xfixes_get_cursor_image(screen.screen().root)
+        return image.width, image.height, image.xhot, image.yhot
+
+    def close_window(self):
+        """What a window manager does when the user clicks the close button."""
+        from Xlib import X, display, protocol
+        screen = display.Display()
+        window = screen.create_resource_object("window", int(self.window))
+        protocols = screen.intern_atom("WM_PROTOCOLS")
+        delete = screen.intern_atom("WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(window=window, client_type=protocols,
+                                             data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        window.send_event(event)
+        screen.flush()
+
+
+PHONES, RULES, RESULTS = 0, 1, 2
+
+
+def run_sample_and_start(s):
+    s.press("Load Sample/Example Data")
+    s.press("Start Formatting Phone Numbers")
+    said = s.read_and_close_message()
+    check(said == ("Dialwright", "Done."), "the run said %r" % (said,))
+
+
+def scenario_window(s):
+    geometry = s.xdotool("getwindowgeometry", s.window)
+    check("1064x458" in geometry, "window size: " + geometry)
+    check(s.xdotool("getwindowname", s.window).strip() == "Dialwright", "window title")
+    for table, caption in ((PHONES, "Phone Number(s)"), (RESULTS, "Result(s)")):
+        header = s.find(s.find(s.root, "table", None, table), "table column header")
+        check(header.name == caption, "column header " + header.name)
+
+
+def scenario_copy_results(s):
+    run_sample_and_start(s)
+    s.press("Copy Results To Clipboard")
+    title, text = s.read_and_close_message()
+    check(text.startswith("Results have been copied to the clipboard."), "confirmation: " + text)
+    copied = s.clipboard()
+    check(copied == b"603-434-3563\r\n717-393-3292\r\n797/8118\r\n", "clipboard: %r" % copied)
+
+
+def scenario_rule_by_hand(s):
+    s.press("Add Length and Format Combo")
+    s.answer_input("Input Length", "11")
+    s.answer_input("Input Format", "x (xxx) xxx-xxxx")
+    s.press("Add Phone Number or Numbers")
+    s.answer_input("Add Phone Number", "16034343563, 7978118")
+    s.press("Start Formatting Phone Numbers")
+    check(s.read_and_close_message()[1] == "Done.", "the run did not say Done.")
+    results = s.rows(RESULTS)
+    check(results == ["1 (603) 434-3563", "7978118"], "results: %r" % results)
+
+
+def scenario_save_comma(s):
+    run_sample_and_start(s)
+    target = os.path.join(s.work.name, "results.txt")
+    s.press("Save As Comma Delimited")
+    s.choose_file("Save", target)
+    wait_until("the saved file", lambda: os.path.exists(target) and s.find_window("dialog") is None)
+    with open(target, "rb") as saved:
+        data = saved.read()
+    check(data == b"603-434-3563,\r\n717-393-3292,\r\n797/8118\r\n", "saved: %r" % data)
+
+
+def scenario_load_file(s):
+    source = os.path.join(s.work.name, "numbers.txt")
+    with open(source, "wb") as numbers:
+        numbers.write(b"6034343563\r\n(555) 0102\r\n\r\n7978118\r\n")
+    s.press("Load Phone Numbers From File")
+    s.choose_file("Load List(s) - Hold Ctrl to select multiple list files", source)
+    phones = wait_until("the loaded rows", lambda: s.rows(PHONES) if len(s.rows(PHONES)) == 4 else None)
+    check(phones == ["6034343563", "(555) 0102", "", "7978118"], "phones: %r" % phones)
+
+
+def scenario_pointer_files(s):
+    """The pointer files beside the program are found: the hand over buttons, the drag
+    pointer while a number is moved."""
+    s.press("Load Sample/Example Data")
+    button = s.find(s.root, "push button", "Help")
+    box = button.queryComponent().getExtents(s.atspi.DESKTOP_COORDS)
+    s.xdotool("mousemove", str(box.x + 20), str(box.y + 10))
+    s.xdotool("mousemove", str(box.x + 24), str(box.y + 12))
+    hand = wait_until("the hand pointer", lambda: s.pointer_image() == (32, 32, 10, 0))
+    check(hand, "no hand pointer")
+    row = s.find(s.find(s.root, "table", None, PHONES), "table cell", "6034343563")
+    box = row.queryComponent().getExtents(s.atspi.DESKTOP_COORDS)
+    s.xdotool("mousemove", str(box.x + 10), str(box.y + box.height // 2), "mousedown", "1")
+    try:
+        wait_until("the drag pointer", lambda: s.pointer_image() == (32, 32, 16, 16))
+    finally:
+        s.xdotool("mouseup", "1")
+
+
+def scenario_close(s):
+    s.press("Load Sample/Example Data")
+    s.close_window()
+    try:
+        status = s.app.wait(timeout=WAIT_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end when its window closed")
+    check(status == 0, "exit status %d" % status)
+
+
+SCENARIOS = {name[len("scenario_"):]: f for name, f in globals().items()
+             if name.startswith("scenario_")}
+
+
+def main():
+    if len(sys.argv) != 3 or sys.argv[2] not in SCENARIOS:
+        print("usage: e2e.py PROGRAM " + "|".join(SCENARIOS), file=sys.stderr)
+        return 64
+    try:
+        with Session(os.path.abspath(sys.argv[1])) as session:
+            SCENARIOS[sys.argv[2]](session)
+    except Failure as failure:
+        print("FAILED %s: %s" % (sys.argv[2], failure), file=sys.stderr)
+        return 1
+    print("passed " + sys.argv[2])
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
