@@ -12,14 +12,18 @@ public:
     BenchDesktop();
 
     void resetGaps();
+
+    // What the file dialogs answer.
+    QString openAnswer;
+    QString saveAnswer;
     double longestGapMs() const { return static_cast<double>(longestGapNs_) / 1e6; }
     int messages() const { return messages_; }
 
     MsgResult messageBox(const QString& text, const QString& title, MsgIcon icon,
                          MsgButtons buttons) override;
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    OpenFileResult openFileDialog(const FileDialogSettings&) override { return {}; }
-    QString saveFileDialog(const FileDialogSettings&) override { return {}; }
+    OpenFileResult openFileDialog(const FileDialogSettings&) override { return {openAnswer, false}; }
+    QString saveFileDialog(const FileDialogSettings&) override { return saveAnswer; }
     bool tryClearClipboard() override { return true; }
     bool trySetClipboardText(const QString&) override { return true; }
     int pointerScreenY() override { return 0; }

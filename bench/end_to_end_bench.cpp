@@ -1,0 +1,131 @@
+// A million numbers through the real window (offscreen platform, real models and views), as a
+// user drives it: load the file, run with the two sample rules, save as comma-delimited text,
+// copy to the clipboard. Beside it, a short awk program doing the same job on the same file.
+
+#include "bench_data.h"
+#include "bench_desktop.h"
+
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+double Milliseconds(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// Lays ten-digit lines into xxx-xxx-xxxx and seven-digit lines into xxx/xxxx, copies the rest,
+// and writes the comma-delimited form: a comma after every line but the last, CR LF line ends.
+const char* const kAwkProgram = R"(
+BEGIN { RS = "\r\n" }
+{
+    s = $0
+    if ($0 ~ /^[0-9]+$/) {
+        if (length($0) == 10) s = substr($0, 1, 3) "-" substr($0, 4, 3) "-" substr($0, 7)
+        else if (length($0) == 7) s = substr($0, 1, 3) "/" substr($0, 4)
+    }
+    if (NR > 1) printf "%s,\r\n", previous
+    previous = s
+}
+END { if (NR > 0) printf "%s\r\n", previous }
+)";
+
+double AwkMilliseconds(const QString& input, const QString& output)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QProcess awk;
+    awk.setStandardInputFile(input);
+    awk.setStandardOutputFile(output);
+    awk.start(QStringLiteral("awk"), {QString::fromLatin1(kAwkProgram)});
+    if (!awk.waitForFinished(120'000) || awk.exitCode() != 0)
+        std::abort();
+    return Milliseconds(clock);
+}
+
+void BM_MillionNumbersEndToEnd(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString input = folder.filePath(QStringLiteral("numbers.txt"));
+    {
+        QByteArray bytes;
+        for (const QString& text : MakePhoneTexts(1'000'000))
+            bytes += text.toUtf8() + "\r\n";
+        QFile file(input);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+    const QString output = folder.filePath(QStringLiteral("results.txt"));
+    const QString awkOutput = folder.filePath(QStringLiteral("awk.txt"));
+
+    BenchDesktop desktop;
+    Form1 form(desktop, QStringLiteral("/nonexistent"));
+    form.show();
+    desktop.openAnswer = input;
+    desktop.saveAnswer = output;
+    form.PushButton11_Click();  // the two sample rules and three sample numbers
+    form.PushButton4_Click();   // keep the rules, start from an empty phone list
+
+    for (auto _ : state) {
+        form.PushButton4_Click();
+        form.PushButton9_Click();
+        QFile::remove(output);
+        QCoreApplication::processEvents();
+
+        QElapsedTimer clock;
+        clock.start();
+        form.PushButton3_Click();
+        const double load = Milliseconds(clock);
+        clock.restart();
+        form.PushButton7_Click();
+        const double run = Milliseconds(clock);
+        clock.restart();
+        form.PushButton2_Click();
+        const double save = Milliseconds(clock);
+        clock.restart();
+        form.PushButton8_Click();
+        const double copy = Milliseconds(clock);
+
+        const double awk = AwkMilliseconds(input, awkOutput);
+        state.SetIterationTime((load + run + save) / 1e3);
+        state.counters["load_ms"] = load;
+        state.counters["run_ms"] = run;
+        state.counters["save_ms"] = save;
+        state.counters["copy_ms"] = copy;
+        state.counters["awk_ms"] = awk;
+        state.counters["ratio_to_awk"] = (load + run + save) / awk;
+    }
+    QFile ours(output);
+    QFile theirs(awkOutput);
+    ours.open(QIODevice::ReadOnly);
+    theirs.open(QIODevice::ReadOnly);
+    state.counters["same_bytes_as_awk"] = ours.readAll() == theirs.readAll() ? 1 : 0;
+    state.counters["peak_rss_mb"] = PeakResidentMegabytes();
+}
+
+BENCHMARK(BM_MillionNumbersEndToEnd)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
