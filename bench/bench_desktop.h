@@ -22,7 +22,10 @@ public:
     MsgResult messageBox(const QString& text, const QString& title, MsgIcon icon,
                          MsgButtons buttons) override;
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    OpenFileResult openFileDialog(const FileDialogSettings&) override { return {openAnswer, false}; }
+    OpenFileResult openFileDialog(const FileDialogSettings&) override
+    {
+        return {openAnswer, false};
+    }
     QString saveFileDialog(const FileDialogSettings&) override { return saveAnswer; }
     bool tryClearClipboard() override { return true; }
     bool trySetClipboardText(const QString&) override { return true; }

@@ -5,8 +5,8 @@
 #include "bench_desktop.h"
 
 #include "app/digit_pattern.h"
-#include "app/formatting_rules.h"
 #include "app/form1.h"
+#include "app/formatting_rules.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

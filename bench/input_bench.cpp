@@ -94,8 +94,16 @@ void BM_WalkTenThousandFilesInHundredFolders(benchmark::State& state)
     state.counters["files"] = static_cast<double>(found);
 }
 
-BENCHMARK(BM_LoadMillionLineFile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
-BENCHMARK(BM_WalkTenThousandFilesInHundredFolders)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
+BENCHMARK(BM_LoadMillionLineFile)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3);
+BENCHMARK(BM_WalkTenThousandFilesInHundredFolders)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3);
 
 }  // namespace
 

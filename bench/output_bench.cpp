@@ -65,7 +65,8 @@ void BM_CommaSaveMillionResults(benchmark::State& state)
         QFile::remove(path);
         QElapsedTimer clock;
         clock.start();
-        SaveComma::SaveListviewAsCommaDelimToFile(window.form, window.form.ListView3->items(), path);
+        SaveComma::SaveListviewAsCommaDelimToFile(window.form, window.form.ListView3->items(),
+                                                  path);
         const double seconds = Seconds(clock);
         state.SetIterationTime(seconds);
         QFile file(path);
@@ -89,8 +90,8 @@ void BM_ClipboardCopyMillionResults(benchmark::State& state)
         const double seconds = Seconds(clock);
         state.SetIterationTime(seconds);
         const QString text = Main::BuildAlignedText(window.form.ListView3->items(), [] {});
-        plain = PlainWriteSeconds(window.folder.filePath(QStringLiteral("plain.txt")),
-                                  text.toUtf8());
+        plain =
+            PlainWriteSeconds(window.folder.filePath(QStringLiteral("plain.txt")), text.toUtf8());
         state.counters["ratio_to_plain_write"] = seconds / plain;
     }
     state.counters["plain_write_ms"] = plain * 1e3;
@@ -116,16 +117,28 @@ void BM_AlignedSaveHundredThousandRules(benchmark::State& state)
         state.SetIterationTime(seconds);
         QFile file(path);
         file.open(QIODevice::ReadOnly);
-        plain = PlainWriteSeconds(window.folder.filePath(QStringLiteral("plain.txt")),
-                                  file.readAll());
+        plain =
+            PlainWriteSeconds(window.folder.filePath(QStringLiteral("plain.txt")), file.readAll());
         state.counters["ratio_to_plain_write"] = seconds / plain;
     }
     state.counters["plain_write_ms"] = plain * 1e3;
 }
 
-BENCHMARK(BM_CommaSaveMillionResults)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3);
-BENCHMARK(BM_ClipboardCopyMillionResults)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3);
-BENCHMARK(BM_AlignedSaveHundredThousandRules)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3);
+BENCHMARK(BM_CommaSaveMillionResults)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3);
+BENCHMARK(BM_ClipboardCopyMillionResults)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3);
+BENCHMARK(BM_AlignedSaveHundredThousandRules)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3);
 
 }  // namespace
 

@@ -5,7 +5,8 @@
 QString ErrorDescription(ErrorCode code)
 {
     switch (code) {
-    case ErrorCode::InvalidProcedureCall: return QStringLiteral("Invalid procedure call or argument");
+    case ErrorCode::InvalidProcedureCall:
+        return QStringLiteral("Invalid procedure call or argument");
     case ErrorCode::Overflow: return QStringLiteral("Overflow");
     case ErrorCode::OutOfMemory: return QStringLiteral("Out of memory");
     case ErrorCode::SubscriptOutOfRange: return QStringLiteral("Subscript out of range");

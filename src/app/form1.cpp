@@ -6,9 +6,9 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 
@@ -42,8 +42,7 @@ Form1::Form1(Desktop& desktop, QString programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint),
-      desktop_(desktop),
-      programFolder_(std::move(programFolder))
+      desktop_(desktop), programFolder_(std::move(programFolder))
 {
     setObjectName(QStringLiteral("Form1"));
     buildControls();
@@ -99,8 +98,7 @@ void Form1::buildControls()
     PushButton14 = makeButton("PushButton14", "Delete Selected", 4080, 5340, 3840, 405);
     PushButton15 = makeButton("PushButton15", "Clear List", 120, 5850, 3840, 405);
     PushButton10 = makeButton("PushButton10", "Load Sample/Example Data", 4080, 5850, 3840, 405);
-    PushButton7 =
-        makeButton("PushButton7", "Start Formatting Phone Numbers", 120, 6360, 7800, 405);
+    PushButton7 = makeButton("PushButton7", "Start Formatting Phone Numbers", 120, 6360, 7800, 405);
     ListView3 = makeList("ListView3", 8040, 120, 7800, 5640);
     PushButton6 = makeButton("PushButton6", "Save Results As Text File", 8040, 5850, 3840, 405);
     PushButton2 = makeButton("PushButton2", "Save As Comma Delimited", 12000, 5850, 3840, 405);
@@ -109,9 +107,9 @@ void Form1::buildControls()
 
     // Tab positions 0 to 16.
     const std::array<QWidget*, 17> tabOrder{
-        ListView1,   ListView2,   PushButton7,  PushButton6,  PushButton2,  PushButton9,
-        PushButton5, PushButton8, PushButton1,  PushButton3,  PushButton4,  PushButton11,
-        PushButton13, PushButton14, PushButton15, ListView3,  PushButton10};
+        ListView1,    ListView2,    PushButton7,  PushButton6, PushButton2, PushButton9,
+        PushButton5,  PushButton8,  PushButton1,  PushButton3, PushButton4, PushButton11,
+        PushButton13, PushButton14, PushButton15, ListView3,   PushButton10};
     for (size_t i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }

@@ -43,7 +43,8 @@ void Form1::Form_Load()
     bool hasHand = false;
     proc.step(104, [&] { hasHand = FileExists(JoinPath(programFolder_, "HAND-M.CUR")); });
     if (hasHand)
-        proc.step(106, [&] { handCursor_ = LoadCursorFile(JoinPath(programFolder_, "HAND-M.CUR")); });
+        proc.step(106,
+                  [&] { handCursor_ = LoadCursorFile(JoinPath(programFolder_, "HAND-M.CUR")); });
     proc.step(108, [&] { VisitHomePageAtRandom(); });
     proc.step(126, [&] {
         setWindowTitle(QString::fromUtf16(kProductName));
@@ -52,7 +53,8 @@ void Form1::Form_Load()
     });
     proc.step(128, [&] { ListView1->addColumn(QStringLiteral("Phone Number(s)")); });
     proc.step(130, [&] { ListView1->setColumnWidthTwips(0, 7000); });
-    proc.step(132, [&] { ListView2->addColumn(QStringLiteral("If length of phone number is this")); });
+    proc.step(132,
+              [&] { ListView2->addColumn(QStringLiteral("If length of phone number is this")); });
     proc.step(134, [&] { ListView2->addColumn(QStringLiteral("then format like this")); });
     proc.step(136, [&] { ListView2->setColumnWidthTwips(0, 3000); });
     proc.step(138, [&] { ListView2->setColumnWidthTwips(1, 4000); });

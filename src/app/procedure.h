@@ -24,8 +24,7 @@ public:
     const QString& location() const { return location_; }
 
     // Runs the body; returns false when it failed (and the failure has been reported).
-    template <class Body>
-    bool step(int number, Body&& body)
+    template <class Body> bool step(int number, Body&& body)
     {
         try {
             std::forward<Body>(body)();

@@ -94,7 +94,8 @@ QStringList QtDesktop::qtNameFilters(const QString& classicFilter)
         for (QString& pattern : patterns)
             if (pattern.trimmed() == QLatin1String("*.*"))
                 pattern = QStringLiteral("*");
-        filters << caption + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        filters << caption + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
+                       + QLatin1Char(')');
     }
     return filters;
 }
@@ -103,7 +104,8 @@ OpenFileResult QtDesktop::openFileDialog(const FileDialogSettings& settings)
 {
     QFileDialog dialog(dialogParent(), settings.title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(settings.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setFileMode(settings.multiSelect ? QFileDialog::ExistingFiles
+                                            : QFileDialog::ExistingFile);
     dialog.setNameFilters(qtNameFilters(settings.filter));
     if (!settings.fileName.isEmpty())
         dialog.selectFile(settings.fileName);

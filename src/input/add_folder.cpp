@@ -110,8 +110,9 @@ bool IsFolder(const QString& path)
 
 bool IsRootFolder(const QString& folder)
 {
-    return !folder.isEmpty() && std::all_of(folder.begin(), folder.end(),
-                                            [](QChar c) { return c == QLatin1Char('/'); });
+    return !folder.isEmpty() && std::all_of(folder.begin(), folder.end(), [](QChar c) {
+        return c == QLatin1Char('/');
+    });
 }
 
 bool IsExistingFile(const QString& path)
@@ -161,7 +162,7 @@ void GetSubDirectories2016(Form1& form, QStringList& folders, bool descend)
 {
     Procedure proc(form.desktop(),
                    QStringLiteral("in CorvaneTitle2021/08/31.AddFolder.GetSubDirectories2016 "));
-    QStringList newFolders;  // 104
+    QStringList newFolders;             // 104
     const QStringList given = folders;  // 106: the pass sees the list as it was given
     for (const QString& folder : given) {
         bool isFolder = false;
@@ -180,9 +181,9 @@ void GetSubDirectories2016(Form1& form, QStringList& folders, bool descend)
                 form.YieldIfDue();  // 120
                 if (!entry.folder)
                     continue;
-                const QString name = QFile::decodeName(entry.name);  // 122
-                if (name.size() >= kMaxPath || HasBadNameChars(name)  // 124, 126
-                    || name.contains(QLatin1Char('?'))                 // 128
+                const QString name = QFile::decodeName(entry.name);                // 122
+                if (name.size() >= kMaxPath || HasBadNameChars(name)               // 124, 126
+                    || name.contains(QLatin1Char('?'))                             // 128
                     || name == QLatin1String(".") || name == QLatin1String(".."))  // 130
                     continue;
                 newFolders << folder + name + QLatin1Char('/');  // 132, 134

@@ -29,7 +29,8 @@ void Form1::PushButton3_Click()
     proc.step(100, [&] { dialogFileName_.clear(); });
     FileDialogSettings settings;
     settings.multiSelect = true;  // 102
-    settings.title = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");  // 104
+    settings.title =
+        QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");       // 104
     settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");  // 106
     OpenFileResult chosen;
     proc.step(108, [&] { chosen = desktop_.openFileDialog(settings); });
@@ -43,10 +44,10 @@ void Form1::PushButton3_Click()
     QStringList pieces;
     proc.step(112, [&] { pieces = chosen.text.split(QChar(u'\0')); });
     proc.step(114, [&] { setPointer(Pointer::Hourglass); });
-    if (pieces.size() == 1) {  // 116
+    if (pieces.size() == 1) {                                                     // 116
         proc.step(120, [&] { AddNumbersFromFile(*ListView1, pieces.first()); });  // 118, 120
-    } else if (pieces.size() >= 2) {  // 122
-        for (qsizetype i = 1; i < pieces.size(); ++i) {  // 124 to 136
+    } else if (pieces.size() >= 2) {                                              // 122
+        for (qsizetype i = 1; i < pieces.size(); ++i) {                           // 124 to 136
             QString path;
             proc.step(130, [&] { path = pieces.first() + QLatin1Char('/') + pieces[i]; });
             proc.step(132, [&] { path = FixDoubleSlashes(path); });

@@ -30,8 +30,9 @@ void Form1::ListView1_ItemClick()
     ListView1->setListPointer(DragPointer(programFolder_));
     ListView1->setDragOutManual(true);
     const qsizetype selected = ListView1->selectedIndex();
-    DragItem = selected >= 0 ? QPersistentModelIndex(ListView1->items().index(static_cast<int>(selected), 0))
-                             : QPersistentModelIndex();
+    DragItem = selected >= 0
+                   ? QPersistentModelIndex(ListView1->items().index(static_cast<int>(selected), 0))
+                   : QPersistentModelIndex();
 }
 
 void Form1::ListView1_MouseDown()

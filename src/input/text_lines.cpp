@@ -16,7 +16,8 @@ QString DecodeWindows1252(const QByteArray& bytes)
     QChar* out = text.data();
     for (const char byte : bytes) {
         const auto code = static_cast<unsigned char>(byte);
-        *out++ = (code >= 0x80 && code <= 0x9F) ? QChar(kWindows1252High[code - 0x80]) : QChar(code);
+        *out++ =
+            (code >= 0x80 && code <= 0x9F) ? QChar(kWindows1252High[code - 0x80]) : QChar(code);
     }
     return text;
 }
@@ -50,8 +51,9 @@ std::vector<QString> SplitPhoneLines(const QString& text)
         start = i + 1;
     }
     // The last line ends at the end of the text; only a final LF leaves an empty piece.
-    if (start < size || (size > 0 && data[size - 1].unicode() == u'\n'
-                         && !(size > 1 && data[size - 2].unicode() == u'\r')))
+    if (start < size
+        || (size > 0 && data[size - 1].unicode() == u'\n'
+            && !(size > 1 && data[size - 2].unicode() == u'\r')))
         pieces.emplace_back(data + start, size - start);
     return pieces;
 }

@@ -28,10 +28,12 @@ void Form1::PushButton2_Click()
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton2_Click "));
     QString fileName;
     proc.step(114, [&] { fileName = ShowSaveDialog(); });  // 108 to 116
-    if (fileName.isEmpty())  // 118
+    if (fileName.isEmpty())                                // 118
         return;
     proc.step(120, [&] { setPointer(Pointer::Hourglass); });
-    proc.step(122, [&] { SaveComma::SaveListviewAsCommaDelimToFile(*this, ListView3->items(), fileName); });
+    proc.step(122, [&] {
+        SaveComma::SaveListviewAsCommaDelimToFile(*this, ListView3->items(), fileName);
+    });
     proc.step(124, [&] { setPointer(Pointer::Arrow); });
 }
 
@@ -41,7 +43,7 @@ void Form1::PushButton6_Click()
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton6_Click "));
     QString fileName;
     proc.step(112, [&] { fileName = ShowSaveDialog(); });  // 106 to 114
-    if (fileName.isEmpty())  // 116
+    if (fileName.isEmpty())                                // 116
         return;
     bool exists = false;
     proc.step(118, [&] { exists = FileExists(fileName); });
@@ -56,7 +58,8 @@ void Form1::PushButton6_Click()
     if (answer != MsgResult::Yes)  // 124
         return;
     proc.step(126, [&] { setPointer(Pointer::Hourglass); });
-    proc.step(128, [&] { SaveList::SaveListviewProperlySpaced(*this, ListView2->items(), fileName); });
+    proc.step(128,
+              [&] { SaveList::SaveListviewProperlySpaced(*this, ListView2->items(), fileName); });
     proc.step(130, [&] { setPointer(Pointer::Arrow); });
 }
 

@@ -9,8 +9,9 @@ namespace SaveComma {
 
 void SaveListviewAsCommaDelimToFile(Form1& form, const ListModel& list, const QString& fileName)
 {
-    Procedure proc(form.desktop(),
-                   QStringLiteral("in Tessaline2021/08/31.SaveComma.SaveListviewAsCommaDelimToFile "));
+    Procedure proc(
+        form.desktop(),
+        QStringLiteral("in Tessaline2021/08/31.SaveComma.SaveListviewAsCommaDelimToFile "));
     bool exists = false;
     proc.step(100, [&] { exists = FileExists(fileName); });
     MsgResult answer = MsgResult::Yes;  // 104
@@ -45,7 +46,7 @@ void SaveListviewAsCommaDelimToFile(Form1& form, const ListModel& list, const QS
         // Rows that left the list while the save yielded are not written.
         if (r >= list.count())
             break;
-        line.clear();  // 150
+        line.clear();                                 // 150
         const int columns = list.columnCountTotal();  // 152
         proc.step(154, [&] {
             for (int k = 0; k < columns; ++k) {

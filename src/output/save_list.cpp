@@ -68,7 +68,7 @@ void SaveListviewProperlySpaced(Form1& form, const ListModel& list, const QStrin
         // Rows that left the list while the save yielded are not written.
         if (r >= list.count())
             break;
-        line.clear();  // 186
+        line.clear();          // 186
         if (!list.checked(r))  // 188
             continue;
         proc.step(190, [&] {

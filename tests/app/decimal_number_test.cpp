@@ -15,8 +15,9 @@ TEST(IsNumeric, AcceptsPlainDecimalNumbers)
 TEST(IsNumeric, RefusesEverythingElse)
 {
     for (const char16_t* text :
-         {u"", u" ", u"abc", u"12a", u"1,000", u"&H10", u"0x10", u"$5", u"(5)", u"1.2.3", u".",
-          u"-", u"+-1", u"1e", u"1e+", u"e5", u"1 0", u"inf", u"nan", u"\uff11", u"1d2", u"5-"})
+         {u"",    u" ",     u"abc", u"12a",    u"1,000", u"&H10", u"0x10", u"$5",
+          u"(5)", u"1.2.3", u".",   u"-",      u"+-1",   u"1e",   u"1e+",  u"e5",
+          u"1 0", u"inf",   u"nan", u"\uff11", u"1d2",   u"5-"})
         EXPECT_FALSE(IsNumeric(text)) << QString::fromUtf16(text).toStdString();
 }
 
@@ -60,7 +61,8 @@ TEST(RuleLengthValue, NotANumberIsATypeMismatch)
 
 TEST(RuleLengthValue, OutsideSixteenBitsIsAnOverflow)
 {
-    for (const char16_t* text : {u"99999", u"32767.5", u"-32768.6", u"32768", u"1e400", u"-1e400"}) {
+    for (const char16_t* text :
+         {u"99999", u"32767.5", u"-32768.6", u"32768", u"1e400", u"-1e400"}) {
         try {
             RuleLengthValue(text);
             ADD_FAILURE() << "no failure for " << QString::fromUtf16(text).toStdString();

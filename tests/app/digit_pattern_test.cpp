@@ -27,21 +27,19 @@ TEST_P(ApplyDigitPatternTable, LaysDigitsFromTheRight)
         << c.text << " into " << c.pattern;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, ApplyDigitPatternTable,
-    ::testing::Values(Case{"6034343563", "###-###-####", "603-434-3563"},
-                      Case{"7173933292", "###-###-####", "717-393-3292"},
-                      Case{"7978118", "###/####", "797/8118"},
-                      // Surplus digits gather at the leftmost place.
-                      Case{"16034343563", "(###) ###-####", "(1603) 434-3563"},
-                      // Literals stay where the digits ran out.
-                      Case{"7978118", "(###) ###-####", "() 797-8118"}));
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, ApplyDigitPatternTable,
+                         ::testing::Values(Case{"6034343563", "###-###-####", "603-434-3563"},
+                                           Case{"7173933292", "###-###-####", "717-393-3292"},
+                                           Case{"7978118", "###/####", "797/8118"},
+                                           // Surplus digits gather at the leftmost place.
+                                           Case{"16034343563", "(###) ###-####", "(1603) 434-3563"},
+                                           // Literals stay where the digits ran out.
+                                           Case{"7978118", "(###) ###-####", "() 797-8118"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    LeadingZerosAreDigits, ApplyDigitPatternTable,
-    ::testing::Values(Case{"0123456789", "###-###-####", "012-345-6789"},
-                      Case{"0000000", "###/####", "000/0000"}, Case{"0", "#", "0"},
-                      Case{"007", "##-#", "00-7"}));
+INSTANTIATE_TEST_SUITE_P(LeadingZerosAreDigits, ApplyDigitPatternTable,
+                         ::testing::Values(Case{"0123456789", "###-###-####", "012-345-6789"},
+                                           Case{"0000000", "###/####", "000/0000"},
+                                           Case{"0", "#", "0"}, Case{"007", "##-#", "00-7"}));
 
 INSTANTIATE_TEST_SUITE_P(
     NotANumberComesBackUnchanged, ApplyDigitPatternTable,
@@ -60,8 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Case{"7978118", "xxx/xxxx", "7978118"},  // no "#": unchanged
                       Case{"7978118", "", "7978118"},
                       Case{"1234567", "0.,%E+e-\\\";@&/:#", "0.,%E+e-\\\";@&/:1234567"},
-                      Case{"1234", "#/#:#", "12/3:4"},
-                      Case{"12", "dd/mm #-#", "dd/mm 1-2"},
+                      Case{"1234", "#/#:#", "12/3:4"}, Case{"12", "dd/mm #-#", "dd/mm 1-2"},
                       Case{"1234", "X#X#", "X123X4"}));
 
 INSTANTIATE_TEST_SUITE_P(

@@ -105,7 +105,9 @@ TEST_F(Form1Layout, ListsStartEmptyWithTheirColumnsAndTheSharedToolTip)
     };
     const Columns expected[] = {
         {form->ListView1, {"Phone Number(s)"}, {7000}},
-        {form->ListView2, {"If length of phone number is this", "then format like this"}, {3000, 4000}},
+        {form->ListView2,
+         {"If length of phone number is this", "then format like this"},
+         {3000, 4000}},
         {form->ListView3, {"Result(s)"}, {7000}},
     };
     for (const Columns& c : expected) {

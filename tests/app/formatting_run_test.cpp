@@ -103,7 +103,7 @@ TEST_F(FormattingRun, UppercaseXIsNoDigitPlace)
 
 TEST_F(FormattingRun, RuleLengthsAreReadAsRoundedNumbers)
 {
-    addRule(QStringLiteral("10.5"), QStringLiteral("xxxxx-xxxxx"));  // 10
+    addRule(QStringLiteral("10.5"), QStringLiteral("xxxxx-xxxxx"));     // 10
     addRule(QStringLiteral("11.5"), QStringLiteral("x-xxx-xxx-xxxx"));  // 12
     addRule(QStringLiteral(" 7 "), QStringLiteral("xxx/xxxx"));
     phones().append(QStringLiteral("6034343563"));
@@ -143,8 +143,7 @@ TEST_F(FormattingRun, HourglassShowsAtEveryItemAndTheDefaultPointerReturns)
     desktop.expectInfo(QStringLiteral("Done."));
     run();
     EXPECT_EQ(desktop.yields(), 3);
-    EXPECT_EQ(seen, (std::vector<Form1::Pointer>{Form1::Pointer::Default,
-                                                 Form1::Pointer::Hourglass,
+    EXPECT_EQ(seen, (std::vector<Form1::Pointer>{Form1::Pointer::Default, Form1::Pointer::Hourglass,
                                                  Form1::Pointer::Hourglass}));
     EXPECT_EQ(form->pointer(), Form1::Pointer::Default);
 }

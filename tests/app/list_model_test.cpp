@@ -168,7 +168,8 @@ TEST_F(ListModelTest, ColumnsKeepTheirOrderAndCaptions)
 TEST(ListViewTest, SelectsScrollsAndFindsTheRowUnderAPoint)
 {
     ListView view;
-    QAbstractItemModelTester tester(&view.items(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(&view.items(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     view.resize(300, 120);
     view.addColumn(QStringLiteral("Phone Number(s)"));
     view.setColumnWidthTwips(0, 3000);

@@ -99,13 +99,17 @@ TEST(Procedure, OutOfMemoryAndForeignExceptionsAreReportedToo)
 
 TEST(AppError, MapsErrnoToTheClassicDescriptions)
 {
-    const std::pair<int, const char*> cases[] = {
-        {ENOENT, "File not found"},     {ENOTDIR, "Path not found"},
-        {EACCES, "Permission denied"},  {EPERM, "Permission denied"},
-        {EROFS, "Permission denied"},   {ENOSPC, "Disk full"},
-        {EFBIG, "Disk full"},           {EISDIR, "Path/File access error"},
-        {ENAMETOOLONG, "Bad file name or number"}, {EIO, "Device I/O error"},
-        {EEXIST, "File already exists"}};
+    const std::pair<int, const char*> cases[] = {{ENOENT, "File not found"},
+                                                 {ENOTDIR, "Path not found"},
+                                                 {EACCES, "Permission denied"},
+                                                 {EPERM, "Permission denied"},
+                                                 {EROFS, "Permission denied"},
+                                                 {ENOSPC, "Disk full"},
+                                                 {EFBIG, "Disk full"},
+                                                 {EISDIR, "Path/File access error"},
+                                                 {ENAMETOOLONG, "Bad file name or number"},
+                                                 {EIO, "Device I/O error"},
+                                                 {EEXIST, "File already exists"}};
     for (const auto& [code, text] : cases)
         EXPECT_EQ(AppError::fromErrno(code).description(), QString::fromLatin1(text)) << code;
 }

@@ -103,9 +103,9 @@ TEST_F(PhoneListDrop, AFolderAddsItsFilesLevelByLevelInNameOrder)
     make("top/empty/");
     const QString top = work.filePath("top");
     drop({top});
-    EXPECT_EQ(added(), (QStringList{top + "/a.txt", top + "/b.txt", top + "/.git/config",
-                                    top + "/sub1/b1.txt", top + "/sub2/c.txt",
-                                    top + "/sub1/deep/d.txt"}));
+    EXPECT_EQ(added(),
+              (QStringList{top + "/a.txt", top + "/b.txt", top + "/.git/config",
+                           top + "/sub1/b1.txt", top + "/sub2/c.txt", top + "/sub1/deep/d.txt"}));
 }
 
 TEST_F(PhoneListDrop, TwoFoldersAddEachFolderOnceInOrder)
@@ -125,7 +125,8 @@ TEST_F(PhoneListDrop, LinkedFoldersAreNotWalkedAndSpecialFilesNotAdded)
     link(work.filePath("tree/real/r.txt"), "tree/linked.txt");
     ASSERT_EQ(::mkfifo(QFile::encodeName(work.filePath("tree/fifo")).constData(), 0600), 0);
     drop({work.filePath("tree")});
-    EXPECT_EQ(added(), (QStringList{work.filePath("tree/linked.txt"), work.filePath("tree/real/r.txt")}));
+    EXPECT_EQ(added(),
+              (QStringList{work.filePath("tree/linked.txt"), work.filePath("tree/real/r.txt")}));
 }
 
 TEST_F(PhoneListDrop, SubFolderWithUndecodableNameIsSkippedWithEverythingBelow)
@@ -138,8 +139,9 @@ TEST_F(PhoneListDrop, SubFolderWithUndecodableNameIsSkippedWithEverythingBelow)
     ASSERT_GE(fd, 0);
     ::close(fd);
     drop({work.filePath("names")});
-    EXPECT_EQ(added(), (QStringList{work.filePath("names/ok/1.txt"),
-                                    work.filePath(QString::fromUtf8("names/\xce\xb1\xce\xb2/2.txt"))}));
+    EXPECT_EQ(added(),
+              (QStringList{work.filePath("names/ok/1.txt"),
+                           work.filePath(QString::fromUtf8("names/\xce\xb1\xce\xb2/2.txt"))}));
 }
 
 TEST_F(PhoneListDrop, AFolderPathOf260CharactersHasItsFilesAddedButIsNotWalked)

@@ -23,10 +23,7 @@ protected:
             phones().append(text);
     }
     QWidget* viewport() { return form->ListView1->viewport(); }
-    QPoint centre(int row)
-    {
-        return form->ListView1->visualRect(phones().index(row, 0)).center();
-    }
+    QPoint centre(int row) { return form->ListView1->visualRect(phones().index(row, 0)).center(); }
     QPoint belowTheRows() { return QPoint(30, viewport()->height() - 3); }
 
     void press(const QPoint& at) { QTest::mousePress(viewport(), Qt::LeftButton, {}, at); }

@@ -35,7 +35,9 @@ TEST(SplitPhoneLines, BlankLinesAndContentStayVerbatim)
 
 TEST(DecodeTextFile, Utf8WithoutItsByteOrderMark)
 {
-    EXPECT_EQ(DecodeTextFile("\xef\xbb\xbf" "Zo\xc3\xab"), QStringLiteral(u"Zo\u00eb"));
+    EXPECT_EQ(DecodeTextFile("\xef\xbb\xbf"
+                             "Zo\xc3\xab"),
+              QStringLiteral(u"Zo\u00eb"));
     EXPECT_EQ(DecodeTextFile("\xe2\x98\x8e 555"), QStringLiteral(u"\u260e 555"));
 }
 
@@ -55,7 +57,8 @@ TEST(DecodeTextFile, AnythingElseIsWindows1252ByteForByte)
 
 TEST(FixDoubleBackslashes, CollapsesPairsLeftToRight)
 {
-    EXPECT_EQ(FixDoubleBackslashes(QStringLiteral("C:\\\\list.txt")), QStringLiteral("C:\\list.txt"));
+    EXPECT_EQ(FixDoubleBackslashes(QStringLiteral("C:\\\\list.txt")),
+              QStringLiteral("C:\\list.txt"));
     EXPECT_EQ(FixDoubleBackslashes(QStringLiteral("a\\\\\\b")), QStringLiteral("a\\\\b"));
     EXPECT_EQ(FixDoubleBackslashes(QStringLiteral("a\\\\\\\\b")), QStringLiteral("a\\\\b"));
     EXPECT_EQ(FixDoubleBackslashes(QStringLiteral("plain")), QStringLiteral("plain"));
@@ -64,7 +67,8 @@ TEST(FixDoubleBackslashes, CollapsesPairsLeftToRight)
 
 TEST(FixDoubleBackslashes, LeadingRunBecomesExactlyTwo)
 {
-    EXPECT_EQ(FixDoubleBackslashes(QStringLiteral("\\server\\share")), QStringLiteral("\\\\server\\share"));
+    EXPECT_EQ(FixDoubleBackslashes(QStringLiteral("\\server\\share")),
+              QStringLiteral("\\\\server\\share"));
     EXPECT_EQ(FixDoubleBackslashes(QStringLiteral("\\\\\\\\\\server\\\\x")),
               QStringLiteral("\\\\server\\x"));
     EXPECT_EQ(FixDoubleBackslashes(QStringLiteral("\\\\\\")), QStringLiteral("\\\\"));

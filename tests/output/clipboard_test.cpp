@@ -21,8 +21,7 @@ TEST(AlignedText, OneColumnLinesLoseOnlyTheirTrailingSpaces)
     list.addColumn(QStringLiteral("Result(s)"));
     for (const char* text : {"555-0101", "(555) 0102", "  lead and trail  ", ""})
         list.append(QString::fromLatin1(text));
-    EXPECT_EQ(Aligned(list),
-              QStringLiteral("555-0101\r\n(555) 0102\r\n  lead and trail\r\n\r\n"));
+    EXPECT_EQ(Aligned(list), QStringLiteral("555-0101\r\n(555) 0102\r\n  lead and trail\r\n\r\n"));
 }
 
 TEST(AlignedText, ColumnsArePaddedToTheirWidestCellAndTabSeparated)

@@ -27,10 +27,9 @@ protected:
     }
     void expectOverwrite(const QString& file, MsgResult answer)
     {
-        desktop.expectMessage(QStringLiteral("Are you sure you wish to overwrite ") + file
-                                  + QStringLiteral(" ?"),
-                              QStringLiteral("Dialwright"), MsgIcon::None, MsgButtons::YesNo,
-                              answer);
+        desktop.expectMessage(
+            QStringLiteral("Are you sure you wish to overwrite ") + file + QStringLiteral(" ?"),
+            QStringLiteral("Dialwright"), MsgIcon::None, MsgButtons::YesNo, answer);
     }
     void save(const QString& file)
     {
@@ -65,7 +64,8 @@ TEST_F(CommaSave, CellsAreWrittenAsTheyStandInUtf8)
     for (const char* result : {" a, \"b\" ", "", "Zoë ☎ 5"})
         results().append(QString::fromUtf8(result));
     save(path("cells.txt"));
-    EXPECT_EQ(ReadBytes(path("cells.txt")), QByteArray(" a, \"b\" ,\r\n,\r\nZo\xc3\xab \xe2\x98\x8e 5\r\n"));
+    EXPECT_EQ(ReadBytes(path("cells.txt")),
+              QByteArray(" a, \"b\" ,\r\n,\r\nZo\xc3\xab \xe2\x98\x8e 5\r\n"));
 }
 
 TEST_F(CommaSave, SeveralColumnsGetAHeadingLineEndingInAComma)
@@ -96,8 +96,8 @@ TEST_F(CommaSave, OverwriteQuestionComesUnderTheHourglass)
     desktop.setOnBox([&] { pointers.push_back(form->pointer()); });
     form->PushButton2_Click();
     EXPECT_EQ(ReadBytes(path("old.txt")), "old contents that are longer\r\n");
-    EXPECT_EQ(pointers, (std::vector<Form1::Pointer>{Form1::Pointer::Default,
-                                                     Form1::Pointer::Hourglass}));
+    EXPECT_EQ(pointers,
+              (std::vector<Form1::Pointer>{Form1::Pointer::Default, Form1::Pointer::Hourglass}));
     EXPECT_EQ(form->pointer(), Form1::Pointer::Arrow);
     desktop.setOnBox(nullptr);
 

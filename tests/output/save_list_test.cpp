@@ -37,9 +37,9 @@ TEST_F(AlignedSave, SampleRulesGiveTheThreeWorkedLines)
     form->PushButton11_Click();
     results().append(QStringLiteral("a result that is not written"));
     save(path("rules.txt"));
-    EXPECT_EQ(ReadBytes(path("rules.txt")),
-              kHeading + "10" + spaces(31) + "\txxx-xxx-xxxx" + spaces(9) + "\t\r\n" + "7"
-                  + spaces(32) + "\txxx/xxxx" + spaces(13) + "\t\r\n");
+    EXPECT_EQ(ReadBytes(path("rules.txt")), kHeading + "10" + spaces(31) + "\txxx-xxx-xxxx"
+                                                + spaces(9) + "\t\r\n" + "7" + spaces(32)
+                                                + "\txxx/xxxx" + spaces(13) + "\t\r\n");
     EXPECT_EQ(form->pointer(), Form1::Pointer::Arrow);
 }
 
@@ -72,8 +72,8 @@ TEST_F(AlignedSave, OverwriteQuestionComesBeforeTheHourglass)
                           MsgResult::No);
     form->PushButton6_Click();
     EXPECT_EQ(ReadBytes(path("old.txt")), "old");
-    EXPECT_EQ(pointers, (std::vector<Form1::Pointer>{Form1::Pointer::Default,
-                                                     Form1::Pointer::Default}));
+    EXPECT_EQ(pointers,
+              (std::vector<Form1::Pointer>{Form1::Pointer::Default, Form1::Pointer::Default}));
     EXPECT_EQ(form->pointer(), Form1::Pointer::Default);  // No: the pointer was never touched
 
     expectDialog(path("old.txt"));

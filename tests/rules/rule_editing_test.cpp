@@ -46,8 +46,7 @@ TEST_F(RuleEditing, AddsTheLengthAndPatternExactlyAsTyped)
     expectLength(QStringLiteral("2.5"));
     expectPattern(QStringLiteral("\t"));  // only spaces count as blank
     form->PushButton13->click();
-    EXPECT_EQ(ruleRows(),
-              (QStringList{" 10 | (xxx) xxx-xxxx ", "10|xxx-xxxx", "2.5|\t"}));
+    EXPECT_EQ(ruleRows(), (QStringList{" 10 | (xxx) xxx-xxxx ", "10|xxx-xxxx", "2.5|\t"}));
 }
 
 TEST_F(RuleEditing, CancelledOrRejectedAnswersEndSilently)

@@ -30,8 +30,8 @@ const char* KindName(ScriptedDesktop::Kind kind)
 
 std::string ScriptedDesktop::Box::describe() const
 {
-    std::string out = std::string(KindName(kind)) + " \"" + Visible(text) + "\" title \""
-                      + Visible(title) + "\"";
+    std::string out =
+        std::string(KindName(kind)) + " \"" + Visible(text) + "\" title \"" + Visible(title) + "\"";
     if (kind == Kind::Message)
         out += " icon " + std::to_string(static_cast<int>(icon)) + " buttons "
                + std::to_string(static_cast<int>(buttons));
@@ -76,8 +76,8 @@ void ScriptedDesktop::expectInput(const QString& prompt, const QString& title,
                                   const QString& defaultText, const QString& answer)
 {
     Entry entry;
-    entry.expected = Box{Kind::Input, prompt, title, MsgIcon::None, MsgButtons::Ok, defaultText, {},
-                         false};
+    entry.expected =
+        Box{Kind::Input, prompt, title, MsgIcon::None, MsgButtons::Ok, defaultText, {}, false};
     entry.textAnswer = answer;
     script_.push_back(entry);
 }
@@ -85,9 +85,9 @@ void ScriptedDesktop::expectInput(const QString& prompt, const QString& title,
 void ScriptedDesktop::expectOpenFile(const FileDialogSettings& settings, OpenFileResult answer)
 {
     Entry entry;
-    entry.expected = Box{Kind::OpenFile,       settings.title,    {},
-                         MsgIcon::None,        MsgButtons::Ok,    settings.fileName,
-                         settings.filter,      settings.multiSelect};
+    entry.expected = Box{Kind::OpenFile,  settings.title,      {},
+                         MsgIcon::None,   MsgButtons::Ok,      settings.fileName,
+                         settings.filter, settings.multiSelect};
     entry.openAnswer = std::move(answer);
     script_.push_back(entry);
 }
@@ -95,8 +95,9 @@ void ScriptedDesktop::expectOpenFile(const FileDialogSettings& settings, OpenFil
 void ScriptedDesktop::expectSaveFile(const FileDialogSettings& settings, const QString& answer)
 {
     Entry entry;
-    entry.expected = Box{Kind::SaveFile,  settings.title, {}, MsgIcon::None, MsgButtons::Ok,
-                         settings.fileName, settings.filter, settings.multiSelect};
+    entry.expected = Box{Kind::SaveFile,  settings.title,      {},
+                         MsgIcon::None,   MsgButtons::Ok,      settings.fileName,
+                         settings.filter, settings.multiSelect};
     entry.textAnswer = answer;
     script_.push_back(entry);
 }
@@ -135,16 +136,26 @@ QString ScriptedDesktop::inputBox(const QString& prompt, const QString& title,
 
 OpenFileResult ScriptedDesktop::openFileDialog(const FileDialogSettings& settings)
 {
-    const Entry* entry = answer(Box{Kind::OpenFile, settings.title, {}, MsgIcon::None,
-                                    MsgButtons::Ok, settings.fileName, settings.filter,
+    const Entry* entry = answer(Box{Kind::OpenFile,
+                                    settings.title,
+                                    {},
+                                    MsgIcon::None,
+                                    MsgButtons::Ok,
+                                    settings.fileName,
+                                    settings.filter,
                                     settings.multiSelect});
     return entry == nullptr ? OpenFileResult{} : entry->openAnswer;
 }
 
 QString ScriptedDesktop::saveFileDialog(const FileDialogSettings& settings)
 {
-    const Entry* entry = answer(Box{Kind::SaveFile, settings.title, {}, MsgIcon::None,
-                                    MsgButtons::Ok, settings.fileName, settings.filter,
+    const Entry* entry = answer(Box{Kind::SaveFile,
+                                    settings.title,
+                                    {},
+                                    MsgIcon::None,
+                                    MsgButtons::Ok,
+                                    settings.fileName,
+                                    settings.filter,
                                     settings.multiSelect});
     return entry == nullptr ? QString() : entry->textAnswer;
 }

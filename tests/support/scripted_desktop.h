@@ -33,8 +33,8 @@ public:
     ~ScriptedDesktop() override;
 
     // The script, answered in order.
-    void expectMessage(const QString& text, const QString& title, MsgIcon icon,
-                       MsgButtons buttons, MsgResult answer = MsgResult::Ok);
+    void expectMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
+                       MsgResult answer = MsgResult::Ok);
     // An information box under the product's title: OK, no icon.
     void expectInfo(const QString& text);
     void expectErrorReport(const QString& description, const QString& location, int step);
