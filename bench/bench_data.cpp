@@ -1,5 +1,7 @@
 #include "bench_data.h"
 
+#include <QFile>
+
 #include <random>
 
 std::vector<QString> MakePhoneTexts(size_t count)
@@ -23,4 +25,14 @@ std::vector<QString> MakePhoneTexts(size_t count)
         texts.push_back(text);
     }
     return texts;
+}
+
+void WritePhoneFile(const QString& path, size_t count)
+{
+    QByteArray bytes;
+    for (const QString& text : MakePhoneTexts(count))
+        bytes += text.toUtf8() + "\r\n";
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        std::abort();
 }

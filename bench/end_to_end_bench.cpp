@@ -55,14 +55,7 @@ void BM_MillionNumbersEndToEnd(benchmark::State& state)
 {
     QTemporaryDir folder;
     const QString input = folder.filePath(QStringLiteral("numbers.txt"));
-    {
-        QByteArray bytes;
-        for (const QString& text : MakePhoneTexts(1'000'000))
-            bytes += text.toUtf8() + "\r\n";
-        QFile file(input);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-    }
+    WritePhoneFile(input, 1'000'000);
     const QString output = folder.filePath(QStringLiteral("results.txt"));
     const QString awkOutput = folder.filePath(QStringLiteral("awk.txt"));
 
@@ -118,14 +111,3 @@ BENCHMARK(BM_MillionNumbersEndToEnd)
     ->Repetitions(5);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

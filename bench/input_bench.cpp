@@ -23,23 +23,11 @@ double Seconds(const QElapsedTimer& clock)
     return static_cast<double>(clock.nsecsElapsed()) / 1e9;
 }
 
-// A million numbers with CR LF line ends, about 12 MB.
-QString WriteNumbersFile(const QTemporaryDir& folder)
-{
-    QByteArray bytes;
-    for (const QString& text : MakePhoneTexts(1'000'000))
-        bytes += text.toUtf8() + "\r\n";
-    const QString path = folder.filePath(QStringLiteral("numbers.txt"));
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
-
 void BM_LoadMillionLineFile(benchmark::State& state)
 {
     QTemporaryDir folder;
-    const QString path = WriteNumbersFile(folder);
+    const QString path = folder.filePath(QStringLiteral("numbers.txt"));
+    WritePhoneFile(path, 1'000'000);
     BenchDesktop desktop;
     Form1 form(desktop, QStringLiteral("/nonexistent"));
     form.show();
@@ -106,14 +94,3 @@ BENCHMARK(BM_WalkTenThousandFilesInHundredFolders)
     ->Repetitions(3);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

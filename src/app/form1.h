@@ -92,6 +92,8 @@ public:
     void PushButton9_Click();
     // The save dialog shared by both saves; returns the chosen name, empty when cancelled.
     QString ShowSaveDialog();
+    // True when the file does not exist yet, or the user answers Yes to replacing it.
+    bool ConfirmOverwrite(const QString& fileName);
 
     // Help.
     void PushButton5_Click();

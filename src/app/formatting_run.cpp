@@ -59,6 +59,5 @@ void Form1::PushButton7_Click()
     } else {
         proc.step(130, [&] { MsgBox(QStringLiteral("No files added.")); });
     }
-    results.flushAppends();
     FormattingBusy = false;  // 132
 }

@@ -56,6 +56,13 @@ qsizetype ListView::selectedIndex() const
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
+void ListView::removeSelected()
+{
+    const qsizetype selected = selectedIndex();
+    if (selected >= 0)
+        model_.removeAt(selected);
+}
+
 void ListView::select(qsizetype row)
 {
     if (row < 0 || row >= model_.count())

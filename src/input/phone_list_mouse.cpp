@@ -86,9 +86,6 @@ void Form1::ListView1_DblClick()
 // when no number is selected.
 void Form1::RemoveSelectedPhone()
 {
-    if (isBusy() || ListView1->count() == 0)
-        return;
-    const qsizetype selected = ListView1->selectedIndex();
-    if (selected >= 0)
-        ListView1->items().removeAt(selected);
+    if (!isBusy())
+        ListView1->removeSelected();
 }

@@ -1,22 +1,7 @@
 #include "app/form1.h"
 
 #include "app/procedure.h"
-
-namespace {
-
-// Only the space counts as a blank here; a TAB typed into a number stays.
-QString TrimSpaces(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-}  // namespace
+#include "app/spaces.h"
 
 // "Add Phone Number or Numbers": every comma-separated part of the answer becomes one item,
 // trimmed of spaces; empty parts are kept.

@@ -22,6 +22,16 @@ QString Form1::ShowSaveDialog()
     return chosen;
 }
 
+bool Form1::ConfirmOverwrite(const QString& fileName)
+{
+    if (!FileExists(fileName))
+        return true;
+    return MsgBox(QStringLiteral("Are you sure you wish to overwrite ") + fileName
+                      + QStringLiteral(" ?"),
+                  MsgButtons::YesNo)
+           == MsgResult::Yes;
+}
+
 // "Save As Comma Delimited": the result list, one result per line, commas between them.
 void Form1::PushButton2_Click()
 {
@@ -45,17 +55,9 @@ void Form1::PushButton6_Click()
     proc.step(112, [&] { fileName = ShowSaveDialog(); });  // 106 to 114
     if (fileName.isEmpty())                                // 116
         return;
-    bool exists = false;
-    proc.step(118, [&] { exists = FileExists(fileName); });
-    MsgResult answer = MsgResult::Yes;  // 122
-    if (exists) {
-        proc.step(120, [&] {
-            answer = MsgBox(QStringLiteral("Are you sure you wish to overwrite ") + fileName
-                                + QStringLiteral(" ?"),
-                            MsgButtons::YesNo);
-        });
-    }
-    if (answer != MsgResult::Yes)  // 124
+    bool replace = false;
+    proc.step(120, [&] { replace = ConfirmOverwrite(fileName); });  // 118 to 122
+    if (!replace)                                                   // 124
         return;
     proc.step(126, [&] { setPointer(Pointer::Hourglass); });
     proc.step(128,

@@ -1,6 +1,5 @@
 #include "output/save_comma.h"
 
-#include "app/file_system.h"
 #include "app/form1.h"
 #include "app/procedure.h"
 #include "output/atomic_text_file.h"
@@ -12,17 +11,9 @@ void SaveListviewAsCommaDelimToFile(Form1& form, const ListModel& list, const QS
     Procedure proc(
         form.desktop(),
         QStringLiteral("in Tessaline2021/08/31.SaveComma.SaveListviewAsCommaDelimToFile "));
-    bool exists = false;
-    proc.step(100, [&] { exists = FileExists(fileName); });
-    MsgResult answer = MsgResult::Yes;  // 104
-    if (exists) {
-        proc.step(102, [&] {
-            answer = form.MsgBox(QStringLiteral("Are you sure you wish to overwrite ") + fileName
-                                     + QStringLiteral(" ?"),
-                                 MsgButtons::YesNo);
-        });
-    }
-    if (answer != MsgResult::Yes)  // 106
+    bool replace = false;
+    proc.step(102, [&] { replace = form.ConfirmOverwrite(fileName); });  // 100 to 104
+    if (!replace)                                                        // 106
         return;
 
     AtomicTextFile file(fileName);

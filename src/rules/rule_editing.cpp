@@ -2,17 +2,7 @@
 
 #include "app/decimal_number.h"
 #include "app/procedure.h"
-
-#include <algorithm>
-
-namespace {
-
-bool IsBlankAfterTrimmingSpaces(const QString& text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == QLatin1Char(' '); });
-}
-
-}  // namespace
+#include "app/spaces.h"
 
 // "Add Length and Format Combo": asks for a length, then a pattern, and appends the rule.
 // Rejected answers end the operation silently; only a duplicate length is answered.
@@ -41,7 +31,7 @@ void Form1::PushButton13_Click()
         pattern = desktop_.inputBox(QStringLiteral("Enter phone format: "),
                                     QStringLiteral("Input Format"), QStringLiteral("xxx-xxxx"));
     });
-    if (IsBlankAfterTrimmingSpaces(pattern))  // 112
+    if (TrimSpaces(pattern).isEmpty())  // 112
         return;
     qsizetype row = -1;
     proc.step(114, [&] { row = ListView2->items().append(length); });
@@ -66,11 +56,7 @@ void Form1::PushButton14_Click()
     proc.step(100, [&] { hasRows = ListView2->count() > 0; });
     if (!hasRows)
         return;
-    proc.step(102, [&] {
-        const qsizetype selected = ListView2->selectedIndex();
-        if (selected >= 0)
-            ListView2->items().removeAt(selected);
-    });
+    proc.step(102, [&] { ListView2->removeSelected(); });
 }
 
 // "Clear List" under the rule list.
@@ -83,9 +69,6 @@ void Form1::PushButton15_Click()
 // Double-clicking the rule list removes the selected rule, unless an operation is under way.
 void Form1::ListView2_DblClick()
 {
-    if (isBusy() || ListView2->count() == 0)
-        return;
-    const qsizetype selected = ListView2->selectedIndex();
-    if (selected >= 0)
-        ListView2->items().removeAt(selected);
+    if (!isBusy())
+        ListView2->removeSelected();
 }

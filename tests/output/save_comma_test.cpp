@@ -133,6 +133,16 @@ TEST_F(CommaSave, FileThatCannotBeCreatedIsReportedOnce)
     EXPECT_EQ(form->pointer(), Form1::Pointer::Arrow);
 }
 
+TEST_F(CommaSave, ANameTheFileSystemRefusesIsReportedOnce)
+{
+    results().append(QStringLiteral("r"));
+    const QString tooLong = path(QString(300, QLatin1Char('n')));
+    expectDialog(tooLong);
+    desktop.expectErrorReport(QStringLiteral("Bad file name or number"), kWriter, 120);
+    form->PushButton2_Click();
+    EXPECT_TRUE(QDir(work.path()).isEmpty());
+}
+
 TEST_F(CommaSave, FullDiskLeavesTheOldFileAsItWas)
 {
     WriteBytes(path("keep.txt"), "the old results\r\n");
