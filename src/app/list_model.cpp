@@ -84,6 +84,13 @@ bool ListModel::checked(qsizetype row) const
     return true;
 }
 
+void ListModel::reserve(qsizetype rows)
+{
+    const auto wanted = static_cast<size_t>(rows);
+    if (wanted > text_.capacity())
+        text_.reserve(std::max(wanted, text_.capacity() * 2));
+}
+
 qsizetype ListModel::append(const QString& text)
 {
     const qsizetype row = appendDeferred(text);

@@ -37,7 +37,9 @@ public:
     // Appends without announcing; returns its number.
     qsizetype appendDeferred(const QString& text);
     void flushAppends();
-    void reserve(qsizetype rows) { text_.reserve(static_cast<size_t>(rows)); }
+    // Makes room for that many rows in all; room grows at least twofold, so many small loads
+    // into a long list stay linear.
+    void reserve(qsizetype rows);
 
     void removeAt(qsizetype row);
     void clear();
