@@ -63,9 +63,11 @@ void Form1::buildControls()
     setFont(ArialBold(9));
     setMouseTracking(true);
 
-    const auto makeList = [this](const char* name, int left, int top, int width, int height) {
+    const auto makeList = [this](const char* name, const char* spoken, int left, int top, int width,
+                                 int height) {
         auto* list = new ListView(this);
         list->setObjectName(QLatin1String(name));
+        list->setAccessibleName(QLatin1String(spoken));
         list->setFont(ArialBold(9));
         list->setToolTip(QStringLiteral("Double-click item to remove it. Move | line to right "
                                         "and out of window to reveal full names."));
@@ -88,18 +90,18 @@ void Form1::buildControls()
     };
 
     PushButton5 = makeButton("PushButton5", "Help", 120, 120, 7800, 405);
-    ListView1 = makeList("ListView1", 120, 630, 7800, 1575);
+    ListView1 = makeList("ListView1", "Phone numbers", 120, 630, 7800, 1575);
     PushButton1 = makeButton("PushButton1", "Add Phone Number or Numbers", 120, 2290, 3840, 405);
     PushButton3 = makeButton("PushButton3", "Load Phone Numbers From File", 4080, 2290, 3840, 405);
     PushButton4 = makeButton("PushButton4", "Clear List", 120, 2800, 3840, 405);
     PushButton11 = makeButton("PushButton11", "Load Sample/Example Data", 4080, 2800, 3840, 405);
-    ListView2 = makeList("ListView2", 120, 3315, 7800, 1935);
+    ListView2 = makeList("ListView2", "Rules", 120, 3315, 7800, 1935);
     PushButton13 = makeButton("PushButton13", "Add Length and Format Combo", 120, 5340, 3840, 405);
     PushButton14 = makeButton("PushButton14", "Delete Selected", 4080, 5340, 3840, 405);
     PushButton15 = makeButton("PushButton15", "Clear List", 120, 5850, 3840, 405);
     PushButton10 = makeButton("PushButton10", "Load Sample/Example Data", 4080, 5850, 3840, 405);
     PushButton7 = makeButton("PushButton7", "Start Formatting Phone Numbers", 120, 6360, 7800, 405);
-    ListView3 = makeList("ListView3", 8040, 120, 7800, 5640);
+    ListView3 = makeList("ListView3", "Results", 8040, 120, 7800, 5640);
     PushButton6 = makeButton("PushButton6", "Save Results As Text File", 8040, 5850, 3840, 405);
     PushButton2 = makeButton("PushButton2", "Save As Comma Delimited", 12000, 5850, 3840, 405);
     PushButton8 = makeButton("PushButton8", "Copy Results To Clipboard", 8040, 6360, 3840, 405);

@@ -125,16 +125,15 @@ protected:
 private:
     void buildControls();
     void connectHandlers();
+    // Routes the phone list's mouse events to its handlers; true when the event is used up.
+    bool phoneListEvent(QEvent* event);
+    void RemoveSelectedPhone();
 
     Desktop& desktop_;
     QString programFolder_;
     QString applicationTitle_;
     Pointer pointer_ = Pointer::Default;
     std::optional<QCursor> handCursor_;
-    void RemoveSelectedPhone();
-    // Routes the phone list's mouse events to its handlers; true when the event is used up.
-    bool phoneListEvent(QEvent* event);
-
     bool FormattingBusy = false;
     QString dialogFileName_;
     // The phone list's drag state: the button is held, and the item that is moving. The index
