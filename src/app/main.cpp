@@ -25,8 +25,8 @@ bool DisplayAvailable()
 int main(int argc, char* argv[])
 {
     if (!DisplayAvailable()) {
-        std::fputs("Dialwright needs a graphical display, and none was found (DISPLAY is not set); "
-                   "to run it on a virtual display, use: xvfb-run -a ./setup.sh run\n",
+        std::fputs("Dialwright needs a graphical display and found none (DISPLAY is not set); "
+                   "start it on a virtual display with: xvfb-run -a dialwright\n",
                    stderr);
         return 2;
     }
