@@ -17,6 +17,7 @@ import tempfile
 import time
 
 WAIT_SECONDS = 15
+START_ATTEMPTS = 3
 
 
 class Failure(Exception):
@@ -56,11 +57,31 @@ class Session:
         return process
 
     def __enter__(self):
-        try:
-            return self.begin()
-        except BaseException:
-            self.__exit__(*sys.exc_info())
-            raise
+        # Bringing up the X server and the buses can fail on a loaded machine (the registry
+        # has been seen to leave the bus before answering); that is the machine, not the
+        # program, so start-up is tried again. The scenario itself runs once.
+        for attempt in range(1, START_ATTEMPTS + 1):
+            try:
+                return self.begin()
+            except (Failure, subprocess.SubprocessError, OSError) as failure:
+                sys.stderr.write("start-up attempt %d failed: %s\n" % (attempt, failure))
+                self.stop_all()
+                # Once the accessibility client has joined a bus it cannot join another.
+                if attempt == START_ATTEMPTS or hasattr(self, "atspi"):
+                    self.work.cleanup()
+                    raise
+            except BaseException:
+                self.__exit__(*sys.exc_info())
+                raise
+
+    def stop_all(self):
+        for process in reversed(self.processes):
+            try:
+                os.killpg(process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            process.wait()
+        self.processes = []
 
     def phase(self, what):
         self.phases.append("%.2fs %s" % (time.monotonic() - self.started, what))
@@ -68,10 +89,8 @@ class Session:
     def begin(self):
         self.started = time.monotonic()
         self.phases = []
-        home = os.path.join(self.work.name, "home")
-        runtime = os.path.join(self.work.name, "runtime")
-        os.makedirs(home)
-        os.makedirs(runtime, mode=0o700)
+        home = tempfile.mkdtemp(prefix="home-", dir=self.work.name)
+        runtime = tempfile.mkdtemp(prefix="runtime-", dir=self.work.name)
         os.environ.update(HOME=home, XDG_RUNTIME_DIR=runtime, LANG="C.UTF-8", LC_ALL="C.UTF-8",
                           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORMTHEME="")
         os.environ.pop("QT_QPA_PLATFORM", None)
@@ -124,12 +143,7 @@ class Session:
                 self.log.flush()
                 with open(self.log.name) as log:
                     sys.stderr.write(log.read())
-        for process in reversed(self.processes):
-            try:
-                os.killpg(process.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-            process.wait()
+        self.stop_all()
         self.work.cleanup()
         return False
 
