@@ -7,7 +7,6 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QRegularExpression>

@@ -26,6 +26,38 @@ const char* KindName(ScriptedDesktop::Kind kind)
     return "?";
 }
 
+// The box as recorded, built the same way for what the script expects and what is shown.
+ScriptedDesktop::Box MessageBox(const QString& text, const QString& title, MsgIcon icon,
+                                MsgButtons buttons)
+{
+    return {ScriptedDesktop::Kind::Message, text, title, icon, buttons, {}, {}, false};
+}
+
+ScriptedDesktop::Box InputBox(const QString& prompt, const QString& title,
+                              const QString& defaultText)
+{
+    return {ScriptedDesktop::Kind::Input,
+            prompt,
+            title,
+            MsgIcon::None,
+            MsgButtons::Ok,
+            defaultText,
+            {},
+            false};
+}
+
+ScriptedDesktop::Box DialogBox(ScriptedDesktop::Kind kind, const FileDialogSettings& settings)
+{
+    return {kind,
+            settings.title,
+            {},
+            MsgIcon::None,
+            MsgButtons::Ok,
+            settings.fileName,
+            settings.filter,
+            settings.multiSelect};
+}
+
 }  // namespace
 
 std::string ScriptedDesktop::Box::describe() const
@@ -52,7 +84,7 @@ void ScriptedDesktop::expectMessage(const QString& text, const QString& title, M
                                     MsgButtons buttons, MsgResult answer)
 {
     Entry entry;
-    entry.expected = Box{Kind::Message, text, title, icon, buttons, {}, {}, false};
+    entry.expected = MessageBox(text, title, icon, buttons);
     entry.messageAnswer = answer;
     script_.push_back(entry);
 }
@@ -76,8 +108,7 @@ void ScriptedDesktop::expectInput(const QString& prompt, const QString& title,
                                   const QString& defaultText, const QString& answer)
 {
     Entry entry;
-    entry.expected =
-        Box{Kind::Input, prompt, title, MsgIcon::None, MsgButtons::Ok, defaultText, {}, false};
+    entry.expected = InputBox(prompt, title, defaultText);
     entry.textAnswer = answer;
     script_.push_back(entry);
 }
@@ -85,9 +116,7 @@ void ScriptedDesktop::expectInput(const QString& prompt, const QString& title,
 void ScriptedDesktop::expectOpenFile(const FileDialogSettings& settings, OpenFileResult answer)
 {
     Entry entry;
-    entry.expected = Box{Kind::OpenFile,  settings.title,      {},
-                         MsgIcon::None,   MsgButtons::Ok,      settings.fileName,
-                         settings.filter, settings.multiSelect};
+    entry.expected = DialogBox(Kind::OpenFile, settings);
     entry.openAnswer = std::move(answer);
     script_.push_back(entry);
 }
@@ -95,9 +124,7 @@ void ScriptedDesktop::expectOpenFile(const FileDialogSettings& settings, OpenFil
 void ScriptedDesktop::expectSaveFile(const FileDialogSettings& settings, const QString& answer)
 {
     Entry entry;
-    entry.expected = Box{Kind::SaveFile,  settings.title,      {},
-                         MsgIcon::None,   MsgButtons::Ok,      settings.fileName,
-                         settings.filter, settings.multiSelect};
+    entry.expected = DialogBox(Kind::SaveFile, settings);
     entry.textAnswer = answer;
     script_.push_back(entry);
 }
@@ -120,7 +147,7 @@ const ScriptedDesktop::Entry* ScriptedDesktop::answer(const Box& actual)
 MsgResult ScriptedDesktop::messageBox(const QString& text, const QString& title, MsgIcon icon,
                                       MsgButtons buttons)
 {
-    const Entry* entry = answer(Box{Kind::Message, text, title, icon, buttons, {}, {}, false});
+    const Entry* entry = answer(MessageBox(text, title, icon, buttons));
     if (entry == nullptr)
         return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
     return entry->messageAnswer;
@@ -129,34 +156,19 @@ MsgResult ScriptedDesktop::messageBox(const QString& text, const QString& title,
 QString ScriptedDesktop::inputBox(const QString& prompt, const QString& title,
                                   const QString& defaultText)
 {
-    const Entry* entry = answer(
-        Box{Kind::Input, prompt, title, MsgIcon::None, MsgButtons::Ok, defaultText, {}, false});
+    const Entry* entry = answer(InputBox(prompt, title, defaultText));
     return entry == nullptr ? QString() : entry->textAnswer;
 }
 
 OpenFileResult ScriptedDesktop::openFileDialog(const FileDialogSettings& settings)
 {
-    const Entry* entry = answer(Box{Kind::OpenFile,
-                                    settings.title,
-                                    {},
-                                    MsgIcon::None,
-                                    MsgButtons::Ok,
-                                    settings.fileName,
-                                    settings.filter,
-                                    settings.multiSelect});
+    const Entry* entry = answer(DialogBox(Kind::OpenFile, settings));
     return entry == nullptr ? OpenFileResult{} : entry->openAnswer;
 }
 
 QString ScriptedDesktop::saveFileDialog(const FileDialogSettings& settings)
 {
-    const Entry* entry = answer(Box{Kind::SaveFile,
-                                    settings.title,
-                                    {},
-                                    MsgIcon::None,
-                                    MsgButtons::Ok,
-                                    settings.fileName,
-                                    settings.filter,
-                                    settings.multiSelect});
+    const Entry* entry = answer(DialogBox(Kind::SaveFile, settings));
     return entry == nullptr ? QString() : entry->textAnswer;
 }
 
