@@ -7,7 +7,6 @@
 
 BenchDesktop::BenchDesktop()
 {
-    slice_.start();
     sinceYield_.start();
 }
 
@@ -26,19 +25,10 @@ MsgResult BenchDesktop::messageBox(const QString&, const QString&, MsgIcon, MsgB
     return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
 }
 
-bool BenchDesktop::timeSliceOver()
-{
-    // The same policy as the real desktop: look at the clock every 16 calls, yield after 16 ms.
-    if (++checks_ % 16 != 0)
-        return false;
-    return slice_.elapsed() >= 16;
-}
-
 void BenchDesktop::yield()
 {
     longestGapNs_ = std::max(longestGapNs_, sinceYield_.nsecsElapsed());
     QCoreApplication::processEvents();
-    slice_.restart();
     sinceYield_.restart();
 }
 

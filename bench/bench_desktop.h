@@ -5,8 +5,8 @@
 #include <QElapsedTimer>
 
 // A desktop for benchmarks: every box is answered at once (OK, Yes, the scripted names), yields
-// come on the same time slice as the real desktop's and let window events run, and the longest
-// stretch without a yield is measured.
+// let window events run as the real desktop's do, and the longest stretch without a yield is
+// measured.
 class BenchDesktop final : public Desktop {
 public:
     BenchDesktop();
@@ -30,7 +30,6 @@ public:
     bool tryClearClipboard() override { return true; }
     bool trySetClipboardText(const QString&) override { return true; }
     int pointerScreenY() override { return 0; }
-    bool timeSliceOver() override;
     void yield() override;
     void openUrl(const QUrl&) override {}
     int secondsSinceMidnight() override { return 0; }
@@ -39,9 +38,7 @@ public:
     void endProgram() override {}
 
 private:
-    QElapsedTimer slice_;
     QElapsedTimer sinceYield_;
-    unsigned checks_ = 0;
     qint64 longestGapNs_ = 0;
     int messages_ = 0;
 };

@@ -65,8 +65,10 @@ void BM_CommaSaveMillionResults(benchmark::State& state)
         QFile::remove(path);
         QElapsedTimer clock;
         clock.start();
-        SaveComma::SaveListviewAsCommaDelimToFile(window.form, window.form.ListView3->items(),
-                                                  path);
+        Pacer pacer = window.form.MakePacer(true);
+        SaveComma::SaveListviewAsCommaDelimToFile(window.desktop, pacer,
+                                                  window.form.applicationTitle(),
+                                                  window.form.ListView3->items(), path);
         const double seconds = Seconds(clock);
         state.SetIterationTime(seconds);
         QFile file(path);
@@ -86,7 +88,8 @@ void BM_ClipboardCopyMillionResults(benchmark::State& state)
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
-        Main::CopyListToClipboard(window.form, window.form.ListView3->items());
+        Pacer pacer = window.form.MakePacer(false);
+        Main::CopyListToClipboard(window.desktop, pacer, window.form.ListView3->items());
         const double seconds = Seconds(clock);
         state.SetIterationTime(seconds);
         const QString text = Main::BuildAlignedText(window.form.ListView3->items(), [] {});
@@ -112,7 +115,8 @@ void BM_AlignedSaveHundredThousandRules(benchmark::State& state)
         QFile::remove(path);
         QElapsedTimer clock;
         clock.start();
-        SaveList::SaveListviewProperlySpaced(window.form, rules, path);
+        Pacer pacer = window.form.MakePacer(true);
+        SaveList::SaveListviewProperlySpaced(window.desktop, pacer, rules, path);
         const double seconds = Seconds(clock);
         state.SetIterationTime(seconds);
         QFile file(path);

@@ -2,96 +2,127 @@
 
 #include "app/app_error.h"
 
-#include <charconv>
-#include <cmath>
+#include <algorithm>
+#include <optional>
 #include <string>
 
 namespace {
-
-bool IsBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
 
 bool IsAsciiDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
 }
 
-}  // namespace
+// The exact value of a decimal text: (-1)^negative × 0.digits × 10^magnitude, where digits
+// has no leading or trailing zeros (empty for zero). magnitude is the count of whole digits.
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    qint64 magnitude = 0;
+};
 
-std::optional<double> ParseDecimalNumber(QStringView text)
+// Exponents beyond this leave no doubt about the result, so bigger ones are clamped to it.
+constexpr qint64 kExponentLimit = qint64(1) << 40;
+
+std::optional<Decimal> ParseDecimal(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && IsBlank(text[begin]))
+    while (begin < end && text[begin] == QLatin1Char(' '))
         ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
+    while (end > begin && text[end - 1] == QLatin1Char(' '))
         --end;
 
-    // Validate the grammar ourselves and hand the parser only plain ASCII it accepts.
-    std::string ascii;
-    ascii.reserve(static_cast<size_t>(end - begin));
+    Decimal number;
     qsizetype i = begin;
     if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        if (text[i] == QLatin1Char('-'))
-            ascii.push_back('-');
+        number.negative = text[i] == QLatin1Char('-');
         ++i;
     }
-    int mantissaDigits = 0;
+    qsizetype mantissaDigits = 0;
+    qint64 wholeDigits = 0;  // digits before the point, once the leading zeros are gone
+    qint64 leadingFractionZeros = 0;
     bool point = false;
     for (; i < end; ++i) {
         const QChar c = text[i];
-        if (IsAsciiDigit(c)) {
-            ++mantissaDigits;
-        } else if (c == QLatin1Char('.') && !point) {
+        if (c == QLatin1Char('.') && !point) {
             point = true;
-        } else {
-            break;
+            continue;
         }
-        ascii.push_back(static_cast<char>(c.unicode()));
+        if (!IsAsciiDigit(c))
+            break;
+        ++mantissaDigits;
+        if (number.digits.empty() && c == QLatin1Char('0')) {
+            if (point)
+                ++leadingFractionZeros;
+            continue;
+        }
+        number.digits.push_back(static_cast<char>(c.unicode()));
+        if (!point)
+            ++wholeDigits;
     }
     if (mantissaDigits == 0)
         return std::nullopt;
+
+    qint64 exponent = 0;
     if (i < end && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-        ascii.push_back('e');
         ++i;
+        bool negativeExponent = false;
         if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-            ascii.push_back(static_cast<char>(text[i].unicode()));
+            negativeExponent = text[i] == QLatin1Char('-');
             ++i;
         }
-        int exponentDigits = 0;
-        for (; i < end && IsAsciiDigit(text[i]); ++i) {
-            ascii.push_back(static_cast<char>(text[i].unicode()));
-            ++exponentDigits;
-        }
+        qsizetype exponentDigits = 0;
+        for (; i < end && IsAsciiDigit(text[i]); ++i, ++exponentDigits)
+            exponent = std::min(kExponentLimit, exponent * 10 + (text[i].unicode() - u'0'));
         if (exponentDigits == 0)
             return std::nullopt;
+        if (negativeExponent)
+            exponent = -exponent;
     }
     if (i != end)
         return std::nullopt;
 
-    double value = 0;
-    const auto [rest, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-    if (error == std::errc::result_out_of_range) {
-        // Too large for a double is still a number; too small is zero.
-        const bool tiny = ascii.find("e-") != std::string::npos;
-        const bool negative = !ascii.empty() && ascii.front() == '-';
-        value = tiny ? 0.0 : (negative ? -HUGE_VAL : HUGE_VAL);
-    } else if (error != std::errc() || rest != ascii.data() + ascii.size()) {
-        return std::nullopt;
-    }
-    return value;
+    while (!number.digits.empty() && number.digits.back() == '0')
+        number.digits.pop_back();
+    if (!number.digits.empty())
+        number.magnitude = wholeDigits - leadingFractionZeros + exponent;
+    return number;
+}
+
+}  // namespace
+
+bool IsNumeric(QStringView text)
+{
+    return ParseDecimal(text).has_value();
 }
 
 int RuleLengthValue(QStringView text)
 {
-    const std::optional<double> value = ParseDecimalNumber(text);
-    if (!value)
+    const std::optional<Decimal> number = ParseDecimal(text);
+    if (!number)
         throw AppError(ErrorCode::TypeMismatch);
-    // nearbyint rounds exact halves to the even neighbour in the default rounding mode.
-    const double rounded = std::nearbyint(*value);
-    if (!(rounded >= -32768.0 && rounded <= 32767.0))
+    const std::string& digits = number->digits;
+    // Below 0.1 the nearest whole number is 0; from 100000 up it is out of range anyway.
+    if (digits.empty() || number->magnitude < 0)
+        return 0;
+    if (number->magnitude > 5)
         throw AppError(ErrorCode::Overflow);
-    return static_cast<int>(rounded);
+
+    const auto wholeCount = static_cast<size_t>(number->magnitude);
+    int whole = 0;
+    for (size_t k = 0; k < wholeCount; ++k)
+        whole = whole * 10 + (k < digits.size() ? digits[k] - '0' : 0);
+    // The fraction is digits[wholeCount...]; it has no trailing zeros, so anything after its
+    // first digit makes it more than that digit alone.
+    if (wholeCount < digits.size()) {
+        const char first = digits[wholeCount];
+        const bool more = wholeCount + 1 < digits.size();
+        if (first > '5' || (first == '5' && (more || whole % 2 == 1)))
+            ++whole;
+    }
+    const int value = number->negative ? -whole : whole;
+    if (value < -32768 || value > 32767)
+        throw AppError(ErrorCode::Overflow);
+    return value;
 }

@@ -2,19 +2,14 @@
 
 #include <QStringView>
 
-#include <optional>
+// A decimal number as typed: spaces before and after are set aside (a space is the only
+// blank; a TAB is not), then an optional sign, digits with at most one decimal point (at least
+// one digit), and an optional exponent (e or E, optional sign, digits). Nothing else: no
+// grouping separators, currency signs, hexadecimal prefixes or brackets.
+bool IsNumeric(QStringView text);
 
-// Reads a decimal number: blanks (spaces and tabs) before and after are set aside, then an
-// optional sign, digits with at most one decimal point (at least one digit), and an optional
-// exponent (e or E, optional sign, digits). Nothing else: no grouping separators, currency
-// signs, hexadecimal prefixes or brackets.
-std::optional<double> ParseDecimalNumber(QStringView text);
-
-inline bool IsNumeric(QStringView text)
-{
-    return ParseDecimalNumber(text).has_value();
-}
-
-// A rule's length column as a whole number: rounded half to even and inside the signed 16-bit
-// range. Throws "Type mismatch" for a text that is not a number and "Overflow" out of range.
+// A rule's length column as a whole number. The text is rounded once, from its exact decimal
+// value, to the nearest whole number with exact halves to the even neighbour, whatever the
+// number of digits or the size of the exponent. Throws "Type mismatch" for a text that is not
+// a number and "Overflow" when the whole number lies outside -32768 to 32767.
 int RuleLengthValue(QStringView text);

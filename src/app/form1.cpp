@@ -121,9 +121,14 @@ void Form1::connectHandlers()
     const auto onClick = [this](QPushButton* button, void (Form1::*handler)()) {
         connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
-    // The list selects the pressed row first, then reports the item click.
+    // Files may be dropped anywhere on the phone list: rows, header and scroll bars alike.
     ListView1->setAcceptDrops(true);
-    ListView1->viewport()->setAcceptDrops(true);
+    for (QWidget* part : ListView1->findChildren<QWidget*>()) {
+        part->setAcceptDrops(true);
+        if (part != ListView1->viewport())
+            part->installEventFilter(this);
+    }
+    // The list selects the pressed row first, then reports the item click.
     connect(ListView1, &QAbstractItemView::pressed, this, [this] { ListView1_ItemClick(); });
     onClick(PushButton1, &Form1::PushButton1_Click);
     onClick(PushButton2, &Form1::PushButton2_Click);
@@ -141,14 +146,13 @@ void Form1::connectHandlers()
     onClick(PushButton15, &Form1::PushButton15_Click);
 }
 
-bool Form1::YieldIfDue()
+Pacer Form1::MakePacer(bool keepBusy)
 {
-    if (!desktop_.timeSliceOver())
-        return false;
-    for (ListView* list : {ListView1, ListView2, ListView3})
-        list->items().flushAppends();
-    desktop_.yield();
-    return true;
+    std::function<void()> afterYield;
+    if (keepBusy)
+        afterYield = [this] { setPointer(Pointer::Hourglass); };
+    return Pacer(desktop_, {&ListView1->items(), &ListView2->items(), &ListView3->items()},
+                 std::move(afterYield));
 }
 
 MsgResult Form1::MsgBox(const QString& text, MsgButtons buttons)
@@ -160,6 +164,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ListView1->viewport())
         return phoneListEvent(event) || QWidget::eventFilter(watched, event);
+    if (auto* part = qobject_cast<QWidget*>(watched);
+        part != nullptr && (part == ListView1 || ListView1->isAncestorOf(part))
+        && phoneListDropEvent(event))
+        return true;
     switch (event->type()) {
     case QEvent::MouseMove:
         if (qobject_cast<QPushButton*>(watched) != nullptr)
@@ -197,6 +205,13 @@ bool Form1::phoneListEvent(QEvent* event)
         return MouseIsDown;
     }
     case QEvent::MouseButtonDblClick: ListView1_DblClick(); return true;
+    default: return phoneListDropEvent(event);
+    }
+}
+
+bool Form1::phoneListDropEvent(QEvent* event)
+{
+    switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: ListView1_OLEDragOver(*static_cast<QDragMoveEvent*>(event)); return true;
     case QEvent::Drop: ListView1_OLEDragDrop(*static_cast<QDropEvent*>(event)); return true;

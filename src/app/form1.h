@@ -2,6 +2,7 @@
 
 #include "app/desktop.h"
 #include "app/list_view.h"
+#include "app/pacer.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>
@@ -41,9 +42,10 @@ public:
     // An information box: OK (or the given buttons), no icon, the application title.
     MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok);
 
-    // Long loops call this at every row: when the time slice is over it announces the rows the
-    // lists have gained and lets window events run. Returns true when it did yield.
-    bool YieldIfDue();
+    // The pacer of one long operation: it announces the rows all three lists gain, and with
+    // keepBusy it shows the hourglass again after every yield, so the busy state holds for the
+    // whole operation even when a handler that ran meanwhile put the arrow back.
+    Pacer MakePacer(bool keepBusy);
 
     // The file dialog's name, kept from one save to the next; loading clears it.
     const QString& dialogFileName() const { return dialogFileName_; }
@@ -73,6 +75,7 @@ public:
     void ListView1_DblClick();
     void ListView1_OLEDragOver(QDragMoveEvent& event);
     void ListView1_OLEDragDrop(QDropEvent& event);
+    void AddDroppedPaths(const QStringList& paths);
     static constexpr int kDeleteKeyCode = 46;
 
     // Rules.
@@ -92,8 +95,6 @@ public:
     void PushButton9_Click();
     // The save dialog shared by both saves; returns the chosen name, empty when cancelled.
     QString ShowSaveDialog();
-    // True when the file does not exist yet, or the user answers Yes to replacing it.
-    bool ConfirmOverwrite(const QString& fileName);
 
     // Help.
     void PushButton5_Click();
@@ -127,6 +128,8 @@ private:
     void connectHandlers();
     // Routes the phone list's mouse events to its handlers; true when the event is used up.
     bool phoneListEvent(QEvent* event);
+    // Drags and drops over any part of the phone list; true when the event is used up.
+    bool phoneListDropEvent(QEvent* event);
     void RemoveSelectedPhone();
 
     Desktop& desktop_;

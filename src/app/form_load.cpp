@@ -67,12 +67,12 @@ void Form1::LoadSkin()
     const QString skinFile = JoinPath(JoinPath(programFolder_, "x"), "o.cjs");
     if (!FileExists(skinFile))
         return;
-    // The skin is a Qt style sheet; with it the window takes the button-face colour.
-    const QByteArray sheet = ReadWholeFile(skinFile);
+    // The skin is a Qt style sheet. The window takes the button-face colour first, and keeps
+    // it when the sheet then cannot be read (the failure is start-up's to report).
     QPalette skinned = palette();
     skinned.setColor(QPalette::Window, skinned.color(QPalette::Button));
     setPalette(skinned);
-    setStyleSheet(QString::fromUtf8(sheet));
+    setStyleSheet(QString::fromUtf8(ReadWholeFile(skinFile)));
 }
 
 void Form1::VisitHomePageAtRandom()

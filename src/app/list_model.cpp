@@ -49,7 +49,7 @@ void ListModel::setText(qsizetype row, const QString& text)
     Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
-QString ListModel::subItem(qsizetype row, int k) const
+const QString& ListModel::subItem(qsizetype row, int k) const
 {
     checkRow(row);
     if (k < 1)
@@ -125,6 +125,7 @@ void ListModel::removeAt(qsizetype row)
             cells.erase(cells.begin() + row);
     announced_ = count();
     ++revision_;
+    ++removals_;
     endRemoveRows();
 }
 
@@ -139,6 +140,7 @@ void ListModel::clear()
     std::vector<QString>().swap(text_);
     std::vector<std::vector<QString>>().swap(sub_);
     announced_ = 0;
+    ++removals_;
     endRemoveRows();
 }
 

@@ -27,7 +27,9 @@ public:
     qsizetype count() const { return static_cast<qsizetype>(text_.size()); }
     const QString& text(qsizetype row) const;
     void setText(qsizetype row, const QString& text);
-    QString subItem(qsizetype row, int k) const;
+    const QString& subItem(qsizetype row, int k) const;
+    // Cell k of a row: its main text for k = 0, else sub-item k.
+    const QString& cell(qsizetype row, int k) const { return k == 0 ? text(row) : subItem(row, k); }
     void setSubItem(qsizetype row, int k, const QString& text);
     // Every row reports checked: no list shows check boxes.
     bool checked(qsizetype row) const;
@@ -48,6 +50,9 @@ public:
 
     // Changes whenever the content changes, so readers may cache what they derive from it.
     quint64 revision() const { return revision_; }
+    // Counts the changes that take rows out of the list, so a long operation can tell that rows
+    // it counted have gone (see CountedRows).
+    quint64 removals() const { return removals_; }
 
     // QAbstractItemModel
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -65,4 +70,5 @@ private:
     std::vector<std::vector<QString>> sub_;
     qsizetype announced_ = 0;
     quint64 revision_ = 0;
+    quint64 removals_ = 0;
 };

@@ -34,7 +34,8 @@ ListView::ListView(QWidget* parent) : QTableView(parent), model_(this)
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     setDragOutManual(true);
-    // Rows scroll only when a handler asks, never because a held button nears an edge.
+    // Rows scroll only when a handler asks or the keyboard moves, never because a held button
+    // nears an edge: moving a phone number scrolls by its own rule.
     setAutoScroll(false);
 }
 
@@ -83,6 +84,8 @@ void ListView::scrollToRow(qsizetype row)
 
 qsizetype ListView::itemAt(const QPoint& viewportPoint) const
 {
+    if (!viewport()->rect().contains(viewportPoint))
+        return -1;
     const QModelIndex cell = indexAt(viewportPoint);
     return cell.isValid() ? cell.row() : -1;
 }
@@ -105,4 +108,12 @@ void ListView::mousePressEvent(QMouseEvent* event)
         return;
     }
     QTableView::mousePressEvent(event);
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    QTableView::keyPressEvent(event);
+    // The row the keys moved to is the one Delete would remove: the user must see it.
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
 }

@@ -29,7 +29,8 @@ public:
     void removeSelected();
     void select(qsizetype row);
     void scrollToRow(qsizetype row);
-    // The row under a point of the viewport, or -1.
+    // The row under a point of the viewport, or -1. Only rows the user can see are under a
+    // point: outside the viewport (over the header, below the list) there is none.
     qsizetype itemAt(const QPoint& viewportPoint) const;
 
     // The list's own pointer, shown over its rows.
@@ -38,6 +39,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     ListModel model_;

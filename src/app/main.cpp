@@ -41,6 +41,7 @@ int main(int argc, char* argv[])
 
     QtDesktop desktop;
     Form1 window(desktop, QCoreApplication::applicationDirPath());
+    desktop.setMainWindow(&window);
     window.show();
     return QApplication::exec();
 }

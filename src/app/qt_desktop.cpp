@@ -15,24 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-constexpr qint64 kTimeSliceMs = 16;
-// Reading the clock costs more than a row of most loops; look at it every few calls.
-constexpr unsigned kChecksPerClockRead = 16;
-
-QWidget* dialogParent()
-{
-    return QApplication::activeWindow();
-}
-
-}  // namespace
-
-QtDesktop::QtDesktop()
-{
-    slice_.start();
-}
-
 QString QtDesktop::displayText(const QString& text)
 {
     QString shown = text;
@@ -152,19 +134,11 @@ int QtDesktop::pointerScreenY()
     return QCursor::pos().y();
 }
 
-bool QtDesktop::timeSliceOver()
-{
-    if (++sliceChecks_ % kChecksPerClockRead != 0)
-        return false;
-    return slice_.elapsed() >= kTimeSliceMs;
-}
-
 void QtDesktop::yield()
 {
     ++yieldDepth_;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     --yieldDepth_;
-    slice_.restart();
 }
 
 void QtDesktop::openUrl(const QUrl& url)

@@ -2,14 +2,16 @@
 
 #include "app/desktop.h"
 
-#include <QElapsedTimer>
+#include <QPointer>
+#include <QWidget>
 
 #include <random>
 
 // The real desktop: Qt's boxes, dialogs, clipboard and event loop.
 class QtDesktop final : public Desktop {
 public:
-    QtDesktop();
+    // Every box and dialog is a child of the main window, also when another program is active.
+    void setMainWindow(QWidget* window) { mainWindow_ = window; }
 
     MsgResult messageBox(const QString& text, const QString& title, MsgIcon icon,
                          MsgButtons buttons) override;
@@ -20,7 +22,6 @@ public:
     bool tryClearClipboard() override;
     bool trySetClipboardText(const QString& text) override;
     int pointerScreenY() override;
-    bool timeSliceOver() override;
     void yield() override;
     void openUrl(const QUrl& url) override;
     int secondsSinceMidnight() override;
@@ -34,8 +35,9 @@ public:
     static QString displayText(const QString& text);
 
 private:
-    QElapsedTimer slice_;
-    unsigned sliceChecks_ = 0;
+    QWidget* dialogParent() const { return mainWindow_.data(); }
+
+    QPointer<QWidget> mainWindow_;
     int yieldDepth_ = 0;
     std::mt19937 random_;
 };

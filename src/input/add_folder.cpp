@@ -1,7 +1,7 @@
 #include "input/add_folder.h"
 
 #include "app/app_error.h"
-#include "app/form1.h"
+#include "app/pacer.h"
 #include "app/procedure.h"
 #include "input/path_tidy.h"
 
@@ -158,9 +158,9 @@ QStringList GetFilesInFolder(const QString& folder, const QString& pattern)
     return names;
 }
 
-void GetSubDirectories2016(Form1& form, QStringList& folders, bool descend)
+void GetSubDirectories2016(Desktop& desktop, Pacer& pacer, QStringList& folders, bool descend)
 {
-    Procedure proc(form.desktop(),
+    Procedure proc(desktop,
                    QStringLiteral("in CorvaneTitle2021/08/31.AddFolder.GetSubDirectories2016 "));
     QStringList newFolders;             // 104
     const QStringList given = folders;  // 106: the pass sees the list as it was given
@@ -169,7 +169,7 @@ void GetSubDirectories2016(Form1& form, QStringList& folders, bool descend)
         proc.step(108, [&] { isFolder = IsFolder(folder); });
         if (!isFolder || folder.size() >= kMaxPath)  // 110
             continue;
-        proc.step(114, [&] { form.YieldIfDue(); });  // 112, 114
+        proc.step(114, [&] { pacer.pace(); });  // 112, 114
         bool skipped = false;
         proc.step(116, [&] { skipped = SkippedByAttributes(folder); });
         if (skipped)
@@ -178,7 +178,7 @@ void GetSubDirectories2016(Form1& form, QStringList& folders, bool descend)
         // is refused or gone leaves the list.
         try {
             for (const Entry& entry : ListFolder(folder)) {
-                form.YieldIfDue();  // 120
+                pacer.pace();  // 120
                 if (!entry.folder)
                     continue;
                 const QString name = QFile::decodeName(entry.name);                // 122
@@ -196,13 +196,13 @@ void GetSubDirectories2016(Form1& form, QStringList& folders, bool descend)
         }
     }
     if (!newFolders.isEmpty() && descend)
-        proc.step(150, [&] { GetSubDirectories2016(form, newFolders, true); });
+        proc.step(150, [&] { GetSubDirectories2016(desktop, pacer, newFolders, true); });
     for (const QString& folder : std::as_const(newFolders)) {  // 152
         bool isFolder = false;
         proc.step(154, [&] { isFolder = IsFolder(folder); });
         if (!isFolder)
             continue;
-        proc.step(156, [&] { form.YieldIfDue(); });
+        proc.step(156, [&] { pacer.pace(); });
         bool skipped = false;
         proc.step(158, [&] { skipped = SkippedByAttributes(folder); });
         if (!skipped)
@@ -210,10 +210,10 @@ void GetSubDirectories2016(Form1& form, QStringList& folders, bool descend)
     }
 }
 
-QStringList FilesOfDroppedFolder(Form1& form, const QString& folder)
+QStringList FilesOfDroppedFolder(Desktop& desktop, Pacer& pacer, const QString& folder)
 {
     QStringList folders{folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')};
-    GetSubDirectories2016(form, folders, true);
+    GetSubDirectories2016(desktop, pacer, folders, true);
     QStringList files;
     for (QString each : std::as_const(folders)) {
         if (each.size() > 1)

@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-class Form1;
+class Desktop;
+class Pacer;
 
 // Files and folders dropped on the phone list: the breadth-first folder walk and the file
 // tests behind it. Attributes follow the classic bits: hidden 2 (a name starting with "."),
@@ -33,10 +34,10 @@ bool HasBadNameChars(const QString& name);
 QStringList GetFilesInFolder(const QString& folder, const QString& pattern);
 // Appends every folder below the listed ones (each ending in "/"), breadth-first, and removes
 // listed folders that cannot be read. Symbolic links to folders are not walked.
-void GetSubDirectories2016(Form1& form, QStringList& folders, bool descend);
+void GetSubDirectories2016(Desktop& desktop, Pacer& pacer, QStringList& folders, bool descend);
 
 // The files a dropped folder adds: its own, then those of its sub-folders level by level,
 // each a full path.
-QStringList FilesOfDroppedFolder(Form1& form, const QString& folder);
+QStringList FilesOfDroppedFolder(Desktop& desktop, Pacer& pacer, const QString& folder);
 
 }  // namespace AddFolder

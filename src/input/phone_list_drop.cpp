@@ -33,8 +33,8 @@ void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
     event.acceptProposedAction();
 }
 
-// A dropped file adds its full path; a dropped folder adds the full path of every file in it
-// and below it.
+// The drop is taken at once and the paths are added from the event loop: a folder walk can be
+// long, and the program the files came from would stay in its drag until the drop returned.
 void Form1::ListView1_OLEDragDrop(QDropEvent& event)
 {
     const QStringList paths = LocalPaths(event.mimeData());
@@ -43,13 +43,23 @@ void Form1::ListView1_OLEDragDrop(QDropEvent& event)
         return;
     }
     event.acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, paths] { AddDroppedPaths(paths); }, Qt::QueuedConnection);
+}
+
+// A dropped file adds its full path; a dropped folder adds the full path of every file in it
+// and below it.
+void Form1::AddDroppedPaths(const QStringList& paths)
+{
+    ListModel& phones = ListView1->items();
     for (const QString& path : paths) {
         if (AddFolder::IsFolder(path)) {
-            for (const QString& file : AddFolder::FilesOfDroppedFolder(*this, path))
-                ListView1->items().appendDeferred(file);
-            ListView1->items().flushAppends();
+            Pacer pacer = MakePacer(false);
+            for (const QString& file : AddFolder::FilesOfDroppedFolder(desktop_, pacer, path))
+                phones.appendDeferred(file);
+            phones.flushAppends();
         } else {
-            ListView1->items().append(path);
+            phones.append(path);
         }
     }
 }

@@ -111,13 +111,15 @@ void AtomicTextFile::commit()
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);
     flush();
-    if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
-        const int error = errno;
-        fd_ = -1;
-        discard();
-        ThrowErrno(error);
-    }
+    // The descriptor is closed whatever fsync says; the first failure is the one reported.
+    int failure = ::fsync(fd_) == 0 ? 0 : errno;
+    if (::close(fd_) != 0 && failure == 0)
+        failure = errno;
     fd_ = -1;
+    if (failure != 0) {
+        discard();
+        ThrowErrno(failure);
+    }
     if (::rename(temporary_.constData(), target_.constData()) != 0) {
         const int error = errno;
         discard();

@@ -1,25 +1,22 @@
 #include "output/clipboard.h"
 
-#include "app/form1.h"
+#include "app/counted_rows.h"
+#include "app/desktop.h"
+#include "app/pacer.h"
+#include "output/aligned_columns.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace Main {
 
 QString BuildAlignedText(const ListModel& list, const std::function<void()>& pace)
 {
+    const CountedRows counted(list);
     const int columns = list.columnCountTotal();
-    std::vector<qsizetype> widths(static_cast<size_t>(columns), 0);
-    for (int k = 0; k < columns; ++k) {
-        qsizetype& width = widths[static_cast<size_t>(k)];
-        for (qsizetype r = 0; r < list.count(); ++r) {
-            pace();
-            if (r >= list.count())
-                break;
-            width = std::max(width, k == 0 ? list.text(r).size() : list.subItem(r, k).size());
-        }
-    }
+    std::vector<qsizetype> widths;
+    widths.reserve(static_cast<size_t>(columns));
+    for (int k = 0; k < columns; ++k)
+        widths.push_back(AlignedColumns::MeasureColumn(list, k, counted, pace));
 
     QString text;
     const qsizetype rows = list.count();
@@ -29,41 +26,36 @@ QString BuildAlignedText(const ListModel& list, const std::function<void()>& pac
     text.reserve(rows * (expected + 1));
     for (qsizetype r = 0; r < rows; ++r) {
         pace();
-        if (r >= list.count())
-            break;
+        counted.require();
         if (!list.checked(r))
             continue;
         const qsizetype lineStart = text.size();
         for (int k = 0; k < columns; ++k) {
             pace();
-            if (r >= list.count())
-                break;
-            const QString& cell = k == 0 ? list.text(r) : list.subItem(r, k);
-            text += cell;
-            const qsizetype width = widths[static_cast<size_t>(k)];
-            if (width > cell.size())
-                text += QString(width - cell.size(), QLatin1Char(' '));
-            text += QLatin1Char('\t');
+            counted.require();
+            if (k + 1 < columns) {
+                AlignedColumns::AppendPadded(text, list.cell(r, k), widths[static_cast<size_t>(k)]);
+                text.append(QLatin1Char('\t'));
+            } else {
+                text.append(list.cell(r, k));
+            }
         }
-        if (text.size() > lineStart)
-            text.chop(1);  // the last TAB
         qsizetype end = text.size();
         while (end > lineStart && text[end - 1] == QLatin1Char(' '))
             --end;
         text.truncate(end);
-        text += QLatin1String("\r\n");
+        text.append(QLatin1String("\r\n"));
     }
     return text;
 }
 
-CopyOutcome CopyListToClipboard(Form1& form, const ListModel& list)
+CopyOutcome CopyListToClipboard(Desktop& desktop, Pacer& pacer, const ListModel& list)
 {
     if (list.count() == 0)
         return CopyOutcome::NothingToCopy;
-    const QString text = BuildAlignedText(list, [&form] { form.YieldIfDue(); });
-    ClearClipboard(form.desktop());
-    return SetClipboardText(form.desktop(), text) ? CopyOutcome::Copied
-                                                  : CopyOutcome::ClipboardRefused;
+    const QString text = BuildAlignedText(list, [&pacer] { pacer.pace(); });
+    ClearClipboard(desktop);
+    return SetClipboardText(desktop, text) ? CopyOutcome::Copied : CopyOutcome::ClipboardRefused;
 }
 
 void ClearClipboard(Desktop& desktop)

@@ -1,8 +1,8 @@
 #include "app/form1.h"
 
-#include "app/file_system.h"
 #include "app/procedure.h"
 #include "output/clipboard.h"
+#include "output/overwrite_question.h"
 #include "output/save_comma.h"
 #include "output/save_list.h"
 
@@ -22,16 +22,6 @@ QString Form1::ShowSaveDialog()
     return chosen;
 }
 
-bool Form1::ConfirmOverwrite(const QString& fileName)
-{
-    if (!FileExists(fileName))
-        return true;
-    return MsgBox(QStringLiteral("Are you sure you wish to overwrite ") + fileName
-                      + QStringLiteral(" ?"),
-                  MsgButtons::YesNo)
-           == MsgResult::Yes;
-}
-
 // "Save As Comma Delimited": the result list, one result per line, commas between them.
 void Form1::PushButton2_Click()
 {
@@ -41,8 +31,10 @@ void Form1::PushButton2_Click()
     if (fileName.isEmpty())                                // 118
         return;
     proc.step(120, [&] { setPointer(Pointer::Hourglass); });
+    Pacer pacer = MakePacer(true);
     proc.step(122, [&] {
-        SaveComma::SaveListviewAsCommaDelimToFile(*this, ListView3->items(), fileName);
+        SaveComma::SaveListviewAsCommaDelimToFile(desktop_, pacer, applicationTitle_,
+                                                  ListView3->items(), fileName);
     });
     proc.step(124, [&] { setPointer(Pointer::Arrow); });
 }
@@ -56,21 +48,28 @@ void Form1::PushButton6_Click()
     if (fileName.isEmpty())                                // 116
         return;
     bool replace = false;
-    proc.step(120, [&] { replace = ConfirmOverwrite(fileName); });  // 118 to 122
-    if (!replace)                                                   // 124
+    proc.step(120, [&] {  // 118 to 122
+        replace = ConfirmOverwrite(desktop_, applicationTitle_, fileName);
+    });
+    if (!replace)  // 124
         return;
     proc.step(126, [&] { setPointer(Pointer::Hourglass); });
-    proc.step(128,
-              [&] { SaveList::SaveListviewProperlySpaced(*this, ListView2->items(), fileName); });
+    Pacer pacer = MakePacer(true);
+    proc.step(128, [&] {
+        SaveList::SaveListviewProperlySpaced(desktop_, pacer, ListView2->items(), fileName);
+    });
     proc.step(130, [&] { setPointer(Pointer::Arrow); });
 }
 
-// "Copy Results To Clipboard". A copy that did not reach the clipboard is never confirmed.
+// "Copy Results To Clipboard". A copy that did not reach the clipboard whole (the clipboard
+// was never free, or the results it counted were cleared under it) is never confirmed.
 void Form1::PushButton8_Click()
 {
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton8_Click "));
     Main::CopyOutcome outcome = Main::CopyOutcome::ClipboardRefused;
-    proc.step(106, [&] { outcome = Main::CopyListToClipboard(*this, ListView3->items()); });
+    Pacer pacer = MakePacer(false);
+    proc.step(106,
+              [&] { outcome = Main::CopyListToClipboard(desktop_, pacer, ListView3->items()); });
     proc.step(108, [&] {
         if (outcome == Main::CopyOutcome::ClipboardRefused)
             MsgBox(QStringLiteral("Results have not been copied to the clipboard.\r\r"

@@ -1,19 +1,22 @@
 #include "output/save_comma.h"
 
-#include "app/form1.h"
+#include "app/counted_rows.h"
+#include "app/pacer.h"
 #include "app/procedure.h"
 #include "output/atomic_text_file.h"
+#include "output/overwrite_question.h"
 
 namespace SaveComma {
 
-void SaveListviewAsCommaDelimToFile(Form1& form, const ListModel& list, const QString& fileName)
+void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QString& applicationTitle,
+                                    const ListModel& list, const QString& fileName)
 {
     Procedure proc(
-        form.desktop(),
+        desktop,
         QStringLiteral("in Tessaline2021/08/31.SaveComma.SaveListviewAsCommaDelimToFile "));
     bool replace = false;
-    proc.step(102, [&] { replace = form.ConfirmOverwrite(fileName); });  // 100 to 104
-    if (!replace)                                                        // 106
+    proc.step(102, [&] { replace = ConfirmOverwrite(desktop, applicationTitle, fileName); });
+    if (!replace)  // 100 to 106
         return;
 
     AtomicTextFile file(fileName);
@@ -30,22 +33,23 @@ void SaveListviewAsCommaDelimToFile(Form1& form, const ListModel& list, const QS
         if (!proc.step(132, [&] { file.writeLine(line); }))
             return;
     }
-    qsizetype rows = 0;
-    proc.step(134, [&] { rows = list.count(); });
+    const CountedRows counted(list);
+    const qsizetype rows = counted.count();  // 134
     for (qsizetype r = 0; r < rows; ++r) {
-        proc.step(136, [&] { form.YieldIfDue(); });
-        // Rows that left the list while the save yielded are not written.
-        if (r >= list.count())
-            break;
-        line.clear();                                 // 150
-        const int columns = list.columnCountTotal();  // 152
-        proc.step(154, [&] {
+        proc.step(136, [&] { pacer.pace(); });
+        line.clear();  // 150
+        // A row that left the list is reported; the writer ends and the old file stays.
+        const bool read = proc.step(154, [&] {
+            counted.require();
+            const int columns = list.columnCountTotal();  // 152
             for (int k = 0; k < columns; ++k) {
-                line += k == 0 ? list.text(r) : list.subItem(r, k);
+                line += list.cell(r, k);
                 if (k != list.columnCountTotal() - 1)  // 160, 162
                     line += QLatin1Char(',');
             }
         });
+        if (!read)
+            return;
         if (list.columnCountTotal() <= 1 && r != list.count() - 1)  // 166 to 170
             line += QLatin1Char(',');
         if (!proc.step(172, [&] { file.writeLine(line); }))

@@ -1,7 +1,9 @@
 #include "output/save_list.h"
 
-#include "app/form1.h"
+#include "app/counted_rows.h"
+#include "app/pacer.h"
 #include "app/procedure.h"
+#include "output/aligned_columns.h"
 #include "output/atomic_text_file.h"
 
 #include <algorithm>
@@ -9,42 +11,30 @@
 
 namespace SaveList {
 
-namespace {
-
-void AppendPadded(QString& line, const QString& cell, qsizetype width)
+void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel& list,
+                                const QString& fileName)
 {
-    line += cell;
-    if (width > cell.size())
-        line += QString(width - cell.size(), QLatin1Char(' '));
-    line += QLatin1Char('\t');
-}
-
-}  // namespace
-
-void SaveListviewProperlySpaced(Form1& form, const ListModel& list, const QString& fileName)
-{
-    Procedure proc(form.desktop(),
+    Procedure proc(desktop,
                    QStringLiteral("in Tessaline2021/08/31.SaveList.SaveListviewProperlySpaced "));
-    const auto keepBusy = [&form] {
-        if (form.YieldIfDue())
-            form.setPointer(Form1::Pointer::Hourglass);
+    const auto pace = [&pacer] { pacer.pace(); };
+    const auto appendCell = [](QString& line, QStringView cell, qsizetype width) {
+        AlignedColumns::AppendPadded(line, cell, width);
+        line += QLatin1Char('\t');
     };
+    const CountedRows counted(list);
 
     std::vector<qsizetype> widths;  // 110
     int columns = 0;
     proc.step(112, [&] { columns = list.columnCountTotal(); });
     for (int k = 0; k < columns; ++k) {
         qsizetype m = 0;  // 114
-        proc.step(116, [&] { m = std::max(m, list.columnCaption(k).size()); });
-        proc.step(120, [&] {
-            for (qsizetype r = 0; r < list.count(); ++r) {
-                keepBusy();  // 122
-                if (r >= list.count())
-                    break;
-                const qsizetype length = k == 0 ? list.text(r).size() : list.subItem(r, k).size();
-                m = std::max(m, length);
-            }
-        });
+        proc.step(116,
+                  [&] { m = std::max(m, AlignedColumns::CharacterCount(list.columnCaption(k))); });
+        // 120 to 134: a row that left the list is reported; the writer ends, nothing written.
+        const bool measured = proc.step(
+            124, [&] { m = std::max(m, AlignedColumns::MeasureColumn(list, k, counted, pace)); });
+        if (!measured)
+            return;
         widths.push_back(m);  // 136, 138
     }
 
@@ -55,8 +45,8 @@ void SaveListviewProperlySpaced(Form1& form, const ListModel& list, const QStrin
     QString line;  // 152
     proc.step(158, [&] {
         for (int k = 0; k < columns; ++k) {
-            keepBusy();  // 160
-            AppendPadded(line, list.columnCaption(k), widths[static_cast<size_t>(k)]);
+            pacer.pace();  // 160
+            appendCell(line, list.columnCaption(k), widths[static_cast<size_t>(k)]);
         }
     });
     if (!proc.step(170, [&] { file.writeLine(line); }))
@@ -64,25 +54,27 @@ void SaveListviewProperlySpaced(Form1& form, const ListModel& list, const QStrin
     qsizetype rows = 0;
     proc.step(182, [&] { rows = list.count(); });
     for (qsizetype r = 0; r < rows; ++r) {
-        proc.step(184, [&] { keepBusy(); });
-        // Rows that left the list while the save yielded are not written.
-        if (r >= list.count())
-            break;
-        line.clear();          // 186
-        if (!list.checked(r))  // 188
+        proc.step(184, [&] { pacer.pace(); });
+        line.clear();  // 186
+        // A row that left the list is reported; the writer ends and the old file stays.
+        bool checked = false;
+        if (!proc.step(188, [&] {
+                counted.require();
+                checked = list.checked(r);
+            }))
+            return;
+        if (!checked)
             continue;
-        proc.step(190, [&] {
-            const int now = list.columnCountTotal();
+        const bool read = proc.step(194, [&] {
+            const int now = list.columnCountTotal();  // 190
             for (int k = 0; k < now && k < columns; ++k) {
-                keepBusy();  // 192
-                if (r >= list.count())
-                    break;
-                AppendPadded(line, k == 0 ? list.text(r) : list.subItem(r, k),
-                             widths[static_cast<size_t>(k)]);
+                pacer.pace();  // 192
+                counted.require();
+                appendCell(line, list.cell(r, k), widths[static_cast<size_t>(k)]);
             }
         });
-        if (r >= list.count())
-            break;
+        if (!read)
+            return;
         if (!proc.step(222, [&] { file.writeLine(line); }))
             return;
     }

@@ -94,12 +94,14 @@ TEST_F(FormLoad, SkinFileIsAStyleSheetAndTurnsTheBackgroundButtonColoured)
     EXPECT_NE(form->palette().color(QPalette::Window), QColor(Qt::white));
 }
 
-TEST_F(FormLoad, SkinThatIsAFolderIsReportedAtStepOneHundred)
+TEST_F(FormLoad, SkinThatCannotBeReadIsReportedAtStepOneHundredAndTheButtonColourStays)
 {
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("x/o.cjs")));
     desktop.expectErrorReport(QStringLiteral("Path/File access error"), kFormLoad, 100);
     const auto form = open();
-    EXPECT_EQ(form->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(form->palette().color(QPalette::Window), form->palette().color(QPalette::Button));
+    EXPECT_NE(form->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_TRUE(form->styleSheet().isEmpty());
     EXPECT_EQ(form->ListView1->items().columnCountTotal(), 1);
 }
 

@@ -63,6 +63,8 @@ protected:
         QDropEvent event(QPointF(12, 12), Qt::CopyAction, data.get(), Qt::LeftButton,
                          Qt::NoModifier);
         QApplication::sendEvent(form->ListView1->viewport(), &event);
+        // The paths are added from the event loop, once the drop has returned.
+        QCoreApplication::sendPostedEvents(form.get(), QEvent::MetaCall);
     }
     QStringList added() { return texts(phones()); }
 

@@ -102,25 +102,27 @@ TEST_F(AlignedSave, CancelledDialogWritesNothing)
     EXPECT_TRUE(QDir(work.path()).isEmpty());
 }
 
-TEST_F(AlignedSave, WriterWorksOnAnyListAndSkipsRowsThatLeftIt)
+// The writer needs no window: a desktop, a pacer and any list.
+TEST(AlignedWriter, WorksOnAnyListAndCountsCharactersNotCodeUnits)
 {
+    ScriptedDesktop desktop;
+    QTemporaryDir work;
     ListModel list;
     list.addColumn(QStringLiteral("A"));
     list.addColumn(QStringLiteral("Bee"));
     list.addColumn(QStringLiteral("C"));
     for (const char* text : {"one", "two", "three"})
-        list.append(QString::fromLatin1(text));
+        list.append(QString::fromUtf8(text));
     list.setSubItem(0, 2, QStringLiteral("z"));
-    // Before the first written row's cells, the last row goes.
-    int yields = 0;
-    desktop.onYield(3 * 3 + 3 + 1, [&] {
-        ++yields;
-        list.removeAt(2);
-    });
-    SaveList::SaveListviewProperlySpaced(*form, list, path("any.txt"));
-    EXPECT_EQ(yields, 1);
-    EXPECT_EQ(ReadBytes(path("any.txt")),
-              "A    \tBee\tC\t\r\none  \t   \tz\t\r\ntwo  \t   \t \t\r\n");
+    // One emoji is one character wide, though it takes two UTF-16 units.
+    list.setSubItem(1, 1, QString::fromUtf8("\xf0\x9f\x93\x9e"));
+    Pacer pacer(desktop, {&list});
+    const QString file = work.filePath(QStringLiteral("any.txt"));
+    SaveList::SaveListviewProperlySpaced(desktop, pacer, list, file);
+    EXPECT_EQ(ReadBytes(file),
+              "A    \tBee\tC\t\r\none  \t   \tz\t\r\ntwo  \t\xf0\x9f\x93\x9e  \t \t\r\n"
+              "three\t   \t \t\r\n");
+    EXPECT_GT(desktop.yields(), 0);
 }
 
 }  // namespace

@@ -199,21 +199,11 @@ bool ScriptedDesktop::trySetClipboardText(const QString& text)
     return true;
 }
 
-bool ScriptedDesktop::timeSliceOver()
-{
-    if (yieldEveryRow_)
-        return true;
-    if (!slice_.isValid())
-        slice_.start();
-    return slice_.elapsed() >= 16;
-}
-
 void ScriptedDesktop::yield()
 {
     ++yields_;
     if (processEvents_)
         QCoreApplication::processEvents();
-    slice_.restart();
     const auto callback = yieldCallbacks_.find(yields_);
     if (callback != yieldCallbacks_.end()) {
         const std::function<void()> run = callback->second;

@@ -2,7 +2,6 @@
 
 #include "app/desktop.h"
 
-#include <QElapsedTimer>
 #include <QStringList>
 
 #include <deque>
@@ -49,7 +48,7 @@ public:
     // Everything shown so far, in order.
     const std::vector<Box>& shown() const { return shown_; }
 
-    // Yields: by default every long loop yields at every row.
+    // Yields: by default every long loop yields at every row; otherwise on the real time slice.
     void setYieldEveryRow(bool everyRow) { yieldEveryRow_ = everyRow; }
     // Let window events run at each yield, as the real desktop does.
     void setProcessEventsOnYield(bool process) { processEvents_ = process; }
@@ -80,7 +79,7 @@ public:
     bool tryClearClipboard() override;
     bool trySetClipboardText(const QString& text) override;
     int pointerScreenY() override { return pointerY_; }
-    bool timeSliceOver() override;
+    bool yieldsEveryRow() const override { return yieldEveryRow_; }
     void yield() override;
     void openUrl(const QUrl& url) override { urls_.push_back(url); }
     int secondsSinceMidnight() override { return seconds_; }
@@ -103,7 +102,6 @@ private:
     std::vector<Box> shown_;
     bool yieldEveryRow_ = true;
     bool processEvents_ = false;
-    QElapsedTimer slice_;
     int yields_ = 0;
     std::map<int, std::function<void()>> yieldCallbacks_;
     int clearRefusals_ = 0;
