@@ -117,3 +117,12 @@ void ListView::keyPressEvent(QKeyEvent* event)
     if (currentIndex().isValid())
         scrollTo(currentIndex());
 }
+
+QModelIndex ListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // A list of rows: Home and End go to the first and last row, not the row's first and last
+    // column as in a table.
+    if (action == MoveHome || action == MoveEnd)
+        modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
+}

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QUrl>
 
 #include <fcntl.h>
@@ -45,26 +47,30 @@ protected:
     }
 
     // Drags the data over the phone list; returns whether a drop would be taken.
-    bool dragOver(QMimeData* data)
+    bool dragOver(QMimeData* data, QWidget* target = nullptr)
     {
-        QWidget* viewport = form->ListView1->viewport();
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+        QWidget* viewport = target != nullptr ? target : form->ListView1->viewport();
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
                               Qt::NoModifier);
         QApplication::sendEvent(viewport, &enter);
-        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+        QDragMoveEvent move(QPoint(3, 3), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
                             Qt::NoModifier);
         QApplication::sendEvent(viewport, &move);
         return enter.isAccepted() && move.isAccepted() && move.dropAction() != Qt::IgnoreAction;
     }
-    void drop(const QStringList& paths)
+    // Drops the paths; returns how many numbers the list had gained when the drop returned.
+    qsizetype drop(const QStringList& paths, QWidget* target = nullptr)
     {
         std::unique_ptr<QMimeData> data(files(paths));
-        ASSERT_TRUE(dragOver(data.get()));
-        QDropEvent event(QPointF(12, 12), Qt::CopyAction, data.get(), Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(form->ListView1->viewport(), &event);
+        EXPECT_TRUE(dragOver(data.get(), target));
+        QDropEvent event(QPointF(3, 3), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        const qsizetype before = phones().count();
+        QApplication::sendEvent(target != nullptr ? target : form->ListView1->viewport(), &event);
+        EXPECT_TRUE(event.isAccepted());
+        const qsizetype gainedDuringTheDrop = phones().count() - before;
         // The paths are added from the event loop, once the drop has returned.
         QCoreApplication::sendPostedEvents(form.get(), QEvent::MetaCall);
+        return gainedDuringTheDrop;
     }
     QStringList added() { return texts(phones()); }
 
@@ -186,6 +192,22 @@ TEST_F(PhoneListDrop, TheWalkYieldsAndTheDropTakesNoBusyState)
     EXPECT_GT(desktop.yields(), 3);
     EXPECT_EQ(seen, std::vector<Form1::Pointer>{Form1::Pointer::Default});
     EXPECT_EQ(phones().count(), 2);
+}
+
+// The whole list is the drop target (rows, header, scroll bars), and the drop returns before
+// any folder is walked, so the program the files came from is not held in its drag.
+TEST_F(PhoneListDrop, ADropAnywhereOnTheListReturnsAtOnceAndAddsFromTheEventLoop)
+{
+    const QString file = make("walk/deep/1.txt");
+    ListView* list = form->ListView1;
+    for (QWidget* target :
+         {list->viewport(), list->horizontalHeader()->viewport(),
+          static_cast<QWidget*>(list->horizontalHeader()),
+          static_cast<QWidget*>(list->verticalScrollBar()), static_cast<QWidget*>(list)}) {
+        form->PushButton4_Click();
+        EXPECT_EQ(drop({work.filePath("walk")}, target), 0) << target->metaObject()->className();
+        EXPECT_EQ(added(), QStringList{file}) << target->metaObject()->className();
+    }
 }
 
 TEST(AddFolderTests, AttributesFollowTheLinuxMapping)

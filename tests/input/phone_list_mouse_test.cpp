@@ -209,3 +209,54 @@ TEST_F(PhoneListMouse, ItemClickShowsTheDragPointerAndReleaseTheArrow)
 }
 
 }  // namespace
+
+// Only a row the user can see is under the pointer: a held button that leaves the list (below
+// onto the buttons, above onto the header, sideways) moves nothing, and no hidden row changes.
+TEST_F(PhoneListMouse, APointerThatLeavesTheListMovesNothing)
+{
+    QStringList numbers;
+    for (int i = 0; i < 12; ++i)
+        numbers << QString::number(i);
+    const QPoint outside[] = {QPoint(30, viewport()->height() + 40),  // below, onto the buttons
+                              QPoint(30, viewport()->height() + 400),
+                              QPoint(30, -8),                         // above, onto the header
+                              QPoint(viewport()->width() + 30, 20)};  // sideways
+    for (const QPoint& to : outside) {
+        form->PushButton4_Click();
+        fill(numbers);
+        press(centre(0));
+        // A fast move: one step straight past the list.
+        moveTo(to);
+        release(to);
+        EXPECT_EQ(texts(phones()), numbers) << to.x() << "," << to.y();
+        EXPECT_EQ(form->ListView1->rowAt(0), 0);
+    }
+}
+
+// Keys move the current row, and the list follows it, so Delete never removes a number out of
+// view; this holds for all three lists.
+TEST_F(PhoneListMouse, KeyboardMovesKeepTheCurrentRowInView)
+{
+    for (ListView* list : {form->ListView1, form->ListView2, form->ListView3}) {
+        for (int i = 0; i < 200; ++i)
+            list->items().append(QString::number(i));
+        list->setFocus();
+        list->select(0);
+        const auto currentVisible = [list] {
+            const QRect rect = list->visualRect(list->currentIndex());
+            return list->currentIndex().isValid() && list->viewport()->rect().contains(rect);
+        };
+        for (int i = 0; i < 30; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        EXPECT_EQ(list->currentIndex().row(), 30);
+        EXPECT_TRUE(currentVisible()) << list->objectName().toStdString() << " down";
+        for (const Qt::Key key : {Qt::Key_PageDown, Qt::Key_End, Qt::Key_PageUp, Qt::Key_Home}) {
+            QTest::keyClick(list, key);
+            EXPECT_TRUE(currentVisible()) << list->objectName().toStdString() << " key " << key;
+            if (key == Qt::Key_End) {
+                EXPECT_EQ(list->currentIndex().row(), 199);
+            }
+        }
+        EXPECT_EQ(list->currentIndex().row(), 0);
+    }
+}
