@@ -215,7 +215,13 @@ class Session:
 
         alert, title, texts = wait_until("the box's text", shown)
         self.click(self.find(alert, "push button", "OK"))
-        wait_until("the box to close", lambda: self.find_window("alert") is None)
+
+        # Closed, or followed at once by another box.
+        def closed():
+            now = self.find_window("alert")
+            return now is None or [label.name for label in self.labels(now)] != texts
+
+        wait_until("the box to close", closed)
         return title, "\n".join(texts)
 
     def labels(self, node):
@@ -350,6 +356,73 @@ def scenario_pointer_files(s):
         wait_until("the drag pointer", lambda: s.pointer_image() == (32, 32, 16, 16))
     finally:
         s.xdotool("mouseup", "1")
+
+
+def scenario_drag_past_list(s):
+    """A number pressed and dragged straight past the list's bottom moves nothing: only the
+    rows the user can see are under the pointer."""
+    numbers = [str(n) for n in range(12)]
+    s.press("Add Phone Number or Numbers")
+    s.answer_input("Add Phone Number", ", ".join(numbers))
+    wait_until("the twelve numbers", lambda: len(s.rows(PHONES)) == 12)
+    table = s.find(s.root, "table", None, PHONES)
+    first = s.find(table, "table cell", "0").queryComponent().getExtents(s.atspi.DESKTOP_COORDS)
+    box = table.queryComponent().getExtents(s.atspi.DESKTOP_COORDS)
+    x = str(first.x + 10)
+    s.xdotool("mousemove", x, str(first.y + first.height // 2), "mousedown", "1")
+    try:
+        # One fast move onto the buttons below the list, then further down the window.
+        s.xdotool("mousemove", x, str(box.y + box.height + 40))
+        s.xdotool("mousemove", x, str(box.y + box.height + 150))
+    finally:
+        s.xdotool("mouseup", "1")
+    time.sleep(0.2)
+    phones = s.rows(PHONES)
+    check(phones == numbers, "phones after the drag: %r" % phones)
+
+
+def scenario_copy_cut_short(s):
+    """Clearing the results while a copy works leaves the clipboard as it was: one error
+    report, then the message that nothing was copied."""
+    source = os.path.join(s.work.name, "many.txt")
+    with open(source, "wb") as numbers:
+        # Long lines make a long copy, so the second click surely comes while it works.
+        numbers.write(b"(603) 434-3563 extension 1234, ask for the front desk\r\n" * 1000000)
+    # Another program owns the clipboard, holding text of its own.
+    holder = s.start(["xclip", "-selection", "clipboard", "-quiet", "-i"],
+                     stdin=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    holder.stdin.write(b"held before")
+    holder.stdin.close()
+    wait_until("the clipboard's text", lambda: s.clipboard() == b"held before")
+    # Walking the accessibility tree visits every row: find what is needed while it is small.
+    buttons = {caption: s.find(s.root, "push button", caption)
+               for caption in ("Load Sample/Example Data", "Start Formatting Phone Numbers",
+                               "Copy Results To Clipboard")}
+    clear = s.find(s.root, "push button", "Clear List", 2)
+    results = s.find(s.root, "table", None, RESULTS).queryTable()
+    s.click(buttons["Load Sample/Example Data"])
+    s.press("Load Phone Numbers From File")
+    s.choose_file("Load List(s) - Hold Ctrl to select multiple list files", source)
+    s.click(buttons["Start Formatting Phone Numbers"])
+    wait_until("the run to end", lambda: s.find_window("alert"), seconds=90)
+    check(s.read_and_close_message()[1] == "Done.", "the run did not say Done.")
+    check(results.nRows == 1000003, "results: %d" % results.nRows)
+    spots = []
+    for button in (buttons["Copy Results To Clipboard"], clear):
+        box = button.queryComponent().getExtents(s.atspi.DESKTOP_COORDS)
+        spots.append((str(box.x + box.width // 2), str(box.y + box.height // 2)))
+    # Both clicks at once: the second is handled while the copy yields.
+    s.xdotool("mousemove", *spots[0], "mousedown", "1", "mouseup", "1", "mousemove", *spots[1],
+              "mousedown", "1", "mouseup", "1")
+    title, text = s.read_and_close_message()
+    check(title == "Application Error", "first box: %r %r" % (title, text))
+    check(text.startswith("Subscript out of range\nin Tessaline2021/08/31.Form1.PushButton8_Click "
+                          "at line 106"), "report: %r" % text)
+    title, text = s.read_and_close_message()
+    check(text.startswith("Results have not been copied to the clipboard."), "then: %r" % text)
+    check(results.nRows == 0, "the results were not cleared")
+    copied = s.clipboard()
+    check(copied == b"held before", "clipboard: %r" % copied)
 
 
 def scenario_close(s):
