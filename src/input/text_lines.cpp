@@ -22,10 +22,44 @@ QString DecodeWindows1252(const QByteArray& bytes)
     return text;
 }
 
+// UTF-16 after its byte-order mark. A unit that cannot stand where it is (a surrogate without
+// its partner, an odd byte at the end) becomes U+FFFD, and everything else still loads.
+QString DecodeUtf16(const QByteArray& bytes, bool bigEndian)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype units = (bytes.size() - 2) / 2;
+    const auto unit = [&](qsizetype i) {
+        const unsigned char* at = data + 2 + 2 * i;
+        return static_cast<char16_t>(bigEndian ? (at[0] << 8) | at[1] : (at[1] << 8) | at[0]);
+    };
+    QString text(units + (bytes.size() % 2), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < units; ++i) {
+        const char16_t c = unit(i);
+        if (QChar::isHighSurrogate(c) && i + 1 < units && QChar::isLowSurrogate(unit(i + 1))) {
+            *out++ = QChar(c);
+            *out++ = QChar(unit(++i));
+        } else if (QChar::isSurrogate(c)) {
+            *out++ = QChar(QChar::ReplacementCharacter);
+        } else {
+            *out++ = QChar(c);
+        }
+    }
+    if (bytes.size() % 2 != 0)
+        *out++ = QChar(QChar::ReplacementCharacter);
+    text.truncate(out - text.constData());
+    return text;
+}
+
 }  // namespace
 
 QString DecodeTextFile(const QByteArray& bytes)
 {
+    // Windows programs' "Unicode text" is UTF-16 with its mark; without one it is never guessed.
+    if (bytes.startsWith("\xff\xfe"))
+        return DecodeUtf16(bytes, false);
+    if (bytes.startsWith("\xfe\xff"))
+        return DecodeUtf16(bytes, true);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())

@@ -5,8 +5,10 @@
 
 #include <vector>
 
-// A text file's bytes as text: UTF-8 when the bytes are valid UTF-8 (a byte-order mark is
-// dropped), otherwise Windows-1252 with one byte one character, so no byte is ever lost.
+// A text file's bytes as text: UTF-16 (little- or big-endian) when the file starts with its
+// byte-order mark, each unit that cannot be decoded becoming U+FFFD; otherwise UTF-8 when the
+// bytes are valid UTF-8 (a byte-order mark is dropped), otherwise Windows-1252 with one byte
+// one character, so no byte is ever lost. UTF-16 without a mark is not guessed.
 QString DecodeTextFile(const QByteArray& bytes);
 
 // Splits text into phone-list items: a line ends at CR LF or at a lone CR, and every LF is a

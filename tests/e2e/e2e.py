@@ -339,6 +339,17 @@ def scenario_load_file(s):
     check(phones == ["6034343563", "(555) 0102", "", "7978118"], "phones: %r" % phones)
 
 
+def scenario_load_utf16(s):
+    """A spreadsheet's "Unicode text": UTF-16LE behind its mark, CR LF line ends."""
+    source = os.path.join(s.work.name, "unicode.txt")
+    with open(source, "wb") as numbers:
+        numbers.write(b"\xff\xfe" + "6034343563\r\n7978118\r\n".encode("utf-16-le"))
+    s.press("Load Phone Numbers From File")
+    s.choose_file("Load List(s) - Hold Ctrl to select multiple list files", source)
+    phones = wait_until("the loaded rows", lambda: s.rows(PHONES) if s.rows(PHONES) else None)
+    check(phones == ["6034343563", "7978118"], "phones: %r" % phones)
+
+
 def scenario_pointer_files(s):
     """The pointer files beside the program are found: the hand over buttons, the drag
     pointer while a number is moved."""

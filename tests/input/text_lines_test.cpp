@@ -41,6 +41,47 @@ TEST(DecodeTextFile, Utf8WithoutItsByteOrderMark)
     EXPECT_EQ(DecodeTextFile("\xe2\x98\x8e 555"), QStringLiteral(u"\u260e 555"));
 }
 
+QByteArray Utf16(const QString& text, bool bigEndian)
+{
+    QByteArray bytes(bigEndian ? "\xfe\xff" : "\xff\xfe");
+    for (const QChar c : text) {
+        const auto high = static_cast<char>(c.unicode() >> 8);
+        const auto low = static_cast<char>(c.unicode() & 0xff);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+struct Utf16Case {
+    const char* name;
+    QByteArray bytes;
+    QStringList lines;
+};
+
+// "Unicode text" from Windows programs: UTF-16 behind its mark, split like every other file; a
+// bad unit costs one U+FFFD and no other line.
+TEST(DecodeTextFile, Utf16WithItsMarkLoadsLineByLine)
+{
+    const QString numbers = QStringLiteral("6034343563\r\n7978118\r\n");
+    const QString emoji = QString::fromUtf8("\xf0\x9f\x93\x9e 5");
+    const Utf16Case cases[] = {
+        {"little-endian, CR LF", Utf16(numbers, false), {"6034343563", "7978118"}},
+        {"big-endian, CR LF", Utf16(numbers, true), {"6034343563", "7978118"}},
+        {"LF", Utf16(QStringLiteral("1\n2\n"), false), {"1", "2", ""}},
+        {"CR", Utf16(QStringLiteral("1\r2"), true), {"1", "2"}},
+        {"odd final byte", Utf16(QStringLiteral("12\r\n"), false) + "3", {"12", "\ufffd"}},
+        {"unpaired surrogates",
+         Utf16(QStringLiteral("1") + QChar(0xD800) + QStringLiteral("2\r\n") + QChar(0xDC00)
+                   + QStringLiteral("3\r\n") + emoji + QChar(0xD83D),
+               false),
+         {"1\ufffd2", "\ufffd3", emoji + "\ufffd"}},
+        {"only the mark", "\xff\xfe", {}},
+        {"FF FE later in a UTF-8 file", "1\r\n\xff\xfe", {"1", "\u00ff\u00fe"}},
+    };
+    for (const Utf16Case& c : cases)
+        EXPECT_EQ(Split(c.bytes), c.lines) << c.name;
+}
+
 TEST(DecodeTextFile, AnythingElseIsWindows1252ByteForByte)
 {
     EXPECT_EQ(DecodeTextFile("Zo\xeb \x80 \x81\x9d\xff"),
