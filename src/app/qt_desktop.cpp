@@ -1,6 +1,7 @@
 #include "app/qt_desktop.h"
 
 #include "app/open_result.h"
+#include "app/unfinished_files.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -168,7 +169,9 @@ void QtDesktop::endProgram()
         return;
     }
     // A handler is still on the stack below this yield; unwinding it would carry on its work
-    // after the window is gone. Nothing is kept between runs, so stop here.
+    // after the window is gone. Nothing is kept between runs, so stop here, leaving no
+    // half-written save behind.
+    UnfinishedFiles::RemoveAll();
     std::fflush(nullptr);
     std::_Exit(0);
 }

@@ -3,7 +3,7 @@
 #include "app/counted_rows.h"
 #include "app/pacer.h"
 #include "app/procedure.h"
-#include "output/atomic_text_file.h"
+#include "output/text_file_writer.h"
 #include "output/overwrite_question.h"
 
 namespace SaveComma {
@@ -19,7 +19,7 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
     if (!replace)  // 100 to 106
         return;
 
-    AtomicTextFile file(fileName);
+    TextFileWriter file(fileName);
     // A file that cannot be created is reported once; nothing else would succeed after it.
     if (!proc.step(120, [&] { file.create(); }))
         return;

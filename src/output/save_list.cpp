@@ -4,7 +4,7 @@
 #include "app/pacer.h"
 #include "app/procedure.h"
 #include "output/aligned_columns.h"
-#include "output/atomic_text_file.h"
+#include "output/text_file_writer.h"
 
 #include <algorithm>
 #include <vector>
@@ -38,7 +38,7 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
         widths.push_back(m);  // 136, 138
     }
 
-    AtomicTextFile file(fileName);
+    TextFileWriter file(fileName);
     // A file that cannot be created is reported once; nothing else would succeed after it.
     if (!proc.step(156, [&] { file.create(); }))
         return;

@@ -395,28 +395,15 @@ def scenario_drag_past_list(s):
 def scenario_copy_cut_short(s):
     """Clearing the results while a copy works leaves the clipboard as it was: one error
     report, then the message that nothing was copied."""
-    source = os.path.join(s.work.name, "many.txt")
-    with open(source, "wb") as numbers:
-        # Long lines make a long copy, so the second click surely comes while it works.
-        numbers.write(b"(603) 434-3563 extension 1234, ask for the front desk\r\n" * 1000000)
     # Another program owns the clipboard, holding text of its own.
     holder = s.start(["xclip", "-selection", "clipboard", "-quiet", "-i"],
                      stdin=subprocess.PIPE, stderr=subprocess.DEVNULL)
     holder.stdin.write(b"held before")
     holder.stdin.close()
     wait_until("the clipboard's text", lambda: s.clipboard() == b"held before")
-    # Walking the accessibility tree visits every row: find what is needed while it is small.
-    buttons = {caption: s.find(s.root, "push button", caption)
-               for caption in ("Load Sample/Example Data", "Start Formatting Phone Numbers",
-                               "Copy Results To Clipboard")}
     clear = s.find(s.root, "push button", "Clear List", 2)
     results = s.find(s.root, "table", None, RESULTS).queryTable()
-    s.click(buttons["Load Sample/Example Data"])
-    s.press("Load Phone Numbers From File")
-    s.choose_file("Load List(s) - Hold Ctrl to select multiple list files", source)
-    s.click(buttons["Start Formatting Phone Numbers"])
-    wait_until("the run to end", lambda: s.find_window("alert"), seconds=90)
-    check(s.read_and_close_message()[1] == "Done.", "the run did not say Done.")
+    buttons = long_results(s, ["Copy Results To Clipboard"])
     check(results.nRows == 1000003, "results: %d" % results.nRows)
     spots = []
     for button in (buttons["Copy Results To Clipboard"], clear):
@@ -434,6 +421,50 @@ def scenario_copy_cut_short(s):
     check(results.nRows == 0, "the results were not cleared")
     copied = s.clipboard()
     check(copied == b"held before", "clipboard: %r" % copied)
+
+
+def long_results(s, buttons):
+    """A million long results, found buttons in hand: walking the accessibility tree visits
+    every row, so what is needed is found while the lists are small."""
+    source = os.path.join(s.work.name, "many.txt")
+    with open(source, "wb") as numbers:
+        # Long lines make long work, so a second action surely comes while it runs.
+        numbers.write(b"(603) 434-3563 extension 1234, ask for the front desk\r\n" * 1000000)
+    found = {caption: s.find(s.root, "push button", caption)
+             for caption in ("Load Sample/Example Data", "Start Formatting Phone Numbers")
+             + tuple(buttons)}
+    s.click(found["Load Sample/Example Data"])
+    s.press("Load Phone Numbers From File")
+    s.choose_file("Load List(s) - Hold Ctrl to select multiple list files", source)
+    s.click(found["Start Formatting Phone Numbers"])
+    wait_until("the run to end", lambda: s.find_window("alert"), seconds=90)
+    check(s.read_and_close_message()[1] == "Done.", "the run did not say Done.")
+    return found
+
+
+def scenario_close_during_save(s):
+    """Closing the window while a save works ends the program and leaves nothing behind: the
+    old file as it was, no temporary file beside it."""
+    target = os.path.join(s.work.name, "saved", "results.txt")
+    os.mkdir(os.path.dirname(target))
+    with open(target, "wb") as old:
+        old.write(b"the old results\r\n")
+    buttons = long_results(s, ["Save As Comma Delimited"])
+    s.click(buttons["Save As Comma Delimited"])
+    s.choose_file("Save", target)
+    s.box("alert")  # "Are you sure you wish to overwrite ...?"
+    s.key("Return")  # Yes; the save starts
+    s.close_window()
+    try:
+        status = s.app.wait(timeout=WAIT_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end when its window closed")
+    check(status == 0, "exit status %d" % status)
+    left = sorted(os.listdir(os.path.dirname(target)))
+    check(left == ["results.txt"], "left in the folder: %r" % left)
+    with open(target, "rb") as kept:
+        data = kept.read()
+    check(data == b"the old results\r\n", "the old file became %d bytes" % len(data))
 
 
 def scenario_close(s):
