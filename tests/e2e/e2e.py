@@ -454,6 +454,16 @@ def scenario_close_during_save(s):
     s.choose_file("Save", target)
     s.box("alert")  # "Are you sure you wish to overwrite ...?"
     s.key("Return")  # Yes; the save starts
+    folder = os.path.dirname(target)
+
+    def saving():
+        return any(name.startswith(".") for name in os.listdir(folder))
+
+    # Close the window once the save is under way: its temporary file is there.
+    deadline = time.monotonic() + WAIT_SECONDS
+    while not saving():
+        check(time.monotonic() < deadline, "the save never began")
+        time.sleep(0.002)
     s.close_window()
     try:
         status = s.app.wait(timeout=WAIT_SECONDS)
