@@ -12,7 +12,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-tidy clazy
   fonts-liberation
   xvfb xauth xdotool xclip dbus at-spi2-core python3-pyatspi python3-xlib
   desktop-file-utils appstream
@@ -34,31 +34,44 @@ install_missing() {
     "${missing[@]}"
 }
 
-# build DIR [cmake options...] -- [targets...]
+# Every build is a preset in CMakePresets.json: configure it, then build it.
 build() {
-  local dir="$1"; shift
-  local options=() targets=()
-  while [ "$#" -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
-  [ "$#" -gt 0 ] && shift
-  targets=("$@")
-  cmake -S "$root" -B "$root/$dir" -G Ninja "${options[@]}" >/dev/null
-  if [ "${#targets[@]}" -gt 0 ]; then
-    cmake --build "$root/$dir" --parallel "$jobs" --target "${targets[@]}"
-  else
-    cmake --build "$root/$dir" --parallel "$jobs"
-  fi
+  local preset="$1" build_preset="${2:-$1}"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$build_preset" --parallel "$jobs"
 }
 
 run_tests() {
-  local dir="$1"
-  ctest --test-dir "$root/$dir" --parallel "$jobs" --no-tests=error --output-on-failure \
-    --timeout 300
+  ctest --preset "$1" --parallel "$jobs"
+}
+
+# clang-tidy over every file of the product, the tests and the benchmarks, and clazy's Qt checks
+# over the product code; any finding fails. Needs the plain build's compile commands.
+analyse() {
+  local started=$SECONDS
+  run-clang-tidy -p "$root/build" -quiet -j "$jobs" "$root/(src|tests|bench)/" \
+    > "$root/build/clang-tidy.log" 2>&1 || {
+    grep -E "(warning|error):" "$root/build/clang-tidy.log" | sort -u >&2
+    echo "clang-tidy found the problems above" >&2
+    return 1
+  }
+  local findings
+  findings="$(find "$root/src" -name '*.cpp' -print0 \
+    | xargs -0 -P "$jobs" -n 4 clazy-standalone -p "$root/build/compile_commands.json" \
+        --checks=level0,level1,qstring-allocations,reserve-candidates \
+        --header-filter="$root/src/.*" 2>&1 | grep -E "(warning|error):" | sort -u || true)"
+  if [ -n "$findings" ]; then
+    echo "$findings" >&2
+    echo "clazy found the problems above" >&2
+    return 1
+  fi
+  echo "Static analysis: no findings ($((SECONDS - started)) s)"
 }
 
 case "${1:-}" in
   run)
     install_missing
-    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIALWRIGHT_E2E=OFF -- dialwright
+    build plain program
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
       echo "No graphical display was found; to run Dialwright on a virtual display, use: xvfb-run -a ./setup.sh run" >&2
       exit 2
@@ -67,30 +80,26 @@ case "${1:-}" in
     ;;
   test)
     install_missing
+    # Test discovery starts the test programs while building; they need no display.
     export QT_QPA_PLATFORM=offscreen
     # Fuzz the number rules first: a short, bounded pass.
-    CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIALWRIGHT_FUZZ=ON \
-      -DDIALWRIGHT_TESTS=OFF -DDIALWRIGHT_WERROR=ON -- apply_digit_pattern_fuzz
+    build fuzz
     "$root/build-fuzz/tests/fuzz/apply_digit_pattern_fuzz" -runs=2000000 -max_len=96 -seed=1 \
       -print_final_stats=0 2>&1 | tail -n 2
     # Under AddressSanitizer and UndefinedBehaviorSanitizer.
-    build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDIALWRIGHT_SANITIZE=ON -DDIALWRIGHT_WERROR=ON \
-      -DDIALWRIGHT_E2E=OFF
-    ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
-      LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp:print_suppressions=0" \
-      UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-      run_tests build-sanitize
-    # The plain build, warnings as errors, with the end-to-end checks in a real X server; last,
-    # so its summary closes the run.
+    build sanitize
+    run_tests sanitize
+    # The plain build, warnings as errors, then static analysis of every file, then the tests
+    # with the end-to-end checks in a real X server; last, so their summary closes the run.
     # The benchmarks are built here too, so they keep compiling; they run only by hand.
-    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDIALWRIGHT_WERROR=ON -DDIALWRIGHT_E2E=ON \
-      -DDIALWRIGHT_BENCH=ON
-    run_tests build
+    build plain
+    analyse
+    run_tests plain
     ;;
   bench)
     install_missing
     export QT_QPA_PLATFORM=offscreen
-    build build-bench -DCMAKE_BUILD_TYPE=Release -DDIALWRIGHT_BENCH=ON -DDIALWRIGHT_TESTS=OFF
+    build bench
     for program in "$root"/build-bench/bench/*_bench; do
       "$program"
     done

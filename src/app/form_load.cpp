@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString kFormLoad = QStringLiteral("in Tessaline2021/08/31.Form1.Form_Load ");
-
 // A .cur file keeps the pointer's hot spot where an .ico keeps its colour planes and depth.
 QPoint CursorHotSpot(const QByteArray& bytes)
 {
@@ -38,13 +36,15 @@ QCursor LoadCursorFile(const QString& path)
 
 void Form1::Form_Load()
 {
-    Procedure proc(desktop_, kFormLoad);
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.Form_Load "));
     proc.step(100, [&] { LoadSkin(); });
     bool hasHand = false;
-    proc.step(104, [&] { hasHand = FileExists(JoinPath(programFolder_, "HAND-M.CUR")); });
+    proc.step(
+        104, [&] { hasHand = FileExists(JoinPath(programFolder_, QStringLiteral("HAND-M.CUR"))); });
     if (hasHand)
-        proc.step(106,
-                  [&] { handCursor_ = LoadCursorFile(JoinPath(programFolder_, "HAND-M.CUR")); });
+        proc.step(106, [&] {
+            handCursor_ = LoadCursorFile(JoinPath(programFolder_, QStringLiteral("HAND-M.CUR")));
+        });
     proc.step(108, [&] { VisitHomePageAtRandom(); });
     proc.step(126, [&] {
         setWindowTitle(QString::fromUtf16(kProductName));
@@ -64,7 +64,8 @@ void Form1::Form_Load()
 
 void Form1::LoadSkin()
 {
-    const QString skinFile = JoinPath(JoinPath(programFolder_, "x"), "o.cjs");
+    const QString skinFile =
+        JoinPath(JoinPath(programFolder_, QStringLiteral("x")), QStringLiteral("o.cjs"));
     if (!FileExists(skinFile))
         return;
     // The skin is a Qt style sheet. The window takes the button-face colour first, and keeps

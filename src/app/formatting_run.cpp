@@ -4,17 +4,13 @@
 #include "app/formatting_rules.h"
 #include "app/procedure.h"
 
-namespace {
-const QString kPushButton7 = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton7_Click ");
-}
-
 // "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
 // whose length equals the text's length, or copied unchanged, and appended to the results.
 void Form1::PushButton7_Click()
 {
     if (FormattingBusy)  // 100: a run is already under way
         return;
-    Procedure proc(desktop_, kPushButton7);
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton7_Click "));
     ListModel& phones = ListView1->items();
     ListModel& rules = ListView2->items();
     ListModel& results = ListView3->items();

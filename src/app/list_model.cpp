@@ -5,8 +5,13 @@
 #include <algorithm>
 
 namespace {
-const QString kEmpty;
+// Cells never set read as this one empty text.
+const QString& EmptyText()
+{
+    static const QString empty;
+    return empty;
 }
+}  // namespace
 
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -55,9 +60,9 @@ const QString& ListModel::subItem(qsizetype row, int k) const
     if (k < 1)
         throw AppError(ErrorCode::SubscriptOutOfRange);
     if (static_cast<size_t>(k) > sub_.size())
-        return kEmpty;
+        return EmptyText();
     const std::vector<QString>& cells = sub_[static_cast<size_t>(k - 1)];
-    return static_cast<size_t>(row) < cells.size() ? cells[static_cast<size_t>(row)] : kEmpty;
+    return static_cast<size_t>(row) < cells.size() ? cells[static_cast<size_t>(row)] : EmptyText();
 }
 
 void ListModel::setSubItem(qsizetype row, int k, const QString& text)

@@ -68,6 +68,7 @@ QStringList QtDesktop::qtNameFilters(const QString& classicFilter)
     static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
     QStringList filters;
     const QStringList pieces = classicFilter.split(QLatin1Char('|'));
+    filters.reserve(pieces.size() / 2);
     for (qsizetype i = 0; i + 1 < pieces.size(); i += 2) {
         QString caption = pieces[i];
         caption.remove(trailingPatterns);

@@ -6,17 +6,13 @@
 #include "output/save_comma.h"
 #include "output/save_list.h"
 
-namespace {
-const QString kTextFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-}
-
 QString Form1::ShowSaveDialog()
 {
     FileDialogSettings settings;
     settings.title = QStringLiteral("Save");
-    settings.filter = kTextFilter;
+    settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
     settings.fileName = dialogFileName_;
-    const QString chosen = desktop_.saveFileDialog(settings);
+    QString chosen = desktop_.saveFileDialog(settings);
     if (!chosen.isEmpty())
         dialogFileName_ = chosen;
     return chosen;

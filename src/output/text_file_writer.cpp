@@ -205,11 +205,11 @@ bool TextFileWriter::carryOver(int targetMode, unsigned owner, unsigned group)
             return false;
     }
     // Nor may the new file have what the old had not (a folder's default access list).
-    for (const QByteArray& name : AttributeNames(temporary_, fd_))
-        if (std::find(names.begin(), names.end(), name) == names.end()
-            && ::fremovexattr(fd_, name.constData()) != 0)
-            return false;
-    return true;
+    const std::vector<QByteArray> added = AttributeNames(temporary_, fd_);
+    return std::all_of(added.begin(), added.end(), [&](const QByteArray& name) {
+        return std::find(names.begin(), names.end(), name) != names.end()
+               || ::fremovexattr(fd_, name.constData()) == 0;
+    });
 }
 
 void TextFileWriter::writeLine(QStringView line)

@@ -70,7 +70,7 @@ TEST_F(Form1Layout, TabOrderFollowsTheTabPositions)
     for (const Control& c : kControls)
         named << QLatin1String(c.name);
     for (size_t i = 1; i < byTab.size(); ++i) {
-        QWidget* next = form->findChild<QWidget*>(QLatin1String(byTab[i - 1]->name));
+        auto* next = form->findChild<QWidget*>(QLatin1String(byTab[i - 1]->name));
         do
             next = next->nextInFocusChain();
         while (!named.contains(next->objectName()));

@@ -14,7 +14,7 @@ class LoadFiles : public FormTest {
 protected:
     QString file(const QString& name, const QByteArray& bytes)
     {
-        const QString path = work.filePath(name);
+        QString path = work.filePath(name);
         WriteBytes(path, bytes);
         return path;
     }
@@ -153,7 +153,7 @@ TEST_F(LoadFiles, BinaryFilesAndHugeLinesLoad)
               binary.size());
 
     form->PushButton4_Click();
-    const QByteArray line(50 * 1024 * 1024, '7');
+    const QByteArray line(qsizetype{50} * 1024 * 1024, '7');
     load(file("huge.txt", line + "\r\n"));
     ASSERT_EQ(phones().count(), 1);
     EXPECT_EQ(phones().text(0).size(), line.size());

@@ -165,7 +165,7 @@ TEST_F(CommaSave, FullDiskLeavesTheOldFileAsItWas)
     struct rlimit saved {};
     getrlimit(RLIMIT_FSIZE, &saved);
     struct rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
+    small.rlim_cur = rlim_t{64} * 1024;
     setrlimit(RLIMIT_FSIZE, &small);
     form->PushButton2_Click();
     setrlimit(RLIMIT_FSIZE, &saved);

@@ -226,7 +226,7 @@ TEST_F(Saves, AFullDiskDuringARewriteInPlaceLeavesEveryLinkAsItWas)
     struct rlimit before {};
     ::getrlimit(RLIMIT_FSIZE, &before);
     struct rlimit small = before;
-    small.rlim_cur = 64 * 1024;
+    small.rlim_cur = rlim_t{64} * 1024;
     ::setrlimit(RLIMIT_FSIZE, &small);
     Pacer pacer(desktop, {&results});
     SaveComma::SaveListviewAsCommaDelimToFile(desktop, pacer, QStringLiteral("Dialwright"), results,
