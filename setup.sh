@@ -3,6 +3,7 @@
 #   ./setup.sh run    starts the program
 #   ./setup.sh test   runs the whole test suite (plain, then under ASan/UBSan, plus a fuzz pass)
 #   ./setup.sh bench  builds and runs the big-list benchmarks (figures only; nothing gates on time)
+#   ./setup.sh package  builds the Debian packages beside this folder and checks them with lintian
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -16,6 +17,7 @@ packages=(
   fonts-liberation
   xvfb xauth xdotool xclip dbus at-spi2-core python3-pyatspi python3-xlib
   desktop-file-utils appstream
+  debhelper dpkg-dev lintian
 )
 
 install_missing() {
@@ -104,8 +106,17 @@ case "${1:-}" in
       "$program"
     done
     ;;
+  package)
+    install_missing
+    # Debian's own way: debhelper builds with the CMake install; the packages (and the
+    # debugging symbols' -dbgsym package) land in the folder that holds this one.
+    (cd "$root" && dpkg-buildpackage --build=binary --no-sign)
+    changes="$(dirname "$root")/dialwright_$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)_$(dpkg-architecture -q DEB_HOST_ARCH).changes"
+    lintian --fail-on error,warning --display-info "$changes"
+    echo "Packages: $(sed -n 's/^ [0-9a-f]\{32\} [0-9]* [a-z]* [a-z]* \(.*\.deb\)$/\1/p' "$changes" | tr '\n' ' ')"
+    ;;
   *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|package" >&2
     exit 64
     ;;
 esac

@@ -62,6 +62,8 @@ public:
     void PushButton1_Click();
     void PushButton3_Click();
     void AddNumbersFromFile(ListView& list, const QString& path);
+    // Files named on the command line: loaded in order, as a selection of several files is.
+    void LoadPhoneNumberFiles(const QStringList& paths);
     void PushButton4_Click();
     void PushButton10_Click();
     void PushButton11_Click();

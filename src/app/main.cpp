@@ -1,7 +1,10 @@
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/qt_desktop.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 
 #include <csignal>
 
@@ -24,6 +27,19 @@ bool DisplayAvailable()
 
 int main(int argc, char* argv[])
 {
+    QStringList arguments;
+    arguments.reserve(argc);
+    for (int i = 1; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    const CommandLine line = ParseCommandLine(arguments);
+    switch (line.action) {
+    case CommandLine::Action::Help: std::fputs(qPrintable(HelpText()), stdout); return 0;
+    case CommandLine::Action::Version: std::fputs(qPrintable(VersionText()), stdout); return 0;
+    case CommandLine::Action::Usage:
+        std::fputs(qPrintable(UsageText(line.problem)), stderr);
+        return 2;
+    case CommandLine::Action::Run: break;
+    }
     if (!DisplayAvailable()) {
         std::fputs("Dialwright needs a graphical display and found none (DISPLAY is not set); "
                    "start it on a virtual display with: xvfb-run -a dialwright\n",
@@ -43,5 +59,11 @@ int main(int argc, char* argv[])
     Form1 window(desktop, QCoreApplication::applicationDirPath());
     desktop.setMainWindow(&window);
     window.show();
+    QStringList files;
+    files.reserve(line.files.size());
+    for (const QString& file : line.files)
+        files << QFileInfo(file).absoluteFilePath();
+    if (!files.isEmpty())
+        window.LoadPhoneNumberFiles(files);
     return QApplication::exec();
 }

@@ -22,6 +22,15 @@ void Form1::AddNumbersFromFile(ListView& list, const QString& path)
     items.flushAppends();
 }
 
+void Form1::LoadPhoneNumberFiles(const QStringList& paths)
+{
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton3_Click "));
+    proc.step(114, [&] { setPointer(Pointer::Hourglass); });
+    for (const QString& path : paths)
+        proc.step(134, [&] { AddNumbersFromFile(*ListView1, path); });
+    proc.step(138, [&] { setPointer(Pointer::Default); });
+}
+
 // "Load Phone Numbers From File": one or several files, each line one phone number.
 void Form1::PushButton3_Click()
 {

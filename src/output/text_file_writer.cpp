@@ -297,7 +297,8 @@ void TextFileWriter::rewriteInPlace()
     if (size > 0 && ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP
         && errno != ENOSYS) {
         const int error = errno;
-        (void)::ftruncate(fd_, now.st_size);  // gives back what was taken past the old end
+        // Gives back what was taken past the old end; the failure that matters is the first.
+        [[maybe_unused]] const int released = ::ftruncate(fd_, now.st_size);
         fail(error);
     }
     int failure = WriteAll(fd_, whole_, 0);

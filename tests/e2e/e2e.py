@@ -46,8 +46,9 @@ def wait_until(what, probe, seconds=WAIT_SECONDS):
 class Session:
     """Xvfb, a D-Bus session with the accessibility bus, and the program."""
 
-    def __init__(self, program):
+    def __init__(self, program, arguments=()):
         self.program = program
+        self.arguments = list(arguments)
         self.processes = []
         self.work = tempfile.TemporaryDirectory(prefix="dialwright-e2e-")
 
@@ -123,7 +124,8 @@ class Session:
         self.phase("accessibility bus and registry up")
 
         self.log = open(os.path.join(self.work.name, "program.log"), "w")
-        self.app = self.start([self.program], stdout=self.log, stderr=subprocess.STDOUT)
+        self.app = self.start([self.program, *self.arguments], stdout=self.log,
+                              stderr=subprocess.STDOUT)
         self.window = wait_until("the main window", lambda: self.xdotool(
             "search", "--name", "^Dialwright$").split()[0])
         self.phase("window shown")
@@ -350,6 +352,17 @@ def scenario_load_utf16(s):
     check(phones == ["6034343563", "7978118"], "phones: %r" % phones)
 
 
+OPENED_FILE = ("numbers from the command line.txt", b"6034343563\r\n7978118\r\n")
+
+
+def scenario_open_with(s):
+    """The program started with a file to open, as a file manager's "Open With" starts it:
+    the file's lines are in the phone list."""
+    phones = wait_until("the opened file's rows",
+                        lambda: s.rows(PHONES) if s.rows(PHONES) else None)
+    check(phones == ["6034343563", "7978118"], "phones: %r" % phones)
+
+
 def scenario_pointer_files(s):
     """The pointer files beside the program are found: the hand over buttons, the drag
     pointer while a number is moved."""
@@ -495,13 +508,23 @@ def main():
     if len(sys.argv) != 3 or sys.argv[2] not in SCENARIOS:
         print("usage: e2e.py PROGRAM " + "|".join(SCENARIOS), file=sys.stderr)
         return 64
+    arguments = []
+    with tempfile.TemporaryDirectory(prefix="dialwright-open-") as folder:
+        if sys.argv[2] == "open_with":
+            arguments.append(os.path.join(folder, OPENED_FILE[0]))
+            with open(arguments[0], "wb") as opened:
+                opened.write(OPENED_FILE[1])
+        return run(sys.argv[1], sys.argv[2], arguments)
+
+
+def run(program, scenario, arguments):
     try:
-        with Session(os.path.abspath(sys.argv[1])) as session:
-            SCENARIOS[sys.argv[2]](session)
+        with Session(os.path.abspath(program), arguments) as session:
+            SCENARIOS[scenario](session)
     except Failure as failure:
-        print("FAILED %s: %s" % (sys.argv[2], failure), file=sys.stderr)
+        print("FAILED %s: %s" % (scenario, failure), file=sys.stderr)
         return 1
-    print("passed " + sys.argv[2])
+    print("passed " + scenario)
     return 0
 
 
