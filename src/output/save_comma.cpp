@@ -3,8 +3,8 @@
 #include "app/counted_rows.h"
 #include "app/pacer.h"
 #include "app/procedure.h"
-#include "output/text_file_writer.h"
 #include "output/overwrite_question.h"
+#include "output/text_file_writer.h"
 
 namespace SaveComma {
 
