@@ -58,7 +58,7 @@ void BM_FormattingRunClickToDone(benchmark::State& state)
     Form1 form(desktop, QStringLiteral("/nonexistent"));
     form.show();
     ListModel& phones = form.ListView1->items();
-    phones.reserve(kPhones);
+    phones.reserve(kPhones, kPhones * 10);
     for (const QString& phone : Phones())
         phones.appendDeferred(phone);
     phones.flushAppends();

@@ -12,17 +12,26 @@ bool IsDigitString(QStringView text)
 
 QString ApplyDigitPattern(const QString& text, QStringView pattern)
 {
-    if (!IsDigitString(text))
+    if (!IsDigitString(text) || !pattern.contains(QLatin1Char('#')))
         return text;
-    const qsizetype places = pattern.count(QLatin1Char('#'));
-    if (places == 0)
-        return text;
+    QString out;
+    ApplyDigitPatternTo(out, text, pattern);
+    return out;
+}
+
+void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern)
+{
+    out.resize(0);
+    const qsizetype places = IsDigitString(text) ? pattern.count(QLatin1Char('#')) : 0;
+    if (places == 0) {
+        out.append(text);
+        return;
+    }
 
     const qsizetype digits = text.size();
     // The leftmost place takes every digit the other places leave over.
     const qsizetype firstPlaceTakes = std::max<qsizetype>(0, digits - (places - 1));
 
-    QString out;
     out.reserve(pattern.size() - 1 + std::max<qsizetype>(firstPlaceTakes, 1));
     const QChar* digit = text.constData();
     qsizetype place = 0;
@@ -41,5 +50,4 @@ QString ApplyDigitPattern(const QString& text, QStringView pattern)
         }
         ++place;
     }
-    return out;
 }

@@ -14,3 +14,5 @@ bool IsDigitString(QStringView text);
 // whatever digits are still left show together at the leftmost "#". Every other pattern
 // character is copied where it stands.
 QString ApplyDigitPattern(const QString& text, QStringView pattern);
+// The same into a text of the caller's, whose storage is reused from row to row.
+void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern);

@@ -1,6 +1,7 @@
 #include "app/list_model.h"
 
 #include "app/app_error.h"
+#include "app/character_count.h"
 
 #include <algorithm>
 
@@ -38,20 +39,38 @@ void ListModel::checkRow(qsizetype row) const
         throw AppError(ErrorCode::SubscriptOutOfRange);
 }
 
-const QString& ListModel::text(qsizetype row) const
+QString ListModel::text(qsizetype row) const
 {
     checkRow(row);
-    return text_[static_cast<size_t>(row)];
+    return text_.at(row);
 }
 
-void ListModel::setText(qsizetype row, const QString& text)
+void ListModel::setText(qsizetype row, QStringView text)
 {
     checkRow(row);
     flushAppends();
-    text_[static_cast<size_t>(row)] = text;
+    text_.set(row, text);
     ++revision_;
     const QModelIndex cell = index(static_cast<int>(row), 0);
     Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+qsizetype ListModel::cellLength(qsizetype row, int k) const
+{
+    if (k != 0)
+        return CharacterCount(subItem(row, k));
+    checkRow(row);
+    return text_.visit(row, [](auto text) { return CharacterCount(text); });
+}
+
+void ListModel::appendCell(QString& out, qsizetype row, int k) const
+{
+    if (k != 0) {
+        out.append(subItem(row, k));
+        return;
+    }
+    checkRow(row);
+    text_.appendTo(out, row);
 }
 
 const QString& ListModel::subItem(qsizetype row, int k) const
@@ -89,23 +108,28 @@ bool ListModel::checked(qsizetype row) const
     return true;
 }
 
-void ListModel::reserve(qsizetype rows)
+void ListModel::reserve(qsizetype moreRows, qsizetype moreCharacters)
 {
-    const auto wanted = static_cast<size_t>(rows);
-    if (wanted > text_.capacity())
-        text_.reserve(std::max(wanted, text_.capacity() * 2));
+    text_.reserve(moreRows, moreCharacters);
 }
 
-qsizetype ListModel::append(const QString& text)
+qsizetype ListModel::append(QStringView text)
 {
     const qsizetype row = appendDeferred(text);
     flushAppends();
     return row;
 }
 
-qsizetype ListModel::appendDeferred(const QString& text)
+qsizetype ListModel::appendDeferred(QStringView text)
 {
-    text_.push_back(text);
+    text_.append(text);
+    ++revision_;
+    return count() - 1;
+}
+
+qsizetype ListModel::appendDeferred(QLatin1StringView text)
+{
+    text_.append(text);
     ++revision_;
     return count() - 1;
 }
@@ -124,7 +148,7 @@ void ListModel::removeAt(qsizetype row)
     checkRow(row);
     flushAppends();
     beginRemoveRows({}, static_cast<int>(row), static_cast<int>(row));
-    text_.erase(text_.begin() + row);
+    text_.remove(row);
     for (std::vector<QString>& cells : sub_)
         if (static_cast<size_t>(row) < cells.size())
             cells.erase(cells.begin() + row);
@@ -138,11 +162,11 @@ void ListModel::clear()
 {
     flushAppends();
     ++revision_;
-    if (text_.empty())
+    if (count() == 0)
         return;
     beginRemoveRows({}, 0, static_cast<int>(count() - 1));
     // Give the memory back: a cleared list of a million rows should not keep its storage.
-    std::vector<QString>().swap(text_);
+    text_.clear();
     std::vector<std::vector<QString>>().swap(sub_);
     announced_ = 0;
     ++removals_;
@@ -154,7 +178,7 @@ void ListModel::swapTexts(qsizetype a, qsizetype b)
     checkRow(a);
     checkRow(b);
     flushAppends();
-    std::swap(text_[static_cast<size_t>(a)], text_[static_cast<size_t>(b)]);
+    text_.swap(a, b);
     ++revision_;
     const QModelIndex first = index(static_cast<int>(std::min(a, b)), 0);
     const QModelIndex last = index(static_cast<int>(std::max(a, b)), 0);
@@ -178,7 +202,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     if (index.column() == 0)
-        return text_[static_cast<size_t>(index.row())];
+        return text_.at(index.row());
     return subItem(index.row(), index.column());
 }
 

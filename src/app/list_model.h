@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/text_column.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
@@ -7,7 +9,8 @@
 #include <vector>
 
 // The one model behind the three lists: rows in insertion order, each a main text (column 0)
-// and sub-items (column k is sub-item k, empty until set). Nothing sorts.
+// and sub-items (column k is sub-item k, empty until set). Nothing sorts. The main texts are
+// kept end to end in one buffer (TextColumn), so ten million rows cost tens of bytes each.
 //
 // Rows are counted from 0 here. Long loops append with appendDeferred() and announce a whole
 // slice at once with flushAppends(); count() already includes the rows not yet announced,
@@ -24,24 +27,28 @@ public:
     QString columnCaption(int column) const;
 
     // Rows, as the handlers see them.
-    qsizetype count() const { return static_cast<qsizetype>(text_.size()); }
-    const QString& text(qsizetype row) const;
-    void setText(qsizetype row, const QString& text);
+    qsizetype count() const { return text_.count(); }
+    QString text(qsizetype row) const;
+    void setText(qsizetype row, QStringView text);
     const QString& subItem(qsizetype row, int k) const;
-    // Cell k of a row: its main text for k = 0, else sub-item k.
-    const QString& cell(qsizetype row, int k) const { return k == 0 ? text(row) : subItem(row, k); }
     void setSubItem(qsizetype row, int k, const QString& text);
+    // Cell k of a row (its main text for k = 0, else sub-item k): its length in characters, and
+    // the cell appended to a text, both without making a copy of it.
+    qsizetype cellLength(qsizetype row, int k) const;
+    void appendCell(QString& out, qsizetype row, int k) const;
+    // The main texts, for loops that read millions of rows.
+    const TextColumn& texts() const { return text_; }
     // Every row reports checked: no list shows check boxes.
     bool checked(qsizetype row) const;
 
     // Appends and announces the row at once; returns its number.
-    qsizetype append(const QString& text);
+    qsizetype append(QStringView text);
     // Appends without announcing; returns its number.
-    qsizetype appendDeferred(const QString& text);
+    qsizetype appendDeferred(QStringView text);
+    qsizetype appendDeferred(QLatin1StringView text);
     void flushAppends();
-    // Makes room for that many rows in all; room grows at least twofold, so many small loads
-    // into a long list stay linear.
-    void reserve(qsizetype rows);
+    // Makes room for that many more rows and characters at once.
+    void reserve(qsizetype moreRows, qsizetype moreCharacters);
 
     void removeAt(qsizetype row);
     void clear();
@@ -65,7 +72,7 @@ private:
     void checkRow(qsizetype row) const;
 
     QStringList captions_;
-    std::vector<QString> text_;
+    TextColumn text_;
     // sub_[k - 1] holds sub-item k; it may be shorter than text_ (missing cells are empty).
     std::vector<std::vector<QString>> sub_;
     qsizetype announced_ = 0;

@@ -18,7 +18,7 @@ public:
 
     // Shorthands for the calls every handler makes.
     qsizetype count() const { return model_.count(); }
-    const QString& text(qsizetype row) const { return model_.text(row); }
+    QString text(qsizetype row) const { return model_.text(row); }
 
     int addColumn(const QString& caption) { return model_.addColumn(caption); }
     void setColumnWidthTwips(int column, int twips);

@@ -5,9 +5,10 @@
 
 Pacer::Pacer(Desktop& desktop, std::initializer_list<ListModel*> announced,
              std::function<void()> afterYield)
-    : desktop_(&desktop), announced_(announced), afterYield_(std::move(afterYield))
+    : desktop_(&desktop), lists_(announced), afterYield_(std::move(afterYield))
 {
     slice_.start();
+    announced_.start();
 }
 
 bool Pacer::pace()
@@ -16,8 +17,11 @@ bool Pacer::pace()
         if (++checks_ % kChecksPerClockRead != 0 || slice_.elapsed() < kTimeSliceMs)
             return false;
     }
-    for (ListModel* list : announced_)
-        list->flushAppends();
+    if (desktop_->yieldsEveryRow() || announced_.elapsed() >= kAnnounceMs) {
+        for (ListModel* list : lists_)
+            list->flushAppends();
+        announced_.restart();
+    }
     desktop_->yield();
     slice_.restart();
     if (afterYield_)

@@ -14,12 +14,8 @@ void Form1::AddNumbersFromFile(ListView& list, const QString& path)
         return;
     }
     // The file is read whole and closed before anything is appended.
-    const std::vector<QString> lines = SplitPhoneLines(DecodeTextFile(ReadWholeFile(path)));
-    ListModel& items = list.items();
-    items.reserve(items.count() + static_cast<qsizetype>(lines.size()));
-    for (const QString& line : lines)
-        items.appendDeferred(line);
-    items.flushAppends();
+    AppendPhoneLines(ReadWholeFile(path), list.items());
+    list.items().flushAppends();
 }
 
 void Form1::LoadPhoneNumberFiles(const QStringList& paths)

@@ -1,6 +1,10 @@
 #include "input/text_lines.h"
 
+#include "app/list_model.h"
+
 #include <QStringDecoder>
+
+#include <algorithm>
 
 namespace {
 
@@ -69,25 +73,56 @@ QString DecodeTextFile(const QByteArray& bytes)
     return text;
 }
 
-std::vector<QString> SplitPhoneLines(const QString& text)
+namespace {
+
+// Calls line() with each phone-list item of the text, as a view of it: a line ends at CR LF or
+// at a lone CR, every LF is a further boundary, a final CR LF or CR leaves no empty item after
+// it and a final LF leaves one.
+template <class View, class Line> void ForEachLine(View text, Line&& line)
 {
-    std::vector<QString> pieces;
-    const QChar* data = text.constData();
     const qsizetype size = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = data[i].unicode();
+        const char16_t c = text[i].unicode();
         if (c != u'\r' && c != u'\n')
             continue;
-        pieces.emplace_back(data + start, i - start);
-        if (c == u'\r' && i + 1 < size && data[i + 1].unicode() == u'\n')
+        line(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < size && text[i + 1].unicode() == u'\n')
             ++i;
         start = i + 1;
     }
-    // The last line ends at the end of the text; only a final LF leaves an empty piece.
     if (start < size
-        || (size > 0 && data[size - 1].unicode() == u'\n'
-            && !(size > 1 && data[size - 2].unicode() == u'\r')))
-        pieces.emplace_back(data + start, size - start);
+        || (size > 0 && text[size - 1].unicode() == u'\n'
+            && !(size > 1 && text[size - 2].unicode() == u'\r')))
+        line(text.sliced(start, size - start));
+}
+
+bool IsAscii(const QByteArray& bytes)
+{
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+}
+
+}  // namespace
+
+std::vector<QString> SplitPhoneLines(const QString& text)
+{
+    std::vector<QString> pieces;
+    ForEachLine(QStringView(text), [&](QStringView piece) { pieces.push_back(piece.toString()); });
     return pieces;
+}
+
+void AppendPhoneLines(const QByteArray& bytes, ListModel& items)
+{
+    // At most one item per line break, and no more characters than bytes.
+    const auto breaks =
+        std::count_if(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; });
+    items.reserve(breaks + 1, bytes.size());
+    // Plain ASCII, the common case, goes from the file's bytes straight into the list.
+    if (!bytes.startsWith("\xff\xfe") && !bytes.startsWith("\xfe\xff") && IsAscii(bytes)) {
+        ForEachLine(QLatin1StringView(bytes),
+                    [&](QLatin1StringView line) { items.appendDeferred(line); });
+        return;
+    }
+    const QString text = DecodeTextFile(bytes);
+    ForEachLine(QStringView(text), [&](QStringView line) { items.appendDeferred(line); });
 }

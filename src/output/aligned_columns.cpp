@@ -1,19 +1,21 @@
 #include "output/aligned_columns.h"
 
+#include "app/character_count.h"
 #include "app/counted_rows.h"
 
 #include <algorithm>
 
 namespace AlignedColumns {
 
-qsizetype CharacterCount(QStringView text)
+namespace {
+
+void Pad(QString& line, qsizetype missing)
 {
-    qsizetype count = text.size();
-    for (qsizetype i = 1; i < text.size(); ++i)
-        if (text[i].isLowSurrogate() && text[i - 1].isHighSurrogate())
-            --count;
-    return count;
+    if (missing > 0)
+        line.resize(line.size() + missing, QLatin1Char(' '));
 }
+
+}  // namespace
 
 qsizetype MeasureColumn(const ListModel& list, int k, const CountedRows& counted,
                         const std::function<void()>& pace)
@@ -23,17 +25,21 @@ qsizetype MeasureColumn(const ListModel& list, int k, const CountedRows& counted
     for (qsizetype r = 0; r < rows; ++r) {
         pace();
         counted.require();
-        width = std::max(width, CharacterCount(list.cell(r, k)));
+        width = std::max(width, list.cellLength(r, k));
     }
     return width;
 }
 
-void AppendPadded(QString& line, QStringView cell, qsizetype width)
+void AppendPadded(QString& line, const ListModel& list, qsizetype row, int k, qsizetype width)
 {
-    line.append(cell);
-    const qsizetype missing = width - CharacterCount(cell);
-    if (missing > 0)
-        line.resize(line.size() + missing, QLatin1Char(' '));
+    list.appendCell(line, row, k);
+    Pad(line, width - list.cellLength(row, k));
+}
+
+void AppendPadded(QString& line, const QString& text, qsizetype width)
+{
+    line.append(text);
+    Pad(line, width - CharacterCount(text));
 }
 
 }  // namespace AlignedColumns

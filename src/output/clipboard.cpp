@@ -34,10 +34,10 @@ QString BuildAlignedText(const ListModel& list, const std::function<void()>& pac
             pace();
             counted.require();
             if (k + 1 < columns) {
-                AlignedColumns::AppendPadded(text, list.cell(r, k), widths[static_cast<size_t>(k)]);
+                AlignedColumns::AppendPadded(text, list, r, k, widths[static_cast<size_t>(k)]);
                 text.append(QLatin1Char('\t'));
             } else {
-                text.append(list.cell(r, k));
+                list.appendCell(text, r, k);
             }
         }
         qsizetype end = text.size();

@@ -43,7 +43,7 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
             counted.require();
             const int columns = list.columnCountTotal();  // 152
             for (int k = 0; k < columns; ++k) {
-                line += list.cell(r, k);
+                list.appendCell(line, r, k);
                 if (k != list.columnCountTotal() - 1)  // 160, 162
                     line += QLatin1Char(',');
             }

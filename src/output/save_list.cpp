@@ -1,5 +1,6 @@
 #include "output/save_list.h"
 
+#include "app/character_count.h"
 #include "app/counted_rows.h"
 #include "app/pacer.h"
 #include "app/procedure.h"
@@ -17,10 +18,7 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
     Procedure proc(desktop,
                    QStringLiteral("in Tessaline2021/08/31.SaveList.SaveListviewProperlySpaced "));
     const auto pace = [&pacer] { pacer.pace(); };
-    const auto appendCell = [](QString& line, QStringView cell, qsizetype width) {
-        AlignedColumns::AppendPadded(line, cell, width);
-        line += QLatin1Char('\t');
-    };
+
     const CountedRows counted(list);
 
     std::vector<qsizetype> widths;  // 110
@@ -28,8 +26,7 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
     proc.step(112, [&] { columns = list.columnCountTotal(); });
     for (int k = 0; k < columns; ++k) {
         qsizetype m = 0;  // 114
-        proc.step(116,
-                  [&] { m = std::max(m, AlignedColumns::CharacterCount(list.columnCaption(k))); });
+        proc.step(116, [&] { m = std::max(m, CharacterCount(list.columnCaption(k))); });
         // 120 to 134: a row that left the list is reported; the writer ends, nothing written.
         const bool measured = proc.step(
             124, [&] { m = std::max(m, AlignedColumns::MeasureColumn(list, k, counted, pace)); });
@@ -46,7 +43,9 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
     proc.step(158, [&] {
         for (int k = 0; k < columns; ++k) {
             pacer.pace();  // 160
-            appendCell(line, list.columnCaption(k), widths[static_cast<size_t>(k)]);
+            AlignedColumns::AppendPadded(line, list.columnCaption(k),
+                                         widths[static_cast<size_t>(k)]);
+            line += QLatin1Char('\t');
         }
     });
     if (!proc.step(170, [&] { file.writeLine(line); }))
@@ -70,7 +69,8 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
             for (int k = 0; k < now && k < columns; ++k) {
                 pacer.pace();  // 192
                 counted.require();
-                appendCell(line, list.cell(r, k), widths[static_cast<size_t>(k)]);
+                AlignedColumns::AppendPadded(line, list, r, k, widths[static_cast<size_t>(k)]);
+                line += QLatin1Char('\t');
             }
         });
         if (!read)

@@ -1,0 +1,237 @@
+// One million and ten million numbers through the real window (offscreen platform, real models
+// and views), as a user drives it: load the file, run with the two sample rules, save as
+// comma-delimited text, copy to the clipboard; then scroll both lists, and save a rule list of
+// a tenth the size as aligned text. Each size runs in a process of its own, so its peak memory
+// (VmHWM) is its own; three rounds, medians printed beside the ratio of the two sizes and
+// beside an awk program doing the same job on the same file.
+
+#include "bench_data.h"
+#include "bench_desktop.h"
+
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr int kRounds = 3;
+constexpr std::array<qint64, 2> kSizes = {1'000'000, 10'000'000};
+
+// Lays ten-digit lines into xxx-xxx-xxxx and seven-digit lines into xxx/xxxx, copies the rest,
+// and writes the comma-delimited form: a comma after every line but the last, CR LF line ends.
+const char* const kAwkProgram = R"(
+BEGIN { RS = "\r\n" }
+{
+    s = $0
+    if ($0 ~ /^[0-9]+$/) {
+        if (length($0) == 10) s = substr($0, 1, 3) "-" substr($0, 4, 3) "-" substr($0, 7)
+        else if (length($0) == 7) s = substr($0, 1, 3) "/" substr($0, 4)
+    }
+    if (NR > 1) printf "%s,\r\n", previous
+    previous = s
+}
+END { if (NR > 0) printf "%s\r\n", previous }
+)";
+
+double Milliseconds(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// The process's peak resident memory so far, in megabytes, as the kernel counts it.
+double VmHwmMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
+void Print(const char* key, double value)
+{
+    std::printf("%s %.3f\n", key, value);
+}
+
+// The longest repaint of a list scrolled from top to bottom and back, in milliseconds.
+double LongestScrolledRepaint(ListView& list)
+{
+    QScrollBar* bar = list.verticalScrollBar();
+    std::vector<int> positions;
+    for (int step = 0; step <= 16; ++step)
+        positions.push_back(static_cast<int>(static_cast<qint64>(bar->maximum()) * step / 16));
+    for (int step = 15; step >= 0; --step)
+        positions.push_back(positions[static_cast<size_t>(step)]);
+    double longest = 0;
+    for (const int position : positions) {
+        bar->setValue(position);
+        QElapsedTimer clock;
+        clock.start();
+        list.viewport()->repaint();
+        longest = std::max(longest, Milliseconds(clock));
+    }
+    return longest;
+}
+
+int Measure(qint64 size, const QString& input, const QString& work)
+{
+    BenchDesktop desktop;
+    Form1 form(desktop, QStringLiteral("/nonexistent"));
+    form.show();
+    QCoreApplication::processEvents();
+    form.PushButton11_Click();  // the two sample rules and three sample numbers
+    form.PushButton4_Click();   // keep the rules, start from an empty phone list
+    desktop.openAnswer = input;
+    desktop.saveAnswer = QDir(work).filePath(QStringLiteral("results.txt"));
+
+    QElapsedTimer clock;
+    clock.start();
+    form.PushButton3_Click();
+    Print("load_ms", Milliseconds(clock));
+    desktop.resetGaps();
+    clock.restart();
+    form.PushButton7_Click();
+    Print("run_ms", Milliseconds(clock));
+    Print("run_gap_ms", desktop.longestGapMs());
+    desktop.resetGaps();
+    clock.restart();
+    form.PushButton2_Click();
+    Print("comma_save_ms", Milliseconds(clock));
+    Print("comma_save_gap_ms", desktop.longestGapMs());
+    Print("peak_through_save_mb", VmHwmMegabytes());
+    desktop.resetGaps();
+    clock.restart();
+    form.PushButton8_Click();
+    Print("copy_ms", Milliseconds(clock));
+    Print("copy_gap_ms", desktop.longestGapMs());
+    Print("peak_through_copy_mb", VmHwmMegabytes());
+
+    Print("phone_repaint_ms", LongestScrolledRepaint(*form.ListView1));
+    Print("result_repaint_ms", LongestScrolledRepaint(*form.ListView3));
+
+    // A rule list a tenth the size of the phone list, saved as aligned text.
+    form.PushButton4_Click();
+    form.PushButton9_Click();
+    form.PushButton15_Click();
+    ListModel& rules = form.ListView2->items();
+    for (qint64 i = 0; i < size / 10; ++i) {
+        const qsizetype row = rules.appendDeferred(QString::number(i));
+        rules.setSubItem(row, 1, QStringLiteral("xxx-xxx-xxxx"));
+    }
+    rules.flushAppends();
+    desktop.saveAnswer = QDir(work).filePath(QStringLiteral("rules.txt"));
+    desktop.resetGaps();
+    clock.restart();
+    form.PushButton6_Click();
+    Print("aligned_save_ms", Milliseconds(clock));
+    Print("aligned_save_gap_ms", desktop.longestGapMs());
+    return 0;
+}
+
+// awk on the same file; its output is compared with ours.
+double AwkMilliseconds(const QString& input, const QString& output)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QProcess awk;
+    awk.setStandardInputFile(input);
+    awk.setStandardOutputFile(output);
+    awk.start(QStringLiteral("awk"), {QString::fromLatin1(kAwkProgram)});
+    if (!awk.waitForFinished(600'000) || awk.exitCode() != 0)
+        std::abort();
+    return Milliseconds(clock);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+int Drive(const QString& program)
+{
+    QTemporaryDir work;
+    std::map<qint64, std::map<QString, std::vector<double>>> figures;
+    std::map<qint64, bool> sameBytes;
+    for (const qint64 size : kSizes) {
+        const QString input = work.filePath(QStringLiteral("numbers-%1.txt").arg(size));
+        WritePhoneFile(input, static_cast<size_t>(size));
+    }
+    for (int round = 0; round < kRounds; ++round) {
+        for (const qint64 size : kSizes) {
+            const QString input = work.filePath(QStringLiteral("numbers-%1.txt").arg(size));
+            QProcess child;
+            child.start(program,
+                        {QStringLiteral("--size"), QString::number(size), QStringLiteral("--input"),
+                         input, QStringLiteral("--work"), work.path()});
+            if (!child.waitForFinished(1'200'000) || child.exitCode() != 0) {
+                std::fprintf(stderr, "the %lld-number run failed: %s\n", size,
+                             child.readAllStandardError().constData());
+                return 1;
+            }
+            for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+                const QList<QByteArray> parts = line.split(' ');
+                if (parts.size() == 2)
+                    figures[size][QString::fromLatin1(parts[0])].push_back(parts[1].toDouble());
+            }
+            const QString awkOutput = work.filePath(QStringLiteral("awk.txt"));
+            figures[size][QStringLiteral("awk_ms")].push_back(AwkMilliseconds(input, awkOutput));
+            QFile ours(work.filePath(QStringLiteral("results.txt")));
+            QFile theirs(awkOutput);
+            sameBytes[size] = ours.open(QIODevice::ReadOnly) && theirs.open(QIODevice::ReadOnly)
+                              && ours.readAll() == theirs.readAll();
+        }
+    }
+
+    const auto median = [&](qint64 size, const char* key) {
+        return Median(figures[size][QString::fromLatin1(key)]);
+    };
+    std::printf("Medians of %d rounds; each size in a process of its own.\n\n", kRounds);
+    std::printf("%-24s %12s %12s %8s\n", "figure", "1,000,000", "10,000,000", "ratio");
+    for (const char* key : {"load_ms", "run_ms", "comma_save_ms", "copy_ms", "aligned_save_ms",
+                            "awk_ms", "run_gap_ms", "comma_save_gap_ms", "copy_gap_ms",
+                            "aligned_save_gap_ms", "phone_repaint_ms", "result_repaint_ms",
+                            "peak_through_save_mb", "peak_through_copy_mb"}) {
+        const double small = median(kSizes[0], key);
+        const double large = median(kSizes[1], key);
+        std::printf("%-24s %12.1f %12.1f %8.2f\n", key, small, large, large / small);
+    }
+    for (const qint64 size : kSizes) {
+        const double ours =
+            median(size, "load_ms") + median(size, "run_ms") + median(size, "comma_save_ms");
+        std::printf("\n%lld numbers: load + run + save %.1f ms, awk %.1f ms, ratio %.2f, same "
+                    "bytes as awk: %s",
+                    size, ours, median(size, "awk_ms"), ours / median(size, "awk_ms"),
+                    sameBytes[size] ? "yes" : "NO");
+    }
+    std::printf("\n(the aligned save is of %lld and %lld rules)\n", kSizes[0] / 10, kSizes[1] / 10);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() == 7 && arguments[1] == QLatin1String("--size"))
+        return Measure(arguments[2].toLongLong(), arguments[4], arguments[6]);
+    return Drive(QCoreApplication::applicationFilePath());
+}

@@ -1,0 +1,154 @@
+#pragma once
+
+#include <QLatin1StringView>
+#include <QString>
+#include <QStringView>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <type_traits>
+
+// A growable array of plain values in one malloc'd block. Large blocks grow by realloc, which
+// the C library does by remapping pages rather than copying, so a list of ten million rows
+// grows without a long pause.
+template <class T> class RawArray {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    RawArray() = default;
+    RawArray(const RawArray&) = delete;
+    RawArray& operator=(const RawArray&) = delete;
+    RawArray(RawArray&& other) noexcept { swap(other); }
+    RawArray& operator=(RawArray&& other) noexcept
+    {
+        RawArray(std::move(other)).swap(*this);
+        return *this;
+    }
+    ~RawArray() { std::free(data_); }
+
+    qsizetype size() const { return size_; }
+    T* data() { return data_; }
+    const T* data() const { return data_; }
+    T& operator[](qsizetype i) { return data_[i]; }
+    const T& operator[](qsizetype i) const { return data_[i]; }
+
+    void reserve(qsizetype wanted)
+    {
+        if (wanted <= capacity_)
+            return;
+        void* grown = std::realloc(data_, static_cast<size_t>(wanted) * sizeof(T));
+        if (grown == nullptr)
+            throw std::bad_alloc();
+        data_ = static_cast<T*>(grown);
+        capacity_ = wanted;
+    }
+    // Room for more, growing by half again at least, so appends stay linear.
+    void makeRoom(qsizetype more)
+    {
+        if (size_ + more > capacity_)
+            reserve(std::max(size_ + more, capacity_ + capacity_ / 2 + 16));
+    }
+    void push(T value)
+    {
+        makeRoom(1);
+        data_[size_++] = value;
+    }
+    T* grow(qsizetype more)
+    {
+        makeRoom(more);
+        T* at = data_ + size_;
+        size_ += more;
+        return at;
+    }
+    // Removes [at, at + count) and moves the rest down.
+    void erase(qsizetype at, qsizetype count)
+    {
+        std::memmove(data_ + at, data_ + at + count,
+                     static_cast<size_t>(size_ - at - count) * sizeof(T));
+        size_ -= count;
+    }
+    // Makes [at, at + count) a gap of unset values, moving the rest up.
+    void open(qsizetype at, qsizetype count)
+    {
+        grow(count);
+        std::memmove(data_ + at + count, data_ + at,
+                     static_cast<size_t>(size_ - count - at) * sizeof(T));
+    }
+    void clear()
+    {
+        std::free(data_);
+        data_ = nullptr;
+        size_ = capacity_ = 0;
+    }
+    void swap(RawArray& other) noexcept
+    {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        std::swap(capacity_, other.capacity_);
+    }
+
+private:
+    T* data_ = nullptr;
+    qsizetype size_ = 0;
+    qsizetype capacity_ = 0;
+};
+
+// A column of texts stored end to end in one buffer with the end of each row beside it: a
+// fraction of the memory of one QString per row. While every character fits in eight bits the
+// buffer holds one byte a character; the first wider character turns it into UTF-16 once.
+class TextColumn {
+public:
+    qsizetype count() const { return rows_; }
+    bool wide() const { return wide_; }
+    // All the characters of all the rows.
+    qsizetype characters() const { return wide_ ? wideText_.size() : narrowText_.size(); }
+
+    qsizetype length(qsizetype row) const { return end(row) - start(row); }
+    QString at(qsizetype row) const;
+    // Replaces the text with the row's, reusing its storage when it can.
+    void read(qsizetype row, QString& into) const;
+    void appendTo(QString& out, qsizetype row) const;
+    // Calls f with a QLatin1StringView or a QStringView of the row.
+    template <class F> decltype(auto) visit(qsizetype row, F&& f) const
+    {
+        const qsizetype from = start(row);
+        const qsizetype size = end(row) - from;
+        if (wide_)
+            return f(QStringView(wideText_.data() + from, size));
+        return f(QLatin1StringView(narrowText_.data() + from, size));
+    }
+
+    void append(QStringView text);
+    void append(QLatin1StringView text);
+    // Room for that many more rows and characters in all, taken in one step.
+    void reserve(qsizetype moreRows, qsizetype moreCharacters);
+
+    void set(qsizetype row, QStringView text);
+    void swap(qsizetype a, qsizetype b);
+    void remove(qsizetype row);
+    void clear();
+
+private:
+    qsizetype start(qsizetype row) const { return row == 0 ? 0 : end(row - 1); }
+    qsizetype end(qsizetype row) const
+    {
+        return longEnds_ ? static_cast<qsizetype>(ends64_[row])
+                         : static_cast<qsizetype>(ends32_[row]);
+    }
+    void pushEnd(qsizetype end);
+    // Adds delta to the ends of the rows [from, to).
+    void shiftEnds(qsizetype from, qsizetype to, qsizetype delta);
+    void widen();
+    // Replaces the characters [from, to) with the text, moving the rest.
+    void splice(qsizetype from, qsizetype to, QStringView text);
+
+    RawArray<char> narrowText_;
+    RawArray<char16_t> wideText_;
+    // Row ends take four bytes each until the buffer passes four billion characters.
+    RawArray<quint32> ends32_;
+    RawArray<quint64> ends64_;
+    qsizetype rows_ = 0;
+    bool wide_ = false;
+    bool longEnds_ = false;
+};
