@@ -32,22 +32,25 @@ void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern)
     // The leftmost place takes every digit the other places leave over.
     const qsizetype firstPlaceTakes = std::max<qsizetype>(0, digits - (places - 1));
 
-    out.reserve(pattern.size() - 1 + std::max<qsizetype>(firstPlaceTakes, 1));
+    // At most every literal, the first place's digits and one digit for each other place.
+    out.resize(pattern.size() - 1 + std::max<qsizetype>(firstPlaceTakes, 1));
+    QChar* write = out.data();
     const QChar* digit = text.constData();
     qsizetype place = 0;
     for (const QChar c : pattern) {
         if (c != QLatin1Char('#')) {
-            out.append(c);
+            *write++ = c;
             continue;
         }
         if (place == 0) {
-            out.append(digit, firstPlaceTakes);
+            write = std::copy(digit, digit + firstPlaceTakes, write);
         } else {
             // Counted from the right, this place takes digit number (places - place).
             const qsizetype source = digits - (places - place);
             if (source >= 0)
-                out.append(digit[source]);
+                *write++ = digit[source];
         }
         ++place;
     }
+    out.truncate(write - out.constData());
 }

@@ -4,6 +4,7 @@
 #include "app/character_count.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 // Cells never set read as this one empty text.
@@ -53,6 +54,27 @@ void ListModel::setText(qsizetype row, QStringView text)
     ++revision_;
     const QModelIndex cell = index(static_cast<int>(row), 0);
     Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+void ListModel::appendCellUtf8(QByteArray& out, qsizetype row, int k) const
+{
+    if (k != 0) {
+        out.append(subItem(row, k).toUtf8());
+        return;
+    }
+    checkRow(row);
+    text_.visit(row, [&out](auto text) {
+        // ASCII is its own UTF-8; anything else is encoded.
+        if constexpr (std::is_same_v<decltype(text), QLatin1StringView>) {
+            if (std::all_of(text.begin(), text.end(),
+                            [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+                out.append(text.data(), text.size());
+            else
+                out.append(QString(text).toUtf8());
+        } else {
+            out.append(text.toUtf8());
+        }
+    });
 }
 
 qsizetype ListModel::cellLength(qsizetype row, int k) const

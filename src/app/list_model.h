@@ -36,6 +36,7 @@ public:
     // the cell appended to a text, both without making a copy of it.
     qsizetype cellLength(qsizetype row, int k) const;
     void appendCell(QString& out, qsizetype row, int k) const;
+    void appendCellUtf8(QByteArray& out, qsizetype row, int k) const;
     // The main texts, for loops that read millions of rows.
     const TextColumn& texts() const { return text_; }
     // Every row reports checked: no list shows check boxes.

@@ -23,36 +23,37 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
     // A file that cannot be created is reported once; nothing else would succeed after it.
     if (!proc.step(120, [&] { file.create(); }))
         return;
-    QString line;
+    // Lines are built in UTF-8, the file's own encoding, straight from the list.
+    QByteArray line;
     if (list.columnCountTotal() > 1) {  // 122
         proc.step(124, [&] { line.clear(); });
         proc.step(126, [&] {
             for (int k = 0; k < list.columnCountTotal(); ++k)
-                line += list.columnCaption(k) + QLatin1Char(',');
+                line += list.columnCaption(k).toUtf8() + ',';
         });
-        if (!proc.step(132, [&] { file.writeLine(line); }))
+        if (!proc.step(132, [&] { file.writeUtf8Line(line); }))
             return;
     }
     const CountedRows counted(list);
     const qsizetype rows = counted.count();  // 134
     for (qsizetype r = 0; r < rows; ++r) {
         proc.step(136, [&] { pacer.pace(); });
-        line.clear();  // 150
+        line.resize(0);  // 150
         // A row that left the list is reported; the writer ends and the old file stays.
         const bool read = proc.step(154, [&] {
             counted.require();
             const int columns = list.columnCountTotal();  // 152
             for (int k = 0; k < columns; ++k) {
-                list.appendCell(line, r, k);
+                list.appendCellUtf8(line, r, k);
                 if (k != list.columnCountTotal() - 1)  // 160, 162
-                    line += QLatin1Char(',');
+                    line += ',';
             }
         });
         if (!read)
             return;
         if (list.columnCountTotal() <= 1 && r != list.count() - 1)  // 166 to 170
-            line += QLatin1Char(',');
-        if (!proc.step(172, [&] { file.writeLine(line); }))
+            line += ',';
+        if (!proc.step(172, [&] { file.writeUtf8Line(line); }))
             return;
     }
     proc.step(182, [&] { file.commit(); });

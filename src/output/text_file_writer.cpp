@@ -19,8 +19,8 @@
 
 namespace {
 
-// Lines are gathered and encoded in chunks of about this many characters.
-constexpr qsizetype kChunkCharacters = 1 << 18;
+// Encoded lines are gathered and written in chunks of about this many bytes.
+constexpr qsizetype kChunkBytes = 1 << 19;
 // As many links as the system itself follows before it gives up.
 constexpr int kMaxLinks = 40;
 
@@ -216,21 +216,40 @@ void TextFileWriter::writeLine(QStringView line)
 {
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);
-    pending_.append(line);
-    pending_.append(QLatin1String("\r\n"));
-    if (pending_.size() >= kChunkCharacters)
+    // ASCII, nearly every phone list's only kind of text, is copied as it is.
+    const qsizetype start = pending_.size();
+    pending_.resize(start + line.size());
+    char* out = pending_.data() + start;
+    qsizetype ascii = 0;
+    for (; ascii < line.size() && line[ascii].unicode() < 0x80; ++ascii)
+        out[ascii] = static_cast<char>(line[ascii].unicode());
+    pending_.truncate(start + ascii);
+    if (ascii < line.size())
+        pending_.append(line.sliced(ascii).toUtf8());
+    pending_.append("\r\n", 2);
+    if (pending_.size() >= kChunkBytes)
+        flush();
+}
+
+void TextFileWriter::writeUtf8Line(QByteArrayView line)
+{
+    if (fd_ < 0)
+        throw AppError(ErrorCode::BadFileNameOrNumber);
+    pending_.append(line).append("\r\n", 2);
+    if (pending_.size() >= kChunkBytes)
         flush();
 }
 
 void TextFileWriter::flush()
 {
-    const QByteArray bytes = pending_.toUtf8();
-    pending_.clear();
     if (inPlace_) {
-        whole_ += bytes;
+        whole_ += pending_;
+        pending_.resize(0);
         return;
     }
-    if (const int error = WriteAll(fd_, bytes)) {
+    const int error = WriteAll(fd_, pending_);
+    pending_.resize(0);  // keeps its storage for the next chunk
+    if (error != 0) {
         discard();
         ThrowErrno(error);
     }

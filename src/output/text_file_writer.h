@@ -29,6 +29,7 @@ public:
     // the temporary file or, for a rewrite in place, the target.
     void create();
     void writeLine(QStringView line);
+    void writeUtf8Line(QByteArrayView line);
     // Writes what is left, syncs it and puts the text in place of the old.
     void commit();
 
@@ -45,7 +46,8 @@ private:
     QString path_;
     QByteArray target_;
     QByteArray temporary_;
-    QString pending_;
+    // Encoded lines not yet written.
+    QByteArray pending_;
     // For a rewrite in place: the whole text, written only at commit.
     QByteArray whole_;
     int fd_ = -1;
