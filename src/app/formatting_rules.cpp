@@ -3,6 +3,8 @@
 #include "app/decimal_number.h"
 #include "app/list_model.h"
 
+#include <algorithm>
+
 QString DigitPlaces(const QString& rulePattern)
 {
     QString pattern = rulePattern;
@@ -24,6 +26,9 @@ const std::vector<FormattingRules::Rule>& FormattingRules::read(const ListModel&
             rule.lengthError = error.code();
         }
         rule.pattern = DigitPlaces(rules.subItem(row, 1));
+        if (std::all_of(rule.pattern.begin(), rule.pattern.end(),
+                        [](QChar c) { return c.unicode() < 0x100; }))
+            rule.narrowPattern = rule.pattern.toLatin1();
         rules_.push_back(std::move(rule));
     }
     revision_ = rules.revision();

@@ -18,6 +18,8 @@ public:
         std::optional<int> length;  // none when the length text cannot be converted
         ErrorCode lengthError = ErrorCode::TypeMismatch;
         QString pattern;
+        // The pattern in Latin-1, when every character of it fits.
+        std::optional<QByteArray> narrowPattern;
     };
 
     // Brings the copy up to date with the list and returns the rules in list order.

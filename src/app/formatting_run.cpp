@@ -27,8 +27,10 @@ void Form1::PushButton7_Click()
         // Room for every result at once; pages never written cost nothing.
         results.reserve(n, phones.texts().characters() + n * 4);
         // Reused from item to item, so formatting allocates nothing per number.
+        const TextColumn& column = phones.texts();
         QString current;
         QString formatted;
+        QByteArray narrowFormatted;
         for (qsizetype i = 0; i < n; ++i) {
             proc.step(108, [&] { pacer.pace(); });
             proc.step(110, [&] { setPointer(Pointer::Hourglass); });
@@ -36,7 +38,17 @@ void Form1::PushButton7_Click()
             // previous text again would corrupt the results.
             if (i >= phones.count())
                 continue;
-            proc.step(112, [&] { phones.texts().read(i, current); });
+            // A list of eight-bit text is read and formatted as it is stored; the current text
+            // is then a view of it (or of the formatted text), not a copy.
+            bool narrow = !column.wide();
+            QLatin1StringView narrowCurrent;
+            proc.step(112, [&] {
+                if (narrow)
+                    narrowCurrent = column.narrow(i);
+                else
+                    column.read(i, current);
+            });
+            const qsizetype length = narrow ? narrowCurrent.size() : current.size();
             const std::vector<FormattingRules::Rule>* rulesNow = nullptr;
             proc.step(114, [&] { rulesNow = &formatting.read(rules); });
             if (rulesNow != nullptr) {
@@ -45,16 +57,31 @@ void Form1::PushButton7_Click()
                         proc.report(116, ErrorDescription(rule.lengthError));
                         continue;
                     }
-                    if (*rule.length != current.size())
+                    if (*rule.length != length)
                         continue;
                     proc.step(118, [&] {
+                        if (narrow && rule.narrowPattern) {
+                            ApplyDigitPatternTo(narrowFormatted, narrowCurrent,
+                                                QLatin1StringView(*rule.narrowPattern));
+                            narrowCurrent = QLatin1StringView(narrowFormatted);
+                            return;
+                        }
+                        if (narrow) {
+                            current = QString(narrowCurrent);
+                            narrow = false;
+                        }
                         ApplyDigitPatternTo(formatted, current, rule.pattern);
                         current.swap(formatted);
                     });
                     break;
                 }
             }
-            proc.step(122, [&] { results.appendDeferred(current); });
+            proc.step(122, [&] {
+                if (narrow)
+                    results.appendDeferred(narrowCurrent);
+                else
+                    results.appendDeferred(current);
+            });
         }
         proc.step(126, [&] {
             results.flushAppends();

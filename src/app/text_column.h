@@ -109,6 +109,12 @@ public:
     // Replaces the text with the row's, reusing its storage when it can.
     void read(qsizetype row, QString& into) const;
     void appendTo(QString& out, qsizetype row) const;
+    // The row as stored, while the column is not wide.
+    QLatin1StringView narrow(qsizetype row) const
+    {
+        const qsizetype from = start(row);
+        return {narrowText_.data() + from, end(row) - from};
+    }
     // Calls f with a QLatin1StringView or a QStringView of the row.
     template <class F> decltype(auto) visit(qsizetype row, F&& f) const
     {

@@ -1,5 +1,5 @@
 // Fuzzes the number rules: ApplyDigitPattern against a plain right-to-left reading of its
-// rules, and the length conversion for crashes.
+// rules and against its Latin-1 twin, and the length conversion for crashes.
 
 #include "app/app_error.h"
 #include "app/decimal_number.h"
@@ -46,6 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                                 static_cast<qsizetype>(size - split));
 
     const QString result = ApplyDigitPattern(text, pattern);
+    // Eight-bit lists take the Latin-1 road; it must give the same text.
+    QByteArray narrow;
+    ApplyDigitPatternTo(narrow, QLatin1StringView(text.toLatin1()),
+                        QLatin1StringView(pattern.toLatin1()));
+    if (QString::fromLatin1(narrow) != result)
+        std::abort();
     if (!IsDigitString(text) || !pattern.contains(QLatin1Char('#'))) {
         if (result != text)
             std::abort();
