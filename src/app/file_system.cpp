@@ -52,11 +52,14 @@ QByteArray ReadWholeFile(const QString& path)
     if (!S_ISREG(info.st_mode))
         throw AppError(ErrorCode::PathFileAccessError);
 
-    QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(info.st_size));
-    char buffer[1 << 16];
+    // Read straight into place; a file that grows meanwhile still loads whole.
+    QByteArray bytes(static_cast<qsizetype>(info.st_size), Qt::Uninitialized);
+    qsizetype filled = 0;
     for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (filled == bytes.size())
+            bytes.resize(bytes.size() + (1 << 16));
+        const ssize_t got =
+            ::read(file.get(), bytes.data() + filled, static_cast<size_t>(bytes.size() - filled));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -64,8 +67,9 @@ QByteArray ReadWholeFile(const QString& path)
         }
         if (got == 0)
             break;
-        bytes.append(buffer, static_cast<qsizetype>(got));
+        filled += got;
     }
+    bytes.truncate(filled);
     return bytes;
 }
 

@@ -40,11 +40,13 @@ QString BuildAlignedText(const ListModel& list, const std::function<void()>& pac
                 list.appendCell(text, r, k);
             }
         }
+        const QChar* written = text.constData();
         qsizetype end = text.size();
-        while (end > lineStart && text[end - 1] == QLatin1Char(' '))
+        while (end > lineStart && written[end - 1] == QLatin1Char(' '))
             --end;
-        text.truncate(end);
-        text.append(QLatin1String("\r\n"));
+        if (end != text.size())
+            text.truncate(end);
+        text.append(u"\r\n");
     }
     return text;
 }
