@@ -76,7 +76,7 @@ void TextColumn::append(QLatin1StringView text)
         char16_t* out = wideText_.grow(text.size());
         for (const char c : text)
             *out++ = static_cast<unsigned char>(c);
-    } else {
+    } else if (!text.isEmpty()) {
         std::memcpy(narrowText_.grow(text.size()), text.data(), static_cast<size_t>(text.size()));
     }
     pushEnd(characters());

@@ -64,6 +64,8 @@ public:
     // Removes [at, at + count) and moves the rest down.
     void erase(qsizetype at, qsizetype count)
     {
+        if (count == 0)
+            return;
         std::memmove(data_ + at, data_ + at + count,
                      static_cast<size_t>(size_ - at - count) * sizeof(T));
         size_ -= count;
@@ -71,6 +73,8 @@ public:
     // Makes [at, at + count) a gap of unset values, moving the rest up.
     void open(qsizetype at, qsizetype count)
     {
+        if (count == 0)
+            return;
         grow(count);
         std::memmove(data_ + at + count, data_ + at,
                      static_cast<size_t>(size_ - count - at) * sizeof(T));

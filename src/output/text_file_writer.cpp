@@ -216,16 +216,11 @@ void TextFileWriter::writeLine(QStringView line)
 {
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);
-    // ASCII, nearly every phone list's only kind of text, is copied as it is.
+    // Encoded straight into the pending bytes: UTF-8 takes at most three bytes a UTF-16 unit.
     const qsizetype start = pending_.size();
-    pending_.resize(start + line.size());
-    char* out = pending_.data() + start;
-    qsizetype ascii = 0;
-    for (; ascii < line.size() && line[ascii].unicode() < 0x80; ++ascii)
-        out[ascii] = static_cast<char>(line[ascii].unicode());
-    pending_.truncate(start + ascii);
-    if (ascii < line.size())
-        pending_.append(line.sliced(ascii).toUtf8());
+    pending_.resize(start + utf8_.requiredSpace(line.size()));
+    char* const end = utf8_.appendToBuffer(pending_.data() + start, line);
+    pending_.truncate(end - pending_.constData());
     pending_.append("\r\n", 2);
     if (pending_.size() >= kChunkBytes)
         flush();

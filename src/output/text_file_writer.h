@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringEncoder>
 #include <QStringView>
 
 // A text file written as UTF-8 without a byte-order mark, every line ending in CR LF, that
@@ -48,6 +49,7 @@ private:
     QByteArray temporary_;
     // Encoded lines not yet written.
     QByteArray pending_;
+    QStringEncoder utf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     // For a rewrite in place: the whole text, written only at commit.
     QByteArray whole_;
     int fd_ = -1;
