@@ -30,22 +30,6 @@ namespace {
 constexpr int kRounds = 3;
 constexpr std::array<qint64, 2> kSizes = {1'000'000, 10'000'000};
 
-// Lays ten-digit lines into xxx-xxx-xxxx and seven-digit lines into xxx/xxxx, copies the rest,
-// and writes the comma-delimited form: a comma after every line but the last, CR LF line ends.
-const char* const kAwkProgram = R"(
-BEGIN { RS = "\r\n" }
-{
-    s = $0
-    if ($0 ~ /^[0-9]+$/) {
-        if (length($0) == 10) s = substr($0, 1, 3) "-" substr($0, 4, 3) "-" substr($0, 7)
-        else if (length($0) == 7) s = substr($0, 1, 3) "/" substr($0, 4)
-    }
-    if (NR > 1) printf "%s,\r\n", previous
-    previous = s
-}
-END { if (NR > 0) printf "%s\r\n", previous }
-)";
-
 double Milliseconds(const QElapsedTimer& clock)
 {
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
@@ -141,20 +125,6 @@ int Measure(qint64 size, const QString& input, const QString& work)
     Print("aligned_save_ms", Milliseconds(clock));
     Print("aligned_save_gap_ms", desktop.longestGapMs());
     return 0;
-}
-
-// awk on the same file; its output is compared with ours.
-double AwkMilliseconds(const QString& input, const QString& output)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QProcess awk;
-    awk.setStandardInputFile(input);
-    awk.setStandardOutputFile(output);
-    awk.start(QStringLiteral("awk"), {QString::fromLatin1(kAwkProgram)});
-    if (!awk.waitForFinished(600'000) || awk.exitCode() != 0)
-        std::abort();
-    return Milliseconds(clock);
 }
 
 double Median(std::vector<double> values)

@@ -267,6 +267,15 @@ class Session:
         image = screen.xfixes_get_cursor_image(screen.screen().root)
         return image.width, image.height, image.xhot, image.yhot
 
+    def close_and_expect_the_end(self):
+        """Closes the window; the program must end at once, with status 0."""
+        self.close_window()
+        try:
+            status = self.app.wait(timeout=WAIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end when its window closed")
+        check(status == 0, "exit status %d" % status)
+
     def close_window(self):
         """What a window manager does when the user clicks the close button."""
         from Xlib import X, display, protocol
@@ -477,12 +486,7 @@ def scenario_close_during_save(s):
     while not saving():
         check(time.monotonic() < deadline, "the save never began")
         time.sleep(0.002)
-    s.close_window()
-    try:
-        status = s.app.wait(timeout=WAIT_SECONDS)
-    except subprocess.TimeoutExpired:
-        raise Failure("the program did not end when its window closed")
-    check(status == 0, "exit status %d" % status)
+    s.close_and_expect_the_end()
     left = sorted(os.listdir(os.path.dirname(target)))
     check(left == ["results.txt"], "left in the folder: %r" % left)
     with open(target, "rb") as kept:
@@ -492,12 +496,7 @@ def scenario_close_during_save(s):
 
 def scenario_close(s):
     s.press("Load Sample/Example Data")
-    s.close_window()
-    try:
-        status = s.app.wait(timeout=WAIT_SECONDS)
-    except subprocess.TimeoutExpired:
-        raise Failure("the program did not end when its window closed")
-    check(status == 0, "exit status %d" % status)
+    s.close_and_expect_the_end()
 
 
 SCENARIOS = {name[len("scenario_"):]: f for name, f in globals().items()

@@ -1,14 +1,8 @@
 #include "output/clipboard.h"
+#include "support/copy_messages.h"
 #include "support/form_fixture.h"
 
 namespace {
-
-const QString kCopied = QStringLiteral(
-    "Results have been copied to the clipboard.\r\rClick a text area where you normally type and "
-    "press Ctrl+V to paste the clipboard.");
-const QString kNotCopied = QStringLiteral(
-    "Results have not been copied to the clipboard.\r\rThe clipboard is in use by another program "
-    "or the results could not be read. Please try again.");
 
 QString Aligned(const ListModel& list)
 {

@@ -1,6 +1,7 @@
 // Long operations whose list changes under them: a copy or a save either finishes whole or
 // fails visibly and leaves the clipboard or the old file as it was.
 
+#include "support/copy_messages.h"
 #include "support/file_helpers.h"
 #include "support/form_fixture.h"
 
@@ -8,12 +9,6 @@
 
 namespace {
 
-const QString kCopied = QStringLiteral(
-    "Results have been copied to the clipboard.\r\rClick a text area where you normally type and "
-    "press Ctrl+V to paste the clipboard.");
-const QString kNotCopied = QStringLiteral(
-    "Results have not been copied to the clipboard.\r\rThe clipboard is in use by another program "
-    "or the results could not be read. Please try again.");
 const QString kCopyButton = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton8_Click ");
 const QString kCommaWriter =
     QStringLiteral("in Tessaline2021/08/31.SaveComma.SaveListviewAsCommaDelimToFile ");
