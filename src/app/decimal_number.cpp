@@ -1,6 +1,7 @@
 #include "app/decimal_number.h"
 
 #include "app/app_error.h"
+#include "app/spaces.h"
 
 #include <algorithm>
 #include <optional>
@@ -26,15 +27,11 @@ constexpr qint64 kExponentLimit = qint64(1) << 40;
 
 std::optional<Decimal> ParseDecimal(QStringView text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
+    text = SpacesTrimmed(text);
+    const qsizetype end = text.size();
 
     Decimal number;
-    qsizetype i = begin;
+    qsizetype i = 0;
     if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
         number.negative = text[i] == QLatin1Char('-');
         ++i;

@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringView>
 
-// Removes spaces, and only spaces, from both ends: a TAB typed into an answer stays.
-inline QString TrimSpaces(QStringView text)
+// The text without the spaces at both ends, and only spaces: a TAB typed into an answer stays.
+inline QStringView SpacesTrimmed(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -12,5 +12,10 @@ inline QString TrimSpaces(QStringView text)
         ++begin;
     while (end > begin && text[end - 1] == QLatin1Char(' '))
         --end;
-    return text.mid(begin, end - begin).toString();
+    return text.sliced(begin, end - begin);
+}
+
+inline QString TrimSpaces(QStringView text)
+{
+    return SpacesTrimmed(text).toString();
 }
