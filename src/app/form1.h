@@ -28,7 +28,6 @@ public:
     // for. Start-up (Form_Load) runs before the constructor returns.
     Form1(Desktop& desktop, QString programFolder, QWidget* parent = nullptr);
 
-    Desktop& desktop() { return desktop_; }
     const QString& programFolder() const { return programFolder_; }
     const QString& applicationTitle() const { return applicationTitle_; }
 

@@ -21,8 +21,6 @@ public:
     Pacer(Desktop& desktop, std::initializer_list<ListModel*> announced,
           std::function<void()> afterYield = {});
 
-    Desktop& desktop() const { return *desktop_; }
-
     // Called before each row or cell; returns true when it yielded. Most calls only count.
     bool pace()
     {
