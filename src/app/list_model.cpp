@@ -56,23 +56,24 @@ void ListModel::setText(qsizetype row, QStringView text)
     Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
-void ListModel::appendCellUtf8(QByteArray& out, qsizetype row, int k) const
+void ListModel::appendCellUtf8(std::string& out, qsizetype row, int k) const
 {
+    const auto appendEncoded = [&out](const QString& text) { out += text.toStdString(); };
     if (k != 0) {
-        out.append(subItem(row, k).toUtf8());
+        appendEncoded(subItem(row, k));
         return;
     }
     checkRow(row);
-    text_.visit(row, [&out](auto text) {
+    text_.visit(row, [&](auto text) {
         // ASCII is its own UTF-8; anything else is encoded.
         if constexpr (std::is_same_v<decltype(text), QLatin1StringView>) {
             if (std::all_of(text.begin(), text.end(),
                             [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-                out.append(text.data(), text.size());
+                out.append(text.data(), static_cast<size_t>(text.size()));
             else
-                out.append(QString(text).toUtf8());
+                appendEncoded(QString(text));
         } else {
-            out.append(text.toUtf8());
+            appendEncoded(text.toString());
         }
     });
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
 #include <vector>
 
 // The one model behind the three lists: rows in insertion order, each a main text (column 0)
@@ -36,7 +37,7 @@ public:
     // the cell appended to a text, both without making a copy of it.
     qsizetype cellLength(qsizetype row, int k) const;
     void appendCell(QString& out, qsizetype row, int k) const;
-    void appendCellUtf8(QByteArray& out, qsizetype row, int k) const;
+    void appendCellUtf8(std::string& out, qsizetype row, int k) const;
     // The main texts, for loops that read millions of rows.
     const TextColumn& texts() const { return text_; }
     // Every row reports checked: no list shows check boxes.

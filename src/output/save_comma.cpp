@@ -24,12 +24,12 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
     if (!proc.step(120, [&] { file.create(); }))
         return;
     // Lines are built in UTF-8, the file's own encoding, straight from the list.
-    QByteArray line;
+    std::string line;
     if (list.columnCountTotal() > 1) {  // 122
         proc.step(124, [&] { line.clear(); });
         proc.step(126, [&] {
             for (int k = 0; k < list.columnCountTotal(); ++k)
-                line += list.columnCaption(k).toUtf8() + ',';
+                line += list.columnCaption(k).toStdString() + ',';
         });
         if (!proc.step(132, [&] { file.writeUtf8Line(line); }))
             return;
@@ -38,7 +38,7 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
     const qsizetype rows = counted.count();  // 134
     for (qsizetype r = 0; r < rows; ++r) {
         proc.step(136, [&] { pacer.pace(); });
-        line.resize(0);  // 150
+        line.clear();  // 150
         // A row that left the list is reported; the writer ends and the old file stays.
         const bool read = proc.step(154, [&] {
             counted.require();

@@ -20,7 +20,7 @@
 namespace {
 
 // Encoded lines are gathered and written in chunks of about this many bytes.
-constexpr qsizetype kChunkBytes = 1 << 19;
+constexpr size_t kChunkBytes = 1 << 19;
 // As many links as the system itself follows before it gives up.
 constexpr int kMaxLinks = 40;
 
@@ -98,10 +98,10 @@ std::vector<QByteArray> AttributeNames(const QByteArray& path, int fd)
 }
 
 // Writes everything, at the file's offset or from the given one; returns 0 or the errno.
-int WriteAll(int fd, const QByteArray& bytes, off_t at = -1)
+int WriteAll(int fd, std::string_view bytes, off_t at = -1)
 {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
+    const char* data = bytes.data();
+    auto left = static_cast<qsizetype>(bytes.size());
     while (left > 0) {
         const ssize_t wrote = at < 0 ? ::write(fd, data, static_cast<size_t>(left))
                                      : ::pwrite(fd, data, static_cast<size_t>(left), at);
@@ -217,20 +217,21 @@ void TextFileWriter::writeLine(QStringView line)
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);
     // Encoded straight into the pending bytes: UTF-8 takes at most three bytes a UTF-16 unit.
-    const qsizetype start = pending_.size();
-    pending_.resize(start + utf8_.requiredSpace(line.size()));
+    const size_t start = pending_.size();
+    pending_.resize(start + static_cast<size_t>(utf8_.requiredSpace(line.size())));
     char* const end = utf8_.appendToBuffer(pending_.data() + start, line);
-    pending_.truncate(end - pending_.constData());
-    pending_.append("\r\n", 2);
+    pending_.resize(static_cast<size_t>(end - pending_.data()));
+    pending_ += "\r\n";
     if (pending_.size() >= kChunkBytes)
         flush();
 }
 
-void TextFileWriter::writeUtf8Line(QByteArrayView line)
+void TextFileWriter::writeUtf8Line(std::string_view line)
 {
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);
-    pending_.append(line).append("\r\n", 2);
+    pending_ += line;
+    pending_ += "\r\n";
     if (pending_.size() >= kChunkBytes)
         flush();
 }
@@ -239,11 +240,11 @@ void TextFileWriter::flush()
 {
     if (inPlace_) {
         whole_ += pending_;
-        pending_.resize(0);
+        pending_.clear();
         return;
     }
     const int error = WriteAll(fd_, pending_);
-    pending_.resize(0);  // keeps its storage for the next chunk
+    pending_.clear();  // keeps its storage for the next chunk
     if (error != 0) {
         discard();
         ThrowErrno(error);
@@ -325,7 +326,7 @@ void TextFileWriter::rewriteInPlace()
     fd_ = -1;
     if (failure != 0)
         fail(failure);
-    whole_.clear();
+    std::string().swap(whole_);
 }
 
 void TextFileWriter::discard()
@@ -340,6 +341,6 @@ void TextFileWriter::discard()
         temporary_.clear();
     }
     inPlace_ = false;
-    pending_.clear();
-    whole_.clear();
+    std::string().swap(pending_);
+    std::string().swap(whole_);
 }

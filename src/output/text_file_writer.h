@@ -5,6 +5,9 @@
 #include <QStringEncoder>
 #include <QStringView>
 
+#include <string>
+#include <string_view>
+
 // A text file written as UTF-8 without a byte-order mark, every line ending in CR LF, that
 // replaces what stood under its name only when it is complete. Failures throw AppError.
 //
@@ -30,7 +33,7 @@ public:
     // the temporary file or, for a rewrite in place, the target.
     void create();
     void writeLine(QStringView line);
-    void writeUtf8Line(QByteArrayView line);
+    void writeUtf8Line(std::string_view line);
     // Writes what is left, syncs it and puts the text in place of the old.
     void commit();
 
@@ -47,11 +50,11 @@ private:
     QString path_;
     QByteArray target_;
     QByteArray temporary_;
-    // Encoded lines not yet written.
-    QByteArray pending_;
+    // Encoded lines not yet written (a std::string: appending a few bytes is inline there).
+    std::string pending_;
     QStringEncoder utf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     // For a rewrite in place: the whole text, written only at commit.
-    QByteArray whole_;
+    std::string whole_;
     int fd_ = -1;
     bool inPlace_ = false;
 };
