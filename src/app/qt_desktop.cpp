@@ -16,6 +16,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+int QtDesktop::exec(QDialog& dialog)
+{
+    ++handlersWaiting_;
+    const int result = dialog.exec();
+    --handlersWaiting_;
+    return result;
+}
+
 QString QtDesktop::displayText(const QString& text)
 {
     QString shown = text;
@@ -45,7 +53,7 @@ MsgResult QtDesktop::messageBox(const QString& text, const QString& title, MsgIc
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    const int pressed = box.exec();
+    const int pressed = exec(box);
     if (buttons == MsgButtons::YesNo)
         return pressed == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
     return MsgResult::Ok;
@@ -58,7 +66,7 @@ QString QtDesktop::inputBox(const QString& prompt, const QString& title, const Q
     dialog.setLabelText(displayText(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextValue(defaultText);
-    if (dialog.exec() != QDialog::Accepted)
+    if (exec(dialog) != QDialog::Accepted)
         return {};
     return dialog.textValue();
 }
@@ -92,7 +100,7 @@ OpenFileResult QtDesktop::openFileDialog(const FileDialogSettings& settings)
     dialog.setNameFilters(qtNameFilters(settings.filter));
     if (!settings.fileName.isEmpty())
         dialog.selectFile(settings.fileName);
-    if (dialog.exec() != QDialog::Accepted)
+    if (exec(dialog) != QDialog::Accepted)
         return {};
     return ComposeOpenResult(dialog.selectedFiles());
 }
@@ -107,7 +115,7 @@ QString QtDesktop::saveFileDialog(const FileDialogSettings& settings)
     dialog.setNameFilters(qtNameFilters(settings.filter));
     if (!settings.fileName.isEmpty())
         dialog.selectFile(settings.fileName);
-    if (dialog.exec() != QDialog::Accepted)
+    if (exec(dialog) != QDialog::Accepted)
         return {};
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.first();
@@ -138,9 +146,9 @@ int QtDesktop::pointerScreenY()
 
 void QtDesktop::yield()
 {
-    ++yieldDepth_;
+    ++handlersWaiting_;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    --yieldDepth_;
+    --handlersWaiting_;
 }
 
 void QtDesktop::openUrl(const QUrl& url)
@@ -165,12 +173,12 @@ double QtDesktop::randomFraction()
 
 void QtDesktop::endProgram()
 {
-    if (yieldDepth_ == 0) {
+    if (handlersWaiting_ == 0) {
         QCoreApplication::quit();
         return;
     }
-    // A handler is still on the stack below this yield; unwinding it would carry on its work
-    // after the window is gone. Nothing is kept between runs, so stop here, leaving no
+    // A handler is still on the stack below this yield or box; unwinding it would carry on its
+    // work after the window is gone. Nothing is kept between runs, so stop here, leaving no
     // half-written save behind.
     UnfinishedFiles::RemoveAll();
     std::fflush(nullptr);

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QDialog;
+
 #include <random>
 
 // The real desktop: Qt's boxes, dialogs, clipboard and event loop.
@@ -38,6 +40,11 @@ private:
     QWidget* dialogParent() const { return mainWindow_.data(); }
 
     QPointer<QWidget> mainWindow_;
-    int yieldDepth_ = 0;
+    // Runs a modal dialog; a handler waits below it, as below a yield.
+    int exec(QDialog& dialog);
+
+    // Handlers on the stack below a yield or a modal box: closing the window then ends the
+    // program at once rather than letting them carry on without it.
+    int handlersWaiting_ = 0;
     std::mt19937 random_;
 };

@@ -445,13 +445,13 @@ def scenario_copy_cut_short(s):
     check(copied == b"held before", "clipboard: %r" % copied)
 
 
-def long_results(s, buttons):
-    """A million long results, found buttons in hand: walking the accessibility tree visits
-    every row, so what is needed is found while the lists are small."""
+def long_results(s, buttons, lines=1000000):
+    """Long results, a million by default, found buttons in hand: walking the accessibility
+    tree visits every row, so what is needed is found while the lists are small."""
     source = os.path.join(s.work.name, "many.txt")
     with open(source, "wb") as numbers:
         # Long lines make long work, so a second action surely comes while it runs.
-        numbers.write(b"(603) 434-3563 extension 1234, ask for the front desk\r\n" * 1000000)
+        numbers.write(b"(603) 434-3563 extension 1234, ask for the front desk\r\n" * lines)
     found = {caption: s.find(s.root, "push button", caption)
              for caption in ("Load Sample/Example Data", "Start Formatting Phone Numbers")
              + tuple(buttons)}
@@ -471,7 +471,8 @@ def scenario_close_during_save(s):
     os.mkdir(os.path.dirname(target))
     with open(target, "wb") as old:
         old.write(b"the old results\r\n")
-    buttons = long_results(s, ["Save As Comma Delimited"])
+    # Enough to keep the save at work while a loaded machine notices it and closes the window.
+    buttons = long_results(s, ["Save As Comma Delimited"], lines=3000000)
     s.click(buttons["Save As Comma Delimited"])
     s.choose_file("Save", target)
     s.box("alert")  # "Are you sure you wish to overwrite ...?"
