@@ -108,7 +108,6 @@ public:
     // All the characters of all the rows.
     qsizetype characters() const { return wide_ ? wideText_.size() : narrowText_.size(); }
 
-    qsizetype length(qsizetype row) const { return end(row) - start(row); }
     QString at(qsizetype row) const;
     // Replaces the text with the row's, reusing its storage when it can.
     void read(qsizetype row, QString& into) const;

@@ -116,13 +116,6 @@ bool IsAscii(const QByteArray& bytes)
 
 }  // namespace
 
-std::vector<QString> SplitPhoneLines(const QString& text)
-{
-    std::vector<QString> pieces;
-    ForEachLine(QStringView(text), [&](QStringView piece) { pieces.push_back(piece.toString()); });
-    return pieces;
-}
-
 void AppendPhoneLines(const QByteArray& bytes, ListModel& items)
 {
     // No more characters than bytes, and lines of two bytes at the shortest (a character and a

@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <vector>
-
 class ListModel;
 
 // A text file's bytes as text: UTF-16 (little- or big-endian) when the file starts with its
@@ -13,11 +11,8 @@ class ListModel;
 // one character, so no byte is ever lost. UTF-16 without a mark is not guessed.
 QString DecodeTextFile(const QByteArray& bytes);
 
-// Splits text into phone-list items: a line ends at CR LF or at a lone CR, and every LF is a
-// further boundary. A final CR LF or CR leaves no empty item after it; a final LF leaves one.
-// Empty text gives no items.
-std::vector<QString> SplitPhoneLines(const QString& text);
-
-// Appends a file's lines to the list (without announcing them): decoded as DecodeTextFile does
-// and split as SplitPhoneLines does, without holding them as separate texts on the way.
+// Appends a file's lines to the list (without announcing them), decoded as DecodeTextFile does,
+// without holding them as separate texts on the way. A line ends at CR LF or at a lone CR, and
+// every LF is a further boundary; a final CR LF or CR leaves no empty item after it, a final LF
+// leaves one; an empty file gives no items.
 void AppendPhoneLines(const QByteArray& bytes, ListModel& items);
