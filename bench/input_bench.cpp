@@ -4,7 +4,7 @@
 #include "bench_data.h"
 #include "bench_desktop.h"
 
-#include "app/file_system.h"
+#include "app/desktop/file_system.h"
 #include "app/form1.h"
 #include "input/add_folder.h"
 

@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include "app/twips.h"
+#include "app/look/twips.h"
 
 #include <QCloseEvent>
 #include <QDragMoveEvent>

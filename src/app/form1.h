@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/desktop.h"
-#include "app/list_view.h"
-#include "app/pacer.h"
+#include "app/desktop/desktop.h"
+#include "app/lists/list_view.h"
+#include "app/desktop/pacer.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>

@@ -1,10 +1,10 @@
 #include "app/form1.h"
 
-#include "app/app_icon.h"
-#include "app/application_title.h"
-#include "app/file_system.h"
-#include "app/procedure.h"
-#include "app/product.h"
+#include "app/look/app_icon.h"
+#include "app/look/application_title.h"
+#include "app/desktop/file_system.h"
+#include "app/errors/procedure.h"
+#include "app/look/product.h"
 
 #include <QPixmap>
 

@@ -1,7 +1,7 @@
 #include "app/form1.h"
 
-#include "app/procedure.h"
-#include "app/product.h"
+#include "app/errors/procedure.h"
+#include "app/look/product.h"
 
 // "Help" points users whose numbers are buried in complex text at the extraction page.
 void Form1::PushButton5_Click()

@@ -1,8 +1,8 @@
 #include "input/add_folder.h"
 
-#include "app/app_error.h"
-#include "app/pacer.h"
-#include "app/procedure.h"
+#include "app/errors/app_error.h"
+#include "app/desktop/pacer.h"
+#include "app/errors/procedure.h"
 #include "input/path_tidy.h"
 
 #include <QDir>

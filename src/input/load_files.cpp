@@ -1,7 +1,7 @@
 #include "app/form1.h"
 
-#include "app/file_system.h"
-#include "app/procedure.h"
+#include "app/desktop/file_system.h"
+#include "app/errors/procedure.h"
 #include "input/path_tidy.h"
 #include "input/text_lines.h"
 

@@ -1,6 +1,6 @@
 #include "input/text_lines.h"
 
-#include "app/list_model.h"
+#include "app/lists/list_model.h"
 
 #include <QStringDecoder>
 

@@ -1,7 +1,7 @@
 #include "app/form1.h"
 
-#include "app/procedure.h"
-#include "app/spaces.h"
+#include "app/errors/procedure.h"
+#include "app/lists/spaces.h"
 
 // "Add Phone Number or Numbers": every comma-separated part of the answer becomes one item,
 // trimmed of spaces; empty parts are kept.

@@ -1,7 +1,7 @@
 #include "output/aligned_columns.h"
 
-#include "app/character_count.h"
-#include "app/counted_rows.h"
+#include "app/lists/character_count.h"
+#include "app/lists/counted_rows.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "output/overwrite_question.h"
 
-#include "app/desktop.h"
-#include "app/file_system.h"
+#include "app/desktop/desktop.h"
+#include "app/desktop/file_system.h"
 
 bool ConfirmOverwrite(Desktop& desktop, const QString& applicationTitle, const QString& fileName)
 {

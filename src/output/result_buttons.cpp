@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include "app/procedure.h"
+#include "app/errors/procedure.h"
 #include "output/clipboard.h"
 #include "output/overwrite_question.h"
 #include "output/save_comma.h"

@@ -1,8 +1,8 @@
 #include "app/form1.h"
 
-#include "app/decimal_number.h"
-#include "app/procedure.h"
-#include "app/spaces.h"
+#include "app/engine/decimal_number.h"
+#include "app/errors/procedure.h"
+#include "app/lists/spaces.h"
 
 // "Add Length and Format Combo": asks for a length, then a pattern, and appends the rule.
 // Rejected answers end the operation silently; only a duplicate length is answered.

@@ -1,4 +1,4 @@
-#include "app/list_model.h"
+#include "app/lists/list_model.h"
 #include "input/path_tidy.h"
 #include "input/text_lines.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/desktop.h"
+#include "app/desktop/desktop.h"
 
 #include <QStringList>
 

@@ -1,0 +1,36 @@
+#include "app/engine/formatting_rules.h"
+
+#include "app/engine/decimal_number.h"
+#include "app/lists/list_model.h"
+
+#include <algorithm>
+
+QString DigitPlaces(const QString& rulePattern)
+{
+    QString pattern = rulePattern;
+    pattern.replace(QLatin1Char('x'), QLatin1Char('#'), Qt::CaseSensitive);
+    return pattern;
+}
+
+const std::vector<FormattingRules::Rule>& FormattingRules::read(const ListModel& rules)
+{
+    if (revision_ == rules.revision())
+        return rules_;
+    rules_.clear();
+    rules_.reserve(static_cast<size_t>(rules.count()));
+    for (qsizetype row = 0; row < rules.count(); ++row) {
+        Rule rule;
+        try {
+            rule.length = RuleLengthValue(rules.text(row));
+        } catch (const AppError& error) {
+            rule.lengthError = error.code();
+        }
+        rule.pattern = DigitPlaces(rules.subItem(row, 1));
+        if (std::all_of(rule.pattern.begin(), rule.pattern.end(),
+                        [](QChar c) { return c.unicode() < 0x100; }))
+            rule.narrowPattern = rule.pattern.toLatin1();
+        rules_.push_back(std::move(rule));
+    }
+    revision_ = rules.revision();
+    return rules_;
+}

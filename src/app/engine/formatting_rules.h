@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/errors/app_error.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class ListModel;
+
+// The rule list as the formatting run reads it: each rule's length converted once and its
+// pattern with every lowercase "x" turned into "#". The copy is remade whenever the rule list
+// has changed, so a change made while the run yields takes effect at the next phone item.
+class FormattingRules {
+public:
+    struct Rule {
+        std::optional<int> length;  // none when the length text cannot be converted
+        ErrorCode lengthError = ErrorCode::TypeMismatch;
+        QString pattern;
+        // The pattern in Latin-1, when every character of it fits.
+        std::optional<QByteArray> narrowPattern;
+    };
+
+    // Brings the copy up to date with the list and returns the rules in list order.
+    const std::vector<Rule>& read(const ListModel& rules);
+
+private:
+    std::vector<Rule> rules_;
+    std::optional<quint64> revision_;
+};
+
+// The pattern handed to ApplyDigitPattern: every lowercase "x" becomes "#", case-sensitive.
+QString DigitPlaces(const QString& rulePattern);

@@ -1,0 +1,95 @@
+#include "app/form1.h"
+
+#include "app/engine/digit_pattern.h"
+#include "app/engine/formatting_rules.h"
+#include "app/errors/procedure.h"
+
+// "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
+// whose length equals the text's length, or copied unchanged, and appended to the results.
+void Form1::PushButton7_Click()
+{
+    if (FormattingBusy)  // 100: a run is already under way
+        return;
+    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton7_Click "));
+    ListModel& phones = ListView1->items();
+    ListModel& rules = ListView2->items();
+    ListModel& results = ListView3->items();
+    FormattingRules formatting;
+    // The hourglass comes back at every item (step 110), so the pacer need not restore it.
+    Pacer pacer = MakePacer(false);
+
+    proc.step(102, [&] { FormattingBusy = true; });
+    bool empty = false;
+    proc.step(104, [&] { empty = phones.count() == 0; });
+    if (!empty) {
+        qsizetype n = 0;
+        proc.step(106, [&] { n = phones.count(); });
+        // Room for every result at once; pages never written cost nothing.
+        results.reserve(n, phones.texts().characters() + n * 4);
+        // Reused from item to item, so formatting allocates nothing per number.
+        const TextColumn& column = phones.texts();
+        QString current;
+        QString formatted;
+        QByteArray narrowFormatted;
+        for (qsizetype i = 0; i < n; ++i) {
+            proc.step(108, [&] { pacer.pace(); });
+            proc.step(110, [&] { setPointer(Pointer::Hourglass); });
+            // A phone item that left the list while the run yielded is skipped: appending the
+            // previous text again would corrupt the results.
+            if (i >= phones.count())
+                continue;
+            // A list of eight-bit text is read and formatted as it is stored; the current text
+            // is then a view of it (or of the formatted text), not a copy.
+            bool narrow = !column.wide();
+            QLatin1StringView narrowCurrent;
+            proc.step(112, [&] {
+                if (narrow)
+                    narrowCurrent = column.narrow(i);
+                else
+                    column.read(i, current);
+            });
+            const qsizetype length = narrow ? narrowCurrent.size() : current.size();
+            const std::vector<FormattingRules::Rule>* rulesNow = nullptr;
+            proc.step(114, [&] { rulesNow = &formatting.read(rules); });
+            if (rulesNow != nullptr) {
+                for (const FormattingRules::Rule& rule : *rulesNow) {
+                    if (!rule.length) {
+                        proc.report(116, ErrorDescription(rule.lengthError));
+                        continue;
+                    }
+                    if (*rule.length != length)
+                        continue;
+                    proc.step(118, [&] {
+                        if (narrow && rule.narrowPattern) {
+                            ApplyDigitPatternTo(narrowFormatted, narrowCurrent,
+                                                QLatin1StringView(*rule.narrowPattern));
+                            narrowCurrent = QLatin1StringView(narrowFormatted);
+                            return;
+                        }
+                        if (narrow) {
+                            current = QString(narrowCurrent);
+                            narrow = false;
+                        }
+                        ApplyDigitPatternTo(formatted, current, rule.pattern);
+                        current.swap(formatted);
+                    });
+                    break;
+                }
+            }
+            proc.step(122, [&] {
+                if (narrow)
+                    results.appendDeferred(narrowCurrent);
+                else
+                    results.appendDeferred(current);
+            });
+        }
+        proc.step(126, [&] {
+            results.flushAppends();
+            setPointer(Pointer::Default);
+        });
+        proc.step(128, [&] { MsgBox(QStringLiteral("Done.")); });
+    } else {
+        proc.step(130, [&] { MsgBox(QStringLiteral("No files added.")); });
+    }
+    FormattingBusy = false;  // 132
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/lists/text_column.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+// The one model behind the three lists: rows in insertion order, each a main text (column 0)
+// and sub-items (column k is sub-item k, empty until set). Nothing sorts. The main texts are
+// kept end to end in one buffer (TextColumn), so ten million rows cost tens of bytes each.
+//
+// Rows are counted from 0 here. Long loops append with appendDeferred() and announce a whole
+// slice at once with flushAppends(); count() already includes the rows not yet announced,
+// rowCount() (what views see) does not. Every other change announces pending rows first.
+class ListModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit ListModel(QObject* parent = nullptr);
+
+    // Columns.
+    int addColumn(const QString& caption);
+    int columnCountTotal() const { return static_cast<int>(captions_.size()); }
+    QString columnCaption(int column) const;
+
+    // Rows, as the handlers see them.
+    qsizetype count() const { return text_.count(); }
+    QString text(qsizetype row) const;
+    void setText(qsizetype row, QStringView text);
+    const QString& subItem(qsizetype row, int k) const;
+    void setSubItem(qsizetype row, int k, const QString& text);
+    // Cell k of a row (its main text for k = 0, else sub-item k): its length in characters, and
+    // the cell appended to a text, both without making a copy of it.
+    qsizetype cellLength(qsizetype row, int k) const;
+    void appendCell(QString& out, qsizetype row, int k) const;
+    void appendCellUtf8(std::string& out, qsizetype row, int k) const;
+    // The main texts, for loops that read millions of rows.
+    const TextColumn& texts() const { return text_; }
+    // Every row reports checked: no list shows check boxes.
+    bool checked(qsizetype row) const;
+
+    // Appends and announces the row at once; returns its number.
+    qsizetype append(QStringView text);
+    // Appends without announcing; returns its number.
+    qsizetype appendDeferred(QStringView text);
+    qsizetype appendDeferred(QLatin1StringView text);
+    void flushAppends();
+    // Makes room for that many more rows and characters at once.
+    void reserve(qsizetype moreRows, qsizetype moreCharacters);
+
+    void removeAt(qsizetype row);
+    void clear();
+    // Exchanges the main texts of two rows.
+    void swapTexts(qsizetype a, qsizetype b);
+
+    // Changes whenever the content changes, so readers may cache what they derive from it.
+    quint64 revision() const { return revision_; }
+    // Counts the changes that take rows out of the list, so a long operation can tell that rows
+    // it counted have gone (see CountedRows).
+    quint64 removals() const { return removals_; }
+
+    // QAbstractItemModel
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    void checkRow(qsizetype row) const;
+
+    QStringList captions_;
+    TextColumn text_;
+    // sub_[k - 1] holds sub-item k; it may be shorter than text_ (missing cells are empty).
+    std::vector<std::vector<QString>> sub_;
+    qsizetype announced_ = 0;
+    quint64 revision_ = 0;
+    quint64 removals_ = 0;
+};

@@ -1,0 +1,128 @@
+#include "app/lists/list_view.h"
+
+#include "app/errors/app_error.h"
+#include "app/look/twips.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMouseEvent>
+
+namespace {
+constexpr int kRowHeightPixels = 18;
+}
+
+ListView::ListView(QWidget* parent) : QTableView(parent), model_(this)
+{
+    setModel(&model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    // A fixed row height keeps a list of a million rows cheap to lay out.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(kRowHeightPixels);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Columns keep the widths they were given; the user may drag a divider past the right
+    // edge to read long texts.
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    setDragOutManual(true);
+    // Rows scroll only when a handler asks or the keyboard moves, never because a held button
+    // nears an edge: moving a phone number scrolls by its own rule.
+    setAutoScroll(false);
+}
+
+void ListView::setColumnWidthTwips(int column, int twips)
+{
+    if (column < 0 || column >= model_.columnCountTotal())
+        throw AppError(ErrorCode::SubscriptOutOfRange);
+    setColumnWidth(column, TwipsToPixels(twips));
+}
+
+int ListView::columnWidthTwips(int column) const
+{
+    return PixelsToTwips(columnWidth(column));
+}
+
+qsizetype ListView::selectedIndex() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void ListView::removeSelected()
+{
+    const qsizetype selected = selectedIndex();
+    if (selected >= 0)
+        model_.removeAt(selected);
+}
+
+void ListView::select(qsizetype row)
+{
+    if (row < 0 || row >= model_.count())
+        throw AppError(ErrorCode::SubscriptOutOfRange);
+    model_.flushAppends();
+    const QModelIndex cell = model_.index(static_cast<int>(row), 0);
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect
+                                                | QItemSelectionModel::Rows);
+}
+
+void ListView::scrollToRow(qsizetype row)
+{
+    if (row < 0 || row >= model_.count())
+        throw AppError(ErrorCode::SubscriptOutOfRange);
+    model_.flushAppends();
+    scrollTo(model_.index(static_cast<int>(row), 0));
+}
+
+qsizetype ListView::itemAt(const QPoint& viewportPoint) const
+{
+    if (!viewport()->rect().contains(viewportPoint))
+        return -1;
+    const QModelIndex cell = indexAt(viewportPoint);
+    return cell.isValid() ? cell.row() : -1;
+}
+
+void ListView::setListPointer(const QCursor& cursor)
+{
+    viewport()->setCursor(cursor);
+}
+
+void ListView::setDragOutManual(bool manual)
+{
+    setDragEnabled(!manual);
+}
+
+void ListView::mousePressEvent(QMouseEvent* event)
+{
+    // A press below the rows keeps the selected row: a double-click there acts on it.
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    QTableView::keyPressEvent(event);
+    // The row the keys moved to is the one Delete would remove: the user must see it.
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
+QModelIndex ListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // A list of rows: Home and End go to the first and last row, not the row's first and last
+    // column as in a table.
+    if (action == MoveHome || action == MoveEnd)
+        modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/lists/list_model.h"
+
+#include <QTableView>
+
+// A list shown as a report: rows under column headers, whole-row single selection. It owns its
+// ListModel and offers the operations the handlers use; rows are counted from 0, and -1 means
+// "no item".
+class ListView final : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit ListView(QWidget* parent = nullptr);
+
+    ListModel& items() { return model_; }
+    const ListModel& items() const { return model_; }
+
+    // Shorthands for the calls every handler makes.
+    qsizetype count() const { return model_.count(); }
+    QString text(qsizetype row) const { return model_.text(row); }
+
+    int addColumn(const QString& caption) { return model_.addColumn(caption); }
+    void setColumnWidthTwips(int column, int twips);
+    int columnWidthTwips(int column) const;
+
+    qsizetype selectedIndex() const;
+    // Removes the selected row; with none selected (or no rows) nothing happens.
+    void removeSelected();
+    void select(qsizetype row);
+    void scrollToRow(qsizetype row);
+    // The row under a point of the viewport, or -1. Only rows the user can see are under a
+    // point: outside the viewport (over the header, below the list) there is none.
+    qsizetype itemAt(const QPoint& viewportPoint) const;
+
+    // The list's own pointer, shown over its rows.
+    void setListPointer(const QCursor& cursor);
+    void setDragOutManual(bool manual);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    ListModel model_;
+};

@@ -1,0 +1,193 @@
+#include "app/errors/app_error.h"
+#include "app/lists/list_model.h"
+#include "app/lists/list_view.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList Texts(const ListModel& list)
+{
+    QStringList out;
+    for (qsizetype row = 0; row < list.count(); ++row)
+        out << list.text(row);
+    return out;
+}
+
+class ListModelTest : public ::testing::Test {
+protected:
+    ListModel list;
+    QAbstractItemModelTester tester{&list, QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
+
+TEST_F(ListModelTest, AppendGoesToTheEndAndReturnsTheNewRow)
+{
+    list.addColumn(QStringLiteral("Phone Number(s)"));
+    EXPECT_EQ(list.append(QStringLiteral("a")), 0);
+    EXPECT_EQ(list.append(QStringLiteral("b")), 1);
+    EXPECT_EQ(list.append(QString()), 2);
+    EXPECT_EQ(Texts(list), (QStringList{"a", "b", ""}));
+    EXPECT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.data(list.index(1, 0), Qt::DisplayRole).toString(), QStringLiteral("b"));
+}
+
+TEST_F(ListModelTest, RemovingItemTwoOfFourMovesTheRestUp)
+{
+    list.addColumn(QStringLiteral("c"));
+    for (const char* text : {"1", "2", "3", "4"})
+        list.append(QString::fromLatin1(text));
+    list.removeAt(1);
+    EXPECT_EQ(Texts(list), (QStringList{"1", "3", "4"}));
+    list.removeAt(2);
+    list.removeAt(0);
+    EXPECT_EQ(Texts(list), (QStringList{"3"}));
+}
+
+TEST_F(ListModelTest, SubItemsReadEmptyUntilSetAndMoveWithTheirRow)
+{
+    list.addColumn(QStringLiteral("length"));
+    list.addColumn(QStringLiteral("pattern"));
+    const qsizetype first = list.append(QStringLiteral("10"));
+    list.setSubItem(first, 1, QStringLiteral("xxx-xxx-xxxx"));
+    const qsizetype second = list.append(QStringLiteral("7"));
+    EXPECT_EQ(list.subItem(second, 1), QString());
+    EXPECT_EQ(list.subItem(second, 5), QString());
+    list.setSubItem(second, 1, QStringLiteral("xxx/xxxx"));
+    list.removeAt(first);
+    EXPECT_EQ(list.text(0), QStringLiteral("7"));
+    EXPECT_EQ(list.subItem(0, 1), QStringLiteral("xxx/xxxx"));
+    EXPECT_EQ(list.data(list.index(0, 1), Qt::DisplayRole).toString(), QStringLiteral("xxx/xxxx"));
+}
+
+TEST_F(ListModelTest, ClearingAnEmptyAndAFullListLeavesNothing)
+{
+    list.addColumn(QStringLiteral("c"));
+    list.clear();
+    EXPECT_EQ(list.count(), 0);
+    for (int i = 0; i < 100; ++i)
+        list.append(QString::number(i));
+    list.setSubItem(3, 1, QStringLiteral("s"));
+    list.clear();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.rowCount(), 0);
+    list.append(QStringLiteral("again"));
+    EXPECT_EQ(list.subItem(0, 1), QString());
+}
+
+TEST_F(ListModelTest, DeferredAppendsAreAnnouncedAsOneBatch)
+{
+    list.addColumn(QStringLiteral("c"));
+    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+    for (int i = 0; i < 500; ++i)
+        list.appendDeferred(QString::number(i));
+    EXPECT_EQ(list.count(), 500);
+    EXPECT_EQ(list.rowCount(), 0);
+    EXPECT_EQ(inserted.count(), 0);
+    list.flushAppends();
+    list.flushAppends();
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted.at(0).at(1).toInt(), 0);
+    EXPECT_EQ(inserted.at(0).at(2).toInt(), 499);
+    EXPECT_EQ(list.rowCount(), 500);
+}
+
+TEST_F(ListModelTest, EveryOtherChangeAnnouncesPendingRowsFirst)
+{
+    list.addColumn(QStringLiteral("c"));
+    list.appendDeferred(QStringLiteral("a"));
+    list.appendDeferred(QStringLiteral("b"));
+    list.removeAt(0);
+    EXPECT_EQ(list.rowCount(), 1);
+    list.appendDeferred(QStringLiteral("c"));
+    list.setText(0, QStringLiteral("B"));
+    list.swapTexts(0, 1);
+    EXPECT_EQ(Texts(list), (QStringList{"c", "B"}));
+    list.appendDeferred(QStringLiteral("d"));
+    list.clear();
+    EXPECT_EQ(list.rowCount(), 0);
+}
+
+TEST_F(ListModelTest, EveryRowReportsChecked)
+{
+    list.addColumn(QStringLiteral("c"));
+    list.append(QStringLiteral("a"));
+    EXPECT_TRUE(list.checked(0));
+    // No check boxes are shown.
+    EXPECT_FALSE(list.data(list.index(0, 0), Qt::CheckStateRole).isValid());
+}
+
+TEST_F(ListModelTest, RevisionChangesWithEveryChange)
+{
+    list.addColumn(QStringLiteral("c"));
+    quint64 seen = list.revision();
+    const auto changed = [&] {
+        const bool moved = list.revision() != seen;
+        seen = list.revision();
+        return moved;
+    };
+    list.append(QStringLiteral("a"));
+    EXPECT_TRUE(changed());
+    list.setSubItem(0, 1, QStringLiteral("p"));
+    EXPECT_TRUE(changed());
+    list.setText(0, QStringLiteral("b"));
+    EXPECT_TRUE(changed());
+    list.removeAt(0);
+    EXPECT_TRUE(changed());
+    EXPECT_EQ(list.text(0 + 0 * list.append(QStringLiteral("x"))), QStringLiteral("x"));
+    changed();
+    list.clear();
+    EXPECT_TRUE(changed());
+}
+
+TEST_F(ListModelTest, RowsOutsideTheListAreSubscriptErrors)
+{
+    list.addColumn(QStringLiteral("c"));
+    list.append(QStringLiteral("a"));
+    for (const qsizetype row : {qsizetype(-1), qsizetype(1)}) {
+        EXPECT_THROW(list.text(row), AppError);
+        EXPECT_THROW(list.removeAt(row), AppError);
+        EXPECT_THROW(list.setSubItem(row, 1, QString()), AppError);
+    }
+    EXPECT_THROW(list.columnCaption(1), AppError);
+    EXPECT_EQ(Texts(list), (QStringList{"a"}));
+}
+
+TEST_F(ListModelTest, ColumnsKeepTheirOrderAndCaptions)
+{
+    list.addColumn(QStringLiteral("If length of phone number is this"));
+    list.addColumn(QStringLiteral("then format like this"));
+    EXPECT_EQ(list.columnCount(), 2);
+    EXPECT_EQ(list.columnCaption(1), QStringLiteral("then format like this"));
+    EXPECT_EQ(list.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("If length of phone number is this"));
+}
+
+TEST(ListViewTest, SelectsScrollsAndFindsTheRowUnderAPoint)
+{
+    ListView view;
+    QAbstractItemModelTester tester(&view.items(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    view.resize(300, 120);
+    view.addColumn(QStringLiteral("Phone Number(s)"));
+    view.setColumnWidthTwips(0, 3000);
+    EXPECT_EQ(view.columnWidth(0), 200);
+    EXPECT_EQ(view.columnWidthTwips(0), 3000);
+    EXPECT_EQ(view.selectedIndex(), -1);
+    for (int i = 0; i < 50; ++i)
+        view.items().append(QString::number(i));
+    view.show();
+    view.select(40);
+    EXPECT_EQ(view.selectedIndex(), 40);
+    view.scrollToRow(40);
+    const QRect row40 = view.visualRect(view.items().index(40, 0));
+    EXPECT_TRUE(view.viewport()->rect().contains(row40.center()));
+    EXPECT_EQ(view.itemAt(row40.center()), 40);
+    EXPECT_EQ(view.itemAt(QPoint(250, row40.center().y())), -1);  // right of the only column
+    EXPECT_THROW(view.select(50), AppError);
+    EXPECT_FALSE(view.dragEnabled());
+}
+
+}  // namespace
