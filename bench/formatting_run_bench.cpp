@@ -5,8 +5,8 @@
 #include "bench_desktop.h"
 
 #include "app/engine/digit_pattern.h"
-#include "app/form1.h"
 #include "app/engine/formatting_rules.h"
+#include "app/form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

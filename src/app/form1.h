@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/desktop/desktop.h"
-#include "app/lists/list_view.h"
 #include "app/desktop/pacer.h"
+#include "app/lists/list_view.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>

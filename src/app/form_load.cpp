@@ -1,9 +1,9 @@
 #include "app/form1.h"
 
-#include "app/look/app_icon.h"
-#include "app/look/application_title.h"
 #include "app/desktop/file_system.h"
 #include "app/errors/procedure.h"
+#include "app/look/app_icon.h"
+#include "app/look/application_title.h"
 #include "app/look/product.h"
 
 #include <QPixmap>

@@ -1,6 +1,6 @@
 #include "app/command_line.h"
-#include "app/form1.h"
 #include "app/desktop/qt_desktop.h"
+#include "app/form1.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "input/add_folder.h"
 
-#include "app/errors/app_error.h"
 #include "app/desktop/pacer.h"
+#include "app/errors/app_error.h"
 #include "app/errors/procedure.h"
 #include "input/path_tidy.h"
 

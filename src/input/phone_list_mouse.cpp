@@ -1,7 +1,7 @@
 #include "app/form1.h"
 
-#include "app/errors/app_error.h"
 #include "app/desktop/file_system.h"
+#include "app/errors/app_error.h"
 
 #include <QPixmap>
 

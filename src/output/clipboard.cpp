@@ -1,8 +1,8 @@
 #include "output/clipboard.h"
 
-#include "app/lists/counted_rows.h"
 #include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
+#include "app/lists/counted_rows.h"
 #include "output/aligned_columns.h"
 
 #include <vector>

@@ -1,8 +1,8 @@
 #include "output/save_comma.h"
 
-#include "app/lists/counted_rows.h"
 #include "app/desktop/pacer.h"
 #include "app/errors/procedure.h"
+#include "app/lists/counted_rows.h"
 #include "output/overwrite_question.h"
 #include "output/text_file_writer.h"
 

@@ -1,9 +1,9 @@
 #include "output/save_list.h"
 
-#include "app/lists/character_count.h"
-#include "app/lists/counted_rows.h"
 #include "app/desktop/pacer.h"
 #include "app/errors/procedure.h"
+#include "app/lists/character_count.h"
+#include "app/lists/counted_rows.h"
 #include "output/aligned_columns.h"
 #include "output/text_file_writer.h"
 

@@ -1,7 +1,7 @@
 #include "output/text_file_writer.h"
 
-#include "app/errors/app_error.h"
 #include "app/desktop/unfinished_files.h"
+#include "app/errors/app_error.h"
 
 #include <QFile>
 

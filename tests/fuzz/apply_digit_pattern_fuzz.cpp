@@ -1,9 +1,9 @@
 // Fuzzes the number rules: ApplyDigitPattern against a plain right-to-left reading of its
 // rules and against its Latin-1 twin, and the length conversion for crashes.
 
-#include "app/errors/app_error.h"
 #include "app/engine/decimal_number.h"
 #include "app/engine/digit_pattern.h"
+#include "app/errors/app_error.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // Saves that keep what they replace: owner, mode and attributes, every hard link, the targets
 // of symbolic links, long names, folders the user may not write to, and a full disk.
 
-#include "app/lists/list_model.h"
 #include "app/desktop/pacer.h"
+#include "app/lists/list_model.h"
 #include "output/save_comma.h"
 #include "support/file_helpers.h"
 #include "support/scripted_desktop.h"

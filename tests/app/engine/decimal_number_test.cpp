@@ -1,5 +1,5 @@
-#include "app/errors/app_error.h"
 #include "app/engine/decimal_number.h"
+#include "app/errors/app_error.h"
 
 #include <gtest/gtest.h>
 
