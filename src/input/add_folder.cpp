@@ -1,5 +1,6 @@
 #include "input/add_folder.h"
 
+#include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
 #include "app/errors/app_error.h"
 #include "app/errors/procedure.h"

@@ -1,5 +1,8 @@
 #pragma once
 
+// Room app/lists: list storage (TextColumn), the one list model and its view, and the rows a
+// long operation covers.
+
 #include "app/lists/text_column.h"
 
 #include <QAbstractTableModel>
