@@ -2,6 +2,7 @@
 
 #include "app/desktop/unfinished_files.h"
 #include "app/errors/app_error.h"
+#include "output/file_attributes.h"
 
 #include <QFile>
 
@@ -11,11 +12,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/xattr.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -72,29 +69,56 @@ QByteArray ResolveLinks(QByteArray path)
     ThrowErrno(ELOOP);
 }
 
-// The extended attribute names of a path (access control lists are among them); empty where
-// the file system has none.
-std::vector<QByteArray> AttributeNames(const QByteArray& path, int fd)
+// The target as the save finds it, once any links are followed.
+struct Found {
+    bool exists = false;
+    struct stat info {};
+    bool folderWritable = false;
+};
+
+// Refuses a folder that does not exist, a target that is a folder or a special file, and a
+// write-protected file.
+Found Examine(const QByteArray& target)
 {
-    const auto list = [&](char* buffer, size_t size) {
-        return fd >= 0 ? ::flistxattr(fd, buffer, size)
-                       : ::llistxattr(path.constData(), buffer, size);
-    };
-    std::vector<QByteArray> names;
-    const ssize_t size = list(nullptr, 0);
-    if (size < 0) {
-        if (errno == ENOTSUP)
-            return names;
+    const QByteArray folder = FolderOf(target);
+    struct stat folderInfo {};
+    if (::stat(folder.constData(), &folderInfo) != 0)
+        throw AppError(errno == ENOENT ? ErrorCode::PathNotFound : ErrorCodeFromErrno(errno));
+    if (!S_ISDIR(folderInfo.st_mode))
+        throw AppError(ErrorCode::PathNotFound);
+    Found found;
+    found.exists = ::stat(target.constData(), &found.info) == 0;
+    if (!found.exists && errno != ENOENT)
         ThrowErrno(errno);
+    if (found.exists) {
+        if (!S_ISREG(found.info.st_mode))
+            throw AppError(ErrorCode::PathFileAccessError);
+        if (::access(target.constData(), W_OK) != 0)
+            ThrowErrno(errno);
     }
-    QByteArray buffer(size, '\0');
-    const ssize_t got = list(buffer.data(), static_cast<size_t>(buffer.size()));
-    if (got < 0)
+    found.folderWritable = ::access(folder.constData(), W_OK) == 0;
+    return found;
+}
+
+// Every link of a file with several must show the new text, and a folder the user may not
+// write to takes no temporary file: both are rewritten in place.
+bool RenameKeepsIt(const Found& found)
+{
+    return !found.exists || (found.info.st_nlink == 1 && found.folderWritable);
+}
+
+// A hidden file beside the target that no other file has; returns its descriptor and name.
+int MakeTemporary(const QByteArray& target, QByteArray& name)
+{
+    // A name near the longest the system allows leaves no room for a longer temporary one.
+    const QByteArray folder = FolderOf(target);
+    const QByteArray own = NameOf(target);
+    name = own.size() + 8 <= NAME_MAX ? folder + "/." + own + ".XXXXXX"
+                                      : folder + "/.dialwright.XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
         ThrowErrno(errno);
-    for (const QByteArray& name : buffer.left(got).split('\0'))
-        if (!name.isEmpty())
-            names.push_back(name);
-    return names;
+    return fd;
 }
 
 // Writes everything, at the file's offset or from the given one; returns 0 or the errno.
@@ -132,84 +156,34 @@ void TextFileWriter::create()
     if (path_.isEmpty())
         throw AppError(ErrorCode::BadFileNameOrNumber);
     target_ = ResolveLinks(QFile::encodeName(path_));
-    const QByteArray folder = FolderOf(target_);
-    struct stat folderInfo {};
-    if (::stat(folder.constData(), &folderInfo) != 0)
-        throw AppError(errno == ENOENT ? ErrorCode::PathNotFound : ErrorCodeFromErrno(errno));
-    if (!S_ISDIR(folderInfo.st_mode))
-        throw AppError(ErrorCode::PathNotFound);
+    const Found found = Examine(target_);
+    if (RenameKeepsIt(found) && openTemporary(found.exists ? &found.info : nullptr))
+        return;
+    openInPlace();
+}
 
-    struct stat existing {};
-    const bool exists = ::stat(target_.constData(), &existing) == 0;
-    if (!exists && errno != ENOENT)
-        ThrowErrno(errno);
-    if (exists) {
-        if (!S_ISREG(existing.st_mode))
-            throw AppError(ErrorCode::PathFileAccessError);
-        if (::access(target_.constData(), W_OK) != 0)
+bool TextFileWriter::openTemporary(const struct stat* replaced)
+{
+    fd_ = MakeTemporary(target_, temporary_);
+    UnfinishedFiles::Add(temporary_);
+    if (replaced == nullptr) {
+        if (::fchmod(fd_, NewFileMode()) != 0)
             ThrowErrno(errno);
+        return true;
     }
-    // Every link of a file with several must show the new text, and a folder the user may
-    // not write to takes no temporary file: both are rewritten in place.
-    const bool renameKeepsIt =
-        !exists || (existing.st_nlink == 1 && ::access(folder.constData(), W_OK) == 0);
-    if (renameKeepsIt) {
-        // A name near the longest the system allows leaves no room for a longer temporary one.
-        const QByteArray name = NameOf(target_);
-        QByteArray pattern = name.size() + 8 <= NAME_MAX ? folder + "/." + name + ".XXXXXX"
-                                                         : folder + "/.dialwright.XXXXXX";
-        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd < 0)
-            ThrowErrno(errno);
-        fd_ = fd;
-        temporary_ = pattern;
-        UnfinishedFiles::Add(temporary_);
-        const mode_t mode = exists ? existing.st_mode & 07777 : NewFileMode();
-        if (!exists) {
-            if (::fchmod(fd_, mode) != 0)
-                ThrowErrno(errno);
-            return;
-        }
-        if (carryOver(static_cast<int>(mode), existing.st_uid, existing.st_gid))
-            return;
-        discard();
-    }
+    if (FileAttributes::CarryOver(fd_, temporary_, target_, *replaced))
+        return true;
+    discard();
+    return false;
+}
+
+void TextFileWriter::openInPlace()
+{
     const int fd = ::open(target_.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         ThrowErrno(errno);
     fd_ = fd;
     inPlace_ = true;
-}
-
-bool TextFileWriter::carryOver(int targetMode, unsigned owner, unsigned group)
-{
-    struct stat own {};
-    if (::fstat(fd_, &own) != 0)
-        ThrowErrno(errno);
-    if ((own.st_uid != owner || own.st_gid != group) && ::fchown(fd_, owner, group) != 0)
-        return false;
-    // After the owner, since a change of owner clears the set-user and set-group bits.
-    if (::fchmod(fd_, static_cast<mode_t>(targetMode)) != 0)
-        return false;
-    const std::vector<QByteArray> names = AttributeNames(target_, -1);
-    for (const QByteArray& name : names) {
-        const ssize_t size = ::lgetxattr(target_.constData(), name.constData(), nullptr, 0);
-        if (size < 0)
-            return false;
-        QByteArray value(size, '\0');
-        const ssize_t got =
-            ::lgetxattr(target_.constData(), name.constData(), value.data(), value.size());
-        if (got < 0
-            || ::fsetxattr(fd_, name.constData(), value.constData(), static_cast<size_t>(got), 0)
-                   != 0)
-            return false;
-    }
-    // Nor may the new file have what the old had not (a folder's default access list).
-    const std::vector<QByteArray> added = AttributeNames(temporary_, fd_);
-    return std::all_of(added.begin(), added.end(), [&](const QByteArray& name) {
-        return std::find(names.begin(), names.end(), name) != names.end()
-               || ::fremovexattr(fd_, name.constData()) == 0;
-    });
 }
 
 void TextFileWriter::writeLine(QStringView line)

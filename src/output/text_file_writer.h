@@ -5,6 +5,8 @@
 #include <QStringEncoder>
 #include <QStringView>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 
@@ -43,8 +45,10 @@ private:
     void flush();
     void replaceByRename();
     void rewriteInPlace();
-    // Gives the temporary file what the target has; false when something cannot be carried.
-    bool carryOver(int targetMode, unsigned owner, unsigned group);
+    // Opens a temporary file that takes the target's place at commit, carrying over what the
+    // file it replaces has (none for a new file); false, leaving nothing behind, when it cannot.
+    bool openTemporary(const struct stat* replaced);
+    void openInPlace();
     void discard();
 
     QString path_;
