@@ -2,6 +2,8 @@
 
 #include "app/errors/app_error.h"
 
+#include <QByteArrayList>
+
 #include <cerrno>
 #include <sys/xattr.h>
 

@@ -5,6 +5,7 @@
 #include "output/file_attributes.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <climits>
@@ -24,13 +25,6 @@ constexpr int kMaxLinks = 40;
 [[noreturn]] void ThrowErrno(int error)
 {
     throw AppError::fromErrno(error);
-}
-
-mode_t NewFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
 }
 
 QByteArray FolderOf(const QByteArray& path)
@@ -107,18 +101,31 @@ bool RenameKeepsIt(const Found& found)
     return !found.exists || (found.info.st_nlink == 1 && found.folderWritable);
 }
 
-// A hidden file beside the target that no other file has; returns its descriptor and name.
-int MakeTemporary(const QByteArray& target, QByteArray& name)
+// A hidden file beside the target that no other file has, made with the given permission
+// bits (less the umask, or as the folder's default access list says); its descriptor and name.
+int MakeTemporary(const QByteArray& target, mode_t mode, QByteArray& name)
 {
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr int kSuffix = 6;
     // A name near the longest the system allows leaves no room for a longer temporary one.
     const QByteArray folder = FolderOf(target);
     const QByteArray own = NameOf(target);
-    name = own.size() + 8 <= NAME_MAX ? folder + "/." + own + ".XXXXXX"
-                                      : folder + "/.dialwright.XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0)
-        ThrowErrno(errno);
-    return fd;
+    const QByteArray stem =
+        own.size() + 2 + kSuffix <= NAME_MAX ? folder + "/." + own + '.' : folder + "/.dialwright.";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = stem;
+        for (int i = 0; i < kSuffix; ++i)
+            name += kLetters[QRandomGenerator::global()->bounded(static_cast<int>(sizeof kLetters)
+                                                                 - 1)];
+        const int fd =
+            ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST)
+            ThrowErrno(errno);
+    }
+    ThrowErrno(EEXIST);
 }
 
 // Writes everything, at the file's offset or from the given one; returns 0 or the errno.
@@ -138,6 +145,25 @@ int WriteAll(int fd, std::string_view bytes, off_t at = -1)
         left -= wrote;
         if (at >= 0)
             at += wrote;
+    }
+    return 0;
+}
+
+// Copies the first `size` bytes of one file over the start of another; returns 0 or the errno.
+int CopyAll(int from, int to, off_t size)
+{
+    std::string chunk(kChunkBytes, '\0');
+    for (off_t at = 0; at < size;) {
+        const ssize_t got = ::pread(from, chunk.data(), chunk.size(), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got < 0 ? errno : EIO;
+        if (const int error =
+                WriteAll(to, std::string_view(chunk.data(), static_cast<size_t>(got)), at);
+            error != 0)
+            return error;
+        at += got;
     }
     return 0;
 }
@@ -164,13 +190,13 @@ void TextFileWriter::create()
 
 bool TextFileWriter::openTemporary(const struct stat* replaced)
 {
-    fd_ = MakeTemporary(target_, temporary_);
+    // A new file gets what any new file in its folder gets: the kernel applies the umask or
+    // the folder's default access list. One that replaces a file stays private until it has
+    // that file's owner and permissions.
+    fd_ = MakeTemporary(target_, replaced == nullptr ? 0666 : 0600, temporary_);
     UnfinishedFiles::Add(temporary_);
-    if (replaced == nullptr) {
-        if (::fchmod(fd_, NewFileMode()) != 0)
-            ThrowErrno(errno);
+    if (replaced == nullptr)
         return true;
-    }
     if (FileAttributes::CarryOver(fd_, temporary_, target_, *replaced))
         return true;
     discard();
@@ -179,9 +205,19 @@ bool TextFileWriter::openTemporary(const struct stat* replaced)
 
 void TextFileWriter::openInPlace()
 {
-    const int fd = ::open(target_.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    // The name was checked before; what stands under it now may be something else. A link put
+    // there is not followed and a FIFO does not hold the window; only a regular file is written.
+    const int fd =
+        ::open(target_.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         ThrowErrno(errno);
+    struct stat opened {};
+    const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
+    const int flags = regular ? ::fcntl(fd, F_GETFL) : -1;
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        throw AppError(ErrorCode::PathFileAccessError);
+    }
     fd_ = fd;
     inPlace_ = true;
 }
@@ -231,7 +267,7 @@ void TextFileWriter::commit()
         throw AppError(ErrorCode::BadFileNameOrNumber);
     flush();
     if (inPlace_)
-        rewriteInPlace();
+        rewriteInPlace(-1);
     else
         replaceByRename();
 }
@@ -245,6 +281,12 @@ void TextFileWriter::replaceByRename()
     fd_ = -1;
     if (failure == 0 && ::rename(temporary_.constData(), target_.constData()) != 0)
         failure = errno;
+    // A file bind-mounted over the name, or a name on another file system, cannot be renamed
+    // over; it is still writable, so the finished text is copied into it instead.
+    if (failure == EBUSY || failure == EXDEV) {
+        rewriteFromTemporary();
+        return;
+    }
     if (failure != 0) {
         discard();
         ThrowErrno(failure);
@@ -261,13 +303,36 @@ void TextFileWriter::replaceByRename()
         ThrowErrno(failure);
 }
 
-void TextFileWriter::rewriteInPlace()
+void TextFileWriter::rewriteFromTemporary()
+{
+    const int text = ::open(temporary_.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (text < 0) {
+        const int error = errno;
+        discard();
+        ThrowErrno(error);
+    }
+    try {
+        openInPlace();
+        rewriteInPlace(text);
+    } catch (...) {
+        ::close(text);
+        discard();
+        throw;
+    }
+    ::close(text);
+    discard();  // the temporary file, now written into the target
+}
+
+void TextFileWriter::rewriteInPlace(int from)
 {
     const auto fail = [this](int error) {
         discard();
         ThrowErrno(error);
     };
-    const auto size = static_cast<off_t>(whole_.size());
+    struct stat source {};
+    if (from >= 0 && ::fstat(from, &source) != 0)
+        fail(errno);
+    const off_t size = from >= 0 ? source.st_size : static_cast<off_t>(whole_.size());
     // Nothing is overwritten until the whole text is sure to fit.
     struct rlimit limit {};
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
@@ -290,7 +355,7 @@ void TextFileWriter::rewriteInPlace()
         [[maybe_unused]] const int released = ::ftruncate(fd_, now.st_size);
         fail(error);
     }
-    int failure = WriteAll(fd_, whole_, 0);
+    int failure = from >= 0 ? CopyAll(from, fd_, size) : WriteAll(fd_, whole_, 0);
     if (failure == 0 && ::ftruncate(fd_, size) != 0)
         failure = errno;
     if (failure == 0 && ::fsync(fd_) != 0)
