@@ -66,6 +66,11 @@ public:
     // it counted have gone (see CountedRows).
     quint64 removals() const { return removals_; }
 
+    // What views are given of a cell (data()): a text longer than this shows its first
+    // characters and an ellipsis. Everything else (text(), the writers, the copy) reads the
+    // whole text.
+    static constexpr qsizetype kShownCharacters = 2000;
+
     // QAbstractItemModel
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
