@@ -58,6 +58,12 @@ int main(int argc, char* argv[])
     QtDesktop desktop;
     Form1 window(desktop, QCoreApplication::applicationDirPath());
     desktop.setMainWindow(&window);
+    if (!line.ruleFiles.isEmpty()) {
+        QStringList ruleFiles;
+        for (const QString& file : line.ruleFiles)
+            ruleFiles << QFileInfo(file).absoluteFilePath();
+        window.LoadRuleFiles(ruleFiles);
+    }
     window.show();
     QStringList files;
     files.reserve(line.files.size());
