@@ -57,6 +57,19 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             line.action = CommandLine::Action::Version;
             return line;
         }
+        if (const QString rules = QStringLiteral("--rules");
+            argument == rules || argument.startsWith(rules + QLatin1Char('='))) {
+            QString file = argument.mid(rules.size() + 1);
+            if (argument == rules && i + 1 < arguments.size())
+                file = arguments[++i];
+            if (file.isEmpty()) {
+                line.action = CommandLine::Action::Usage;
+                line.problem = QStringLiteral("option --rules needs a file");
+                return line;
+            }
+            line.ruleFiles << file;
+            continue;
+        }
         QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
         const qsizetype equals = name.indexOf(QLatin1Char('='));
         if (equals >= 0)
@@ -87,6 +100,9 @@ QString HelpText()
         "Each FILE is a text file of phone numbers, one per line, loaded into the phone list\n"
         "at start in the order given, as \"Load Phone Numbers From File\" loads it.\n"
         "\n"
+        "  --rules FILE     load format rules from FILE before the window shows: one rule\n"
+        "                   a line, the length, a TAB, the pattern, as \"Save Results As\n"
+        "                   Text File\" writes them; may be given more than once\n"
         "  -h, --help       show this help and exit\n"
         "  -v, --version    show the version and exit\n"
         "  --               the arguments that follow are files, even when they start with -\n"

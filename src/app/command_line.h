@@ -10,6 +10,8 @@ struct CommandLine {
     Action action = Action::Run;
     // The files to load, in the order given.
     QStringList files;
+    // The rule files to load (--rules FILE), in the order given.
+    QStringList ruleFiles;
     // For Usage: what was wrong.
     QString problem;
 };

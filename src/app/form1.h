@@ -13,6 +13,9 @@
 class QDragMoveEvent;
 class QDropEvent;
 class QPushButton;
+namespace RuleFile {
+struct Rule;
+}
 
 // The program's only working window. It owns the three lists, the fourteen buttons, the
 // pointer state and FormattingBusy. Each control event has one handler named control_event;
@@ -85,6 +88,14 @@ public:
     void PushButton15_Click();
     void ListView2_DblClick();
     bool IsLengthInRuleList(const QString& lengthText) const;
+    // Rule files, dropped on the rule list or named on the command line: each file's rules are
+    // appended in file order, as loading phone-number files appends their lines.
+    void ListView2_OLEDragOver(QDragMoveEvent& event);
+    void ListView2_OLEDragDrop(QDropEvent& event);
+    void LoadRuleFiles(const QStringList& paths);
+    void AddRulesFromFile(const QString& path);
+    // Every rule that comes from a file joins the list here.
+    void AppendRules(const QList<RuleFile::Rule>& loaded);
 
     // The formatting run.
     void PushButton7_Click();
@@ -131,6 +142,8 @@ private:
     bool phoneListEvent(QEvent* event);
     // Drags and drops over any part of the phone list; true when the event is used up.
     bool phoneListDropEvent(QEvent* event);
+    // Drags and drops over any part of the rule list; true when the event is used up.
+    bool ruleListDropEvent(QEvent* event);
     void RemoveSelectedPhone();
 
     Desktop& desktop_;

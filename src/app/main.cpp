@@ -60,6 +60,12 @@ int main(int argc, char* argv[])
     const EndSignals endSignals(desktop);
     Form1 window(desktop, QCoreApplication::applicationDirPath());
     desktop.setMainWindow(&window);
+    if (!line.ruleFiles.isEmpty()) {
+        QStringList ruleFiles;
+        for (const QString& file : line.ruleFiles)
+            ruleFiles << QFileInfo(file).absoluteFilePath();
+        window.LoadRuleFiles(ruleFiles);
+    }
     window.show();
     QStringList files;
     files.reserve(line.files.size());

@@ -1,31 +1,15 @@
 #include "app/form1.h"
 
 #include "input/add_folder.h"
+#include "input/dropped_paths.h"
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
-
-namespace {
-
-QStringList LocalPaths(const QMimeData* data)
-{
-    QStringList paths;
-    if (data == nullptr || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    return paths;
-}
-
-}  // namespace
 
 // Only a list of local files may be dropped; anything else shows the no-drop pointer.
 void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
 {
-    if (LocalPaths(event.mimeData()).isEmpty()) {
+    if (DroppedLocalPaths(event.mimeData()).isEmpty()) {
         event.setDropAction(Qt::IgnoreAction);
         event.ignore();
         return;
@@ -37,7 +21,7 @@ void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
 // long, and the program the files came from would stay in its drag until the drop returned.
 void Form1::ListView1_OLEDragDrop(QDropEvent& event)
 {
-    const QStringList paths = LocalPaths(event.mimeData());
+    const QStringList paths = DroppedLocalPaths(event.mimeData());
     if (paths.isEmpty()) {
         event.ignore();
         return;

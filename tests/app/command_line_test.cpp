@@ -35,6 +35,33 @@ TEST(CommandLineTest, FilesInOrderHelpVersionAndQtsOwnOptions)
     }
 }
 
+TEST(CommandLineTest, RuleFilesInOrderBesideThePhoneNumberFiles)
+{
+    const struct {
+        QStringList arguments;
+        QStringList ruleFiles;
+        QStringList files;
+        bool usage;
+    } cases[] = {
+        {{"--rules", "r.txt"}, {"r.txt"}, {}, false},
+        {{"a.txt", "--rules", "b.txt", "--rules=c.txt", "d.txt"},
+         {"b.txt", "c.txt"},
+         {"a.txt", "d.txt"},
+         false},
+        {{"--rules", "-odd name.txt"}, {"-odd name.txt"}, {}, false},
+        {{"--", "--rules", "x.txt"}, {}, {"--rules", "x.txt"}, false},
+        {{"a.txt", "--rules"}, {}, {"a.txt"}, true},
+        {{"--rules="}, {}, {}, true},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = ParseCommandLine(c.arguments);
+        const std::string shown = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(line.ruleFiles, c.ruleFiles) << shown;
+        EXPECT_EQ(line.files, c.files) << shown;
+        EXPECT_EQ(line.action == CommandLine::Action::Usage, c.usage) << shown;
+    }
+}
+
 class CommandLineFiles : public FormTest {};
 
 // Files named on the command line load as a selection of several in the open dialog does:
