@@ -2,7 +2,7 @@
 
 #include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
-#include "app/lists/counted_rows.h"
+#include "app/lists/covered_rows.h"
 #include "output/aligned_columns.h"
 
 #include <vector>
@@ -11,28 +11,28 @@ namespace Main {
 
 QString BuildAlignedText(const ListModel& list, const std::function<void()>& pace)
 {
-    const CountedRows counted(list);
+    CoveredRows covered(list, CoveredRows::WhenRowsLeave::Fail);
     const int columns = list.columnCountTotal();
     std::vector<qsizetype> widths;
     widths.reserve(static_cast<size_t>(columns));
     for (int k = 0; k < columns; ++k)
-        widths.push_back(AlignedColumns::MeasureColumn(list, k, counted, pace));
+        widths.push_back(AlignedColumns::MeasureColumn(list, k, covered, pace));
 
     QString text;
-    const qsizetype rows = list.count();
+    const qsizetype rows = covered.recount();
     qsizetype expected = 0;
     for (const qsizetype width : widths)
         expected += width + 1;
     text.reserve(rows * (expected + 1));
     for (qsizetype r = 0; r < rows; ++r) {
         pace();
-        counted.require();
+        covered.reach(r);
         if (!list.checked(r))
             continue;
         const qsizetype lineStart = text.size();
         for (int k = 0; k < columns; ++k) {
             pace();
-            counted.require();
+            covered.reach(r);
             if (k + 1 < columns) {
                 AlignedColumns::AppendPadded(text, list, r, k, widths[static_cast<size_t>(k)]);
                 text.append(QLatin1Char('\t'));

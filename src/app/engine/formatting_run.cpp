@@ -4,6 +4,7 @@
 #include "app/engine/formatting_rules.h"
 #include "app/errors/procedure.h"
 #include "app/lists/character_count.h"
+#include "app/lists/covered_rows.h"
 
 // "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
 // whose length equals the text's length, or copied unchanged, and appended to the results.
@@ -23,9 +24,12 @@ void Form1::PushButton7_Click()
     bool empty = false;
     proc.step(104, [&] { empty = phones.count() == 0; });
     if (!empty) {
+        // A phone item that leaves the list while the run yields is skipped: appending the
+        // previous text again would corrupt the results.
+        CoveredRows covered(phones, CoveredRows::WhenRowsLeave::Skip);
         qsizetype n = 0;
         proc.step(106, [&] {
-            n = phones.count();
+            n = covered.recount();
             // Room for every result at once; pages never written cost nothing.
             results.reserve(n, phones.texts().characters() + n * 4);
         });
@@ -38,9 +42,7 @@ void Form1::PushButton7_Click()
         for (qsizetype i = 0; i < n; ++i) {
             proc.step(108, [&] { pacer.pace(); });
             proc.step(110, [&] { setPointer(Pointer::Hourglass); });
-            // A phone item that left the list while the run yielded is skipped: appending the
-            // previous text again would corrupt the results.
-            if (i >= phones.count())
+            if (!covered.reach(i))
                 continue;
             // A list of eight-bit text is read and formatted as it is stored, without widening
             // it. The current text is a copy all the same: an error report shown for this item

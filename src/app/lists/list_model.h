@@ -63,7 +63,7 @@ public:
     // Changes whenever the content changes, so readers may cache what they derive from it.
     quint64 revision() const { return revision_; }
     // Counts the changes that take rows out of the list, so a long operation can tell that rows
-    // it counted have gone (see CountedRows).
+    // it counted have gone (see CoveredRows).
     quint64 removals() const { return removals_; }
 
     // What views are given of a cell (data()): a text longer than this shows its first
