@@ -231,11 +231,12 @@ void AddFilesOfDroppedFolder(Desktop& desktop, Pacer& pacer, const QString& fold
     QStringList folders{folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')};
     GetSubDirectories2016(desktop, pacer, folders, true);
     for (QString each : std::as_const(folders)) {
+        // Window events keep running while the files of a big tree or a big folder are tested
+        // and added, so a click lands when it is made; the rows added so far are in the list.
+        pacer.pace();
         if (each.size() > 1)
             each.chop(1);  // the trailing "/"; the root keeps its only one
         for (const QString& name : GetFilesInFolder(each, QStringLiteral("*.*"), &pacer)) {
-            // Window events keep running while a big folder's files are tested and added, so a
-            // click lands when it is made; the rows added so far are then in the list.
             pacer.pace();
             if (name.startsWith(QLatin1Char('~')))
                 continue;

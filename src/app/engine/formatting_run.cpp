@@ -6,6 +6,8 @@
 #include "app/lists/character_count.h"
 #include "app/lists/covered_rows.h"
 
+#include <string>
+
 // "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
 // whose length equals the text's length, or copied unchanged, and appended to the results.
 void Form1::PushButton7_Click()
@@ -37,7 +39,7 @@ void Form1::PushButton7_Click()
         const TextColumn& column = phones.texts();
         QString current;
         QString formatted;
-        QByteArray narrowText;
+        std::string narrowText;
         QByteArray narrowFormatted;
         for (qsizetype i = 0; i < n; ++i) {
             proc.step(108, [&] { pacer.pace(); });
@@ -53,9 +55,8 @@ void Form1::PushButton7_Click()
             proc.step(112, [&] {
                 if (narrow) {
                     const QLatin1StringView stored = column.narrow(i);
-                    narrowText.resize(0);
-                    narrowText.append(stored.data(), stored.size());
-                    narrowCurrent = QLatin1StringView(narrowText);
+                    narrowText.assign(stored.data(), static_cast<size_t>(stored.size()));
+                    narrowCurrent = QLatin1StringView(narrowText.data(), stored.size());
                 } else {
                     column.read(i, current);
                 }
