@@ -18,6 +18,7 @@ packages=(
   xvfb xauth xdotool xclip dbus at-spi2-core python3-pyatspi python3-xlib
   desktop-file-utils appstream
   debhelper dpkg-dev lintian
+  acl
 )
 
 install_missing() {
