@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/command_line.h"
 #include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
 #include "app/lists/list_view.h"
@@ -64,8 +65,13 @@ public:
     void PushButton1_Click();
     void PushButton3_Click();
     void AddNumbersFromFile(ListView& list, const QString& path);
+    // Appends every line of the file at this name (its bytes, as the system takes them).
+    void AppendLinesOfFile(ListView& list, const QByteArray& name);
     // Files named on the command line: loaded in order, as a selection of several files is.
-    void LoadPhoneNumberFiles(const QStringList& paths);
+    // Returns the names that could not be found, for ReportMissingFiles.
+    QList<MissingFile> LoadPhoneNumberFiles(const QList<QByteArray>& names);
+    // One box for all of them, however many.
+    void ReportMissingFiles(const QList<MissingFile>& missing);
     void PushButton4_Click();
     void PushButton10_Click();
     void PushButton11_Click();

@@ -4,13 +4,12 @@
 #include "app/form1.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 
 #include <csignal>
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -28,10 +27,11 @@ bool DisplayAvailable()
 
 int main(int argc, char* argv[])
 {
-    QStringList arguments;
+    // The arguments as the bytes they are: a file's name need not be valid UTF-8.
+    QList<QByteArray> arguments;
     arguments.reserve(argc);
     for (int i = 1; i < argc; ++i)
-        arguments << QFile::decodeName(argv[i]);
+        arguments << QByteArray(argv[i]);
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.action) {
     case CommandLine::Action::Help: std::fputs(qPrintable(HelpText()), stdout); return 0;
@@ -49,7 +49,11 @@ int main(int argc, char* argv[])
     }
     // A file-size limit should fail a save with "Disk full", not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    QApplication app(argc, argv);
+    // Qt reads only what stands before "--"; everything after it is a file's name.
+    std::vector<char*> qtArguments(argv, argv + 1 + line.qtArgumentCount);
+    qtArguments.push_back(nullptr);
+    int qtArgumentCount = 1 + line.qtArgumentCount;
+    QApplication app(qtArgumentCount, qtArguments.data());
     QApplication::setApplicationName(QStringLiteral("Dialwright"));
     QApplication::setApplicationVersion(QStringLiteral(DIALWRIGHT_VERSION));
     QApplication::setOrganizationDomain(QStringLiteral("dialwright.example"));
@@ -67,11 +71,13 @@ int main(int argc, char* argv[])
         window.LoadRuleFiles(ruleFiles);
     }
     window.show();
-    QStringList files;
-    files.reserve(line.files.size());
-    for (const QString& file : line.files)
-        files << QFileInfo(file).absoluteFilePath();
-    if (!files.isEmpty())
-        window.LoadPhoneNumberFiles(files);
+    if (!line.files.isEmpty()) {
+        const QList<MissingFile> missing = window.LoadPhoneNumberFiles(line.files);
+        // The terminal hears of them first; the box waits for the user.
+        const QByteArray lines = MissingFilesErrorLines(missing);
+        std::fwrite(lines.constData(), 1, static_cast<size_t>(lines.size()), stderr);
+        std::fflush(stderr);
+        window.ReportMissingFiles(missing);
+    }
     return QApplication::exec();
 }

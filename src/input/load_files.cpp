@@ -5,6 +5,8 @@
 #include "input/path_tidy.h"
 #include "input/text_lines.h"
 
+#include <QFile>
+
 // Appends every line of a text file to the list. A missing file gets its own message; other
 // failures pass to the caller, which reports them.
 void Form1::AddNumbersFromFile(ListView& list, const QString& path)
@@ -13,18 +15,14 @@ void Form1::AddNumbersFromFile(ListView& list, const QString& path)
         MsgBox(QStringLiteral("File not found"));
         return;
     }
-    // The file is read whole and closed before anything is appended.
-    AppendPhoneLines(ReadWholeFile(path), list.items());
-    list.items().flushAppends();
+    AppendLinesOfFile(list, QFile::encodeName(path));
 }
 
-void Form1::LoadPhoneNumberFiles(const QStringList& paths)
+void Form1::AppendLinesOfFile(ListView& list, const QByteArray& name)
 {
-    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton3_Click "));
-    proc.step(114, [&] { setPointer(Pointer::Hourglass); });
-    for (const QString& path : paths)
-        proc.step(134, [&] { AddNumbersFromFile(*ListView1, path); });
-    proc.step(138, [&] { setPointer(Pointer::Default); });
+    // The file is read whole and closed before anything is appended.
+    AppendPhoneLines(ReadWholeFile(name), list.items());
+    list.items().flushAppends();
 }
 
 // "Load Phone Numbers From File": one or several files, each line one phone number.

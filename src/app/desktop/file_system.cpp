@@ -31,15 +31,24 @@ private:
 
 bool FileExists(const QString& path)
 {
-    if (path.isEmpty())
-        return false;
+    return FileLookupError(QFile::encodeName(path)) == 0;
+}
+
+int FileLookupError(const QByteArray& name)
+{
+    if (name.isEmpty())
+        return ENOENT;
     struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::stat(name.constData(), &info) == 0 ? 0 : errno;
 }
 
 QByteArray ReadWholeFile(const QString& path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    return ReadWholeFile(QFile::encodeName(path));
+}
+
+QByteArray ReadWholeFile(const QByteArray& name)
+{
     if (name.isEmpty())
         throw AppError(ErrorCode::BadFileNameOrNumber);
     // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
