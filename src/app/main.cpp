@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/desktop/end_signals.h"
 #include "app/desktop/qt_desktop.h"
 #include "app/form1.h"
 
@@ -56,6 +57,7 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("example.dialwright.Dialwright"));
 
     QtDesktop desktop;
+    const EndSignals endSignals(desktop);
     Form1 window(desktop, QCoreApplication::applicationDirPath());
     desktop.setMainWindow(&window);
     if (!line.ruleFiles.isEmpty()) {

@@ -39,9 +39,7 @@ void Form1::AddDroppedPaths(const QStringList& paths)
     for (const QString& path : paths) {
         if (AddFolder::IsFolder(path)) {
             Pacer pacer = MakePacer(false);
-            for (const QString& file : AddFolder::FilesOfDroppedFolder(desktop_, pacer, path))
-                phones.appendDeferred(file);
-            phones.flushAppends();
+            AddFolder::AddFilesOfDroppedFolder(desktop_, pacer, path, phones);
         } else {
             phones.append(path);
         }

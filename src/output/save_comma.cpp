@@ -1,5 +1,6 @@
 #include "output/save_comma.h"
 
+#include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
 #include "app/errors/procedure.h"
 #include "app/lists/counted_rows.h"

@@ -501,35 +501,100 @@ def long_results(s, buttons, lines=1000000):
     return found
 
 
-def scenario_close_during_save(s):
-    """Closing the window while a save works ends the program and leaves nothing behind: the
-    old file as it was, no temporary file beside it."""
+OLD_RESULTS = b"the old results\r\n"
+LONG_SAVE_LINES = 3000000
+
+
+def start_long_save(s, *links):
+    """A comma save of three million results over an old file (with further hard links to it,
+    if named), started and answered Yes; returns the target once the save works on it."""
     target = os.path.join(s.work.name, "saved", "results.txt")
     os.mkdir(os.path.dirname(target))
     with open(target, "wb") as old:
-        old.write(b"the old results\r\n")
-    # Enough to keep the save at work while a loaded machine notices it and closes the window.
-    buttons = long_results(s, ["Save As Comma Delimited"], lines=3000000)
+        old.write(OLD_RESULTS)
+    for link in links:
+        os.link(target, os.path.join(os.path.dirname(target), link))
+    # Enough to keep the save at work while a loaded machine notices it and ends it.
+    buttons = long_results(s, ["Save As Comma Delimited"], lines=LONG_SAVE_LINES)
     s.click(buttons["Save As Comma Delimited"])
     s.choose_file("Save", target)
     s.box("alert")  # "Are you sure you wish to overwrite ...?"
     s.key("Return")  # Yes; the save starts
-    folder = os.path.dirname(target)
+    return target
 
-    def saving():
-        return any(name.startswith(".") for name in os.listdir(folder))
 
-    # Close the window once the save is under way: its temporary file is there.
-    deadline = time.monotonic() + WAIT_SECONDS
-    while not saving():
-        check(time.monotonic() < deadline, "the save never began")
+def wait_for(what, probe, seconds=WAIT_SECONDS):
+    """Polls quickly, for a moment that passes quickly."""
+    deadline = time.monotonic() + seconds
+    while not probe():
+        check(time.monotonic() < deadline, what)
         time.sleep(0.002)
-    s.close_and_expect_the_end()
-    left = sorted(os.listdir(os.path.dirname(target)))
+
+
+def end_during_save(s, end, status):
+    """Ends the program while a save writes its temporary file; afterwards nothing is left
+    beside the target, which keeps its old text."""
+    target = start_long_save(s)
+    folder = os.path.dirname(target)
+    wait_for("the save never began",
+             lambda: any(name.startswith(".") for name in os.listdir(folder)))
+    end()
+    try:
+        ended = s.app.wait(timeout=WAIT_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end")
+    check(ended == status, "exit status %d" % ended)
+    left = sorted(os.listdir(folder))
     check(left == ["results.txt"], "left in the folder: %r" % left)
     with open(target, "rb") as kept:
         data = kept.read()
-    check(data == b"the old results\r\n", "the old file became %d bytes" % len(data))
+    check(data == OLD_RESULTS, "the old file became %d bytes" % len(data))
+
+
+def scenario_close_during_save(s):
+    """Closing the window while a save works ends the program and leaves nothing behind."""
+    end_during_save(s, s.close_window, 0)
+
+
+def scenario_sigterm_during_save(s):
+    """SIGTERM (a logout, a service manager) during a save ends the program as closing the
+    window does."""
+    end_during_save(s, lambda: os.kill(s.app.pid, signal.SIGTERM), 0)
+
+
+def scenario_display_lost_during_save(s):
+    """The X server going away during a save ends the program (Qt's exit status 1) and leaves
+    nothing behind either."""
+    xvfb = s.processes[0]
+    end_during_save(s, lambda: os.kill(xvfb.pid, signal.SIGKILL), 1)
+
+
+def scenario_sigterm_during_rewrite(s):
+    """A file with two hard links is rewritten in place, which cannot be undone halfway: SIGTERM
+    while the new text goes over the old lets it finish, then ends the program."""
+    target = start_long_save(s, "other.txt")
+    before = os.stat(target)
+
+    def writing():
+        now = os.stat(target)
+        return (now.st_mtime_ns, now.st_blocks) != (before.st_mtime_ns, before.st_blocks)
+
+    wait_for("the rewrite never began", writing, seconds=120)
+    os.kill(s.app.pid, signal.SIGTERM)
+    try:
+        ended = s.app.wait(timeout=WAIT_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end")
+    check(ended == 0, "exit status %d" % ended)
+    folder = os.path.dirname(target)
+    left = sorted(os.listdir(folder))
+    check(left == ["other.txt", "results.txt"], "left in the folder: %r" % left)
+    with open(target, "rb") as saved:
+        data = saved.read()
+    lines = data.count(b"\r\n")
+    # The three sample numbers, then every loaded line; the last without its comma.
+    check(lines == LONG_SAVE_LINES + 3 and data.endswith(b"front desk\r\n"),
+          "the file holds %d bytes in %d lines" % (len(data), lines))
 
 
 def scenario_close(s):

@@ -1,5 +1,7 @@
 #pragma once
 
+// Room app/engine: digit patterns, rule lengths, rule matching and the formatting run.
+
 #include "app/errors/app_error.h"
 
 #include <QString>

@@ -13,6 +13,27 @@ const QString& EmptyText()
     static const QString empty;
     return empty;
 }
+
+// What a view shows of a text: all of it, or its beginning and an ellipsis when it is longer
+// than any column could show. Views lay out the text they are given at every repaint, and a
+// row of millions of characters (a file without line breaks) would hold the window for
+// seconds. A surrogate pair is never cut in two.
+QString Shown(QStringView text)
+{
+    if (text.size() <= ListModel::kShownCharacters)
+        return text.toString();
+    qsizetype cut = ListModel::kShownCharacters;
+    if (text[cut - 1].isHighSurrogate())
+        --cut;
+    return text.left(cut).toString() + QChar(0x2026);
+}
+
+QString Shown(QLatin1StringView text)
+{
+    if (text.size() <= ListModel::kShownCharacters)
+        return QString(text);
+    return QString(text.left(ListModel::kShownCharacters)) + QChar(0x2026);
+}
 }  // namespace
 
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -225,8 +246,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     if (index.column() == 0)
-        return text_.at(index.row());
-    return subItem(index.row(), index.column());
+        return text_.visit(index.row(), [](auto text) { return Shown(text); });
+    const QString& cell = subItem(index.row(), index.column());
+    return cell.size() <= kShownCharacters ? cell : Shown(cell);
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const

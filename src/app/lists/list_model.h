@@ -1,5 +1,8 @@
 #pragma once
 
+// Room app/lists: list storage (TextColumn), the one list model and its view, and the rows a
+// long operation covers.
+
 #include "app/lists/text_column.h"
 
 #include <QAbstractTableModel>
@@ -62,6 +65,11 @@ public:
     // Counts the changes that take rows out of the list, so a long operation can tell that rows
     // it counted have gone (see CountedRows).
     quint64 removals() const { return removals_; }
+
+    // What views are given of a cell (data()): a text longer than this shows its first
+    // characters and an ellipsis. Everything else (text(), the writers, the copy) reads the
+    // whole text.
+    static constexpr qsizetype kShownCharacters = 2000;
 
     // QAbstractItemModel
     int rowCount(const QModelIndex& parent = {}) const override;

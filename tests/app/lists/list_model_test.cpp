@@ -3,7 +3,11 @@
 #include "app/lists/list_view.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +192,57 @@ TEST(ListViewTest, SelectsScrollsAndFindsTheRowUnderAPoint)
     EXPECT_EQ(view.itemAt(QPoint(250, row40.center().y())), -1);  // right of the only column
     EXPECT_THROW(view.select(50), AppError);
     EXPECT_FALSE(view.dragEnabled());
+}
+
+// A view is given the beginning of a long text and an ellipsis, so a row of millions of
+// characters repaints as fast as a short one; the accessibility text of the cell is the same.
+// Everything that reads the list (the run, the writers, the copy key) gets the whole text.
+TEST(ListViewTest, LongTextsShowTheirBeginningAndStayWholeBehind)
+{
+    const qsizetype limit = ListModel::kShownCharacters;
+    const QString ellipsis(QChar(0x2026));
+    const QString pair = QString::fromUtf8("\xf0\x9f\x93\x9e");
+    struct Case {
+        const char* name;
+        QString text;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"short", QStringLiteral("6034343563"), QStringLiteral("6034343563")},
+        {"at_the_limit", QString(limit, u'7'), QString(limit, u'7')},
+        {"eight_bit_megabyte", QString(1'000'000, u'7'), QString(limit, u'7') + ellipsis},
+        {"wide_megabyte", QString(1'000'000, u'\u03b1'), QString(limit, u'\u03b1') + ellipsis},
+        {"pair_across_the_cut", QString(limit - 1, u'a') + pair + QString(9, u'b'),
+         QString(limit - 1, u'a') + ellipsis},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ListView view;
+        view.addColumn(QStringLiteral("If length of phone number is this"));
+        view.addColumn(QStringLiteral("then format like this"));
+        view.resize(400, 200);
+        view.show();
+        ListModel& list = view.items();
+        const qsizetype row = list.append(c.text);
+        list.setSubItem(row, 1, c.text);
+        for (int column = 0; column < 2; ++column) {
+            const QModelIndex cell = list.index(static_cast<int>(row), column);
+            EXPECT_EQ(list.data(cell, Qt::DisplayRole).toString(), c.shown);
+            QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&view);
+            ASSERT_NE(table, nullptr);
+            ASSERT_NE(table->tableInterface(), nullptr);
+            QAccessibleInterface* accessible = table->tableInterface()->cellAt(0, column);
+            ASSERT_NE(accessible, nullptr);
+            EXPECT_EQ(accessible->text(QAccessible::Name), c.shown);
+            QString whole;
+            list.appendCell(whole, row, column);
+            EXPECT_EQ(whole, c.text);
+        }
+        EXPECT_EQ(list.text(row), c.text);
+        view.setCurrentIndex(list.index(static_cast<int>(row), 1));
+        QTest::keySequence(&view, QKeySequence::Copy);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.text);
+    }
 }
 
 }  // namespace
