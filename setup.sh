@@ -89,6 +89,11 @@ case "${1:-}" in
     build fuzz
     "$root/build-fuzz/tests/fuzz/apply_digit_pattern_fuzz" -runs=2000000 -max_len=96 -seed=1 \
       -print_final_stats=0 2>&1 | tail -n 2
+    # The rule-file reader and the reading of phone-number files, a few seconds each.
+    for target in rule_file_fuzz text_lines_fuzz; do
+      "$root/build-fuzz/tests/fuzz/$target" -runs=300000 -max_total_time=5 -max_len=256 -seed=1 \
+        -print_final_stats=0 2>&1 | tail -n 2
+    done
     # Under AddressSanitizer and UndefinedBehaviorSanitizer.
     build sanitize
     run_tests sanitize

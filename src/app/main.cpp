@@ -66,6 +66,7 @@ int main(int argc, char* argv[])
     desktop.setMainWindow(&window);
     if (!line.ruleFiles.isEmpty()) {
         QStringList ruleFiles;
+        ruleFiles.reserve(line.ruleFiles.size());
         for (const QString& file : line.ruleFiles)
             ruleFiles << QFileInfo(file).absoluteFilePath();
         window.LoadRuleFiles(ruleFiles);

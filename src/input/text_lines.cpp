@@ -65,7 +65,9 @@ QString DecodeTextFile(const QByteArray& bytes)
         return DecodeUtf16(bytes, false);
     if (bytes.startsWith("\xfe\xff"))
         return DecodeUtf16(bytes, true);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The mark is kept by the decoder and taken off here, so only one is ever dropped.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return DecodeWindows1252(bytes);

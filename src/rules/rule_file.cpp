@@ -6,6 +6,8 @@
 
 #include <QStringView>
 
+#include <algorithm>
+
 namespace RuleFile {
 
 namespace {
@@ -24,10 +26,8 @@ QStringView WithoutTrailingSpaces(QStringView cell)
 
 bool IsBlank(QStringView line)
 {
-    for (const QChar c : line)
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t'))
-            return false;
-    return true;
+    return std::all_of(line.begin(), line.end(),
+                       [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); });
 }
 
 enum class LineKind { Rule, Ignored, NotARule };

@@ -124,7 +124,12 @@ class Session:
         self.phase("accessibility bus and registry up")
 
         self.log = open(os.path.join(self.work.name, "program.log"), "w")
-        self.app = self.start([self.program, *self.arguments], stdout=self.log,
+        self.launch(self.arguments)
+        return self
+
+    def launch(self, arguments):
+        """Starts the program and waits until its window can be driven."""
+        self.app = self.start([self.program, *arguments], stdout=self.log,
                               stderr=subprocess.STDOUT)
         self.window = wait_until("the main window", lambda: self.xdotool(
             "search", "--name", "^Dialwright$").split()[0])
@@ -134,7 +139,6 @@ class Session:
         self.atspi = pyatspi
         self.root = wait_until("the window over AT-SPI", lambda: self.find_window("filler"))
         self.phase("window readable over AT-SPI")
-        return self
 
     def __exit__(self, kind, value, trace):
         if kind is not None:
@@ -255,6 +259,10 @@ class Session:
         table = self.find(self.root, "table", None, nth_table).queryTable()
         return [table.getAccessibleAt(r, 0).name for r in range(table.nRows)]
 
+    def cells(self, nth_table, column):
+        table = self.find(self.root, "table", None, nth_table).queryTable()
+        return [table.getAccessibleAt(r, column).name for r in range(table.nRows)]
+
     def clipboard(self):
         return subprocess.run(["xclip", "-selection", "clipboard", "-o", "-t", "UTF8_STRING"],
                               check=True, capture_output=True, timeout=WAIT_SECONDS).stdout
@@ -359,6 +367,35 @@ def scenario_load_utf16(s):
     s.choose_file("Load List(s) - Hold Ctrl to select multiple list files", source)
     phones = wait_until("the loaded rows", lambda: s.rows(PHONES) if s.rows(PHONES) else None)
     check(phones == ["6034343563", "7978118"], "phones: %r" % phones)
+
+
+def scenario_rules_round_trip(s):
+    """Rules typed in, saved as text, cleared, and given to a new start with --rules come
+    back the same, in the same order."""
+    typed = [("10", "(xxx) xxx-xxxx"), (" 7", "xxx/xxxx"), ("11", "x xxx xxx xxxx")]
+    for length, pattern in typed:
+        s.press("Add Length and Format Combo")
+        s.answer_input("Input Length", length)
+        s.answer_input("Input Format", pattern)
+    wait_until("the typed rules", lambda: len(s.rows(RULES)) == len(typed))
+    target = os.path.join(s.work.name, "rules.txt")
+    s.press("Save Results As Text File")
+    s.choose_file("Save", target)
+    wait_until("the saved file", lambda: os.path.exists(target) and s.find_window("dialog") is None)
+    s.press("Clear List", 1)
+    wait_until("the cleared rules", lambda: s.rows(RULES) == [])
+    s.close_and_expect_the_end()
+
+    s.launch(["--rules", target])
+    loaded = list(zip(s.cells(RULES, 0), s.cells(RULES, 1)))
+    check(loaded == typed, "rules read back: %r" % loaded)
+    # And they are rules: the run uses them.
+    s.press("Add Phone Number or Numbers")
+    s.answer_input("Add Phone Number", "6034343563, 7978118")
+    s.press("Start Formatting Phone Numbers")
+    check(s.read_and_close_message()[1] == "Done.", "the run did not say Done.")
+    results = s.rows(RESULTS)
+    check(results == ["(603) 434-3563", "797/8118"], "results: %r" % results)
 
 
 OPENED_FILE = ("numbers from the command line.txt", b"6034343563\r\n7978118\r\n")

@@ -43,6 +43,10 @@ TEST(DecodeTextFile, Utf8WithoutItsByteOrderMark)
                              "Zo\xc3\xab"),
               QStringLiteral(u"Zo\u00eb"));
     EXPECT_EQ(DecodeTextFile("\xe2\x98\x8e 555"), QStringLiteral(u"\u260e 555"));
+    // Only the one mark is taken: a second is text.
+    EXPECT_EQ(DecodeTextFile("\xef\xbb\xbf\xef\xbb\xbf"
+                             "7"),
+              QStringLiteral(u"\ufeff7"));
 }
 
 QByteArray Utf16(const QString& text, bool bigEndian)
