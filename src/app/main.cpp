@@ -4,6 +4,7 @@
 #include "app/form1.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include <csignal>
 

@@ -60,6 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CoverCase{"RunReadsARowStillThere", When::Skip, kRemoveFirst, 2, true, 3},
                       CoverCase{"RunSkipsARowThatLeft", When::Skip, kRemoveFirst, 3, false, 3},
                       CoverCase{"RunSkipsEveryRowAfterAClear", When::Skip, kClear, 0, false, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& named) { return std::string(named.param.name); });
 
 }  // namespace
