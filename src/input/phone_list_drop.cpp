@@ -1,11 +1,14 @@
 #include "app/form1.h"
 
+#include "app/errors/procedure.h"
 #include "input/add_folder.h"
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+
+#include <new>
 
 namespace {
 
@@ -25,7 +28,13 @@ QStringList LocalPaths(const QMimeData* data)
 // Only a list of local files may be dropped; anything else shows the no-drop pointer.
 void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
 {
-    if (LocalPaths(event.mimeData()).isEmpty()) {
+    bool files = false;
+    try {
+        files = !LocalPaths(event.mimeData()).isEmpty();
+    } catch (const std::bad_alloc&) {
+        // A drag that cannot even be looked at offers nothing to drop; no box mid-drag.
+    }
+    if (!files) {
         event.setDropAction(Qt::IgnoreAction);
         event.ignore();
         return;
@@ -33,33 +42,61 @@ void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
     event.acceptProposedAction();
 }
 
+namespace {
+
+// The drop has no report of its own but for what only memory can refuse: the list of dropped
+// paths, the files of a dropped folder, the rows they become. Running out is reported as
+// "Out of memory" at the step under way, and the drop goes on with the next path.
+const QString& DropLocation()
+{
+    static const QString location =
+        QStringLiteral("in Tessaline2021/08/31.Form1.ListView1_OLEDragDrop ");
+    return location;
+}
+
+}  // namespace
+
 // The drop is taken at once and the paths are added from the event loop: a folder walk can be
 // long, and the program the files came from would stay in its drag until the drop returned.
 void Form1::ListView1_OLEDragDrop(QDropEvent& event)
 {
-    const QStringList paths = LocalPaths(event.mimeData());
+    Procedure proc(desktop_, DropLocation());
+    QStringList paths;
+    proc.step(100, [&] { paths = LocalPaths(event.mimeData()); });
     if (paths.isEmpty()) {
         event.ignore();
         return;
     }
     event.acceptProposedAction();
-    QMetaObject::invokeMethod(
-        this, [this, paths] { AddDroppedPaths(paths); }, Qt::QueuedConnection);
+    proc.step(102, [&] {
+        QMetaObject::invokeMethod(
+            this, [this, paths] { AddDroppedPaths(paths); }, Qt::QueuedConnection);
+    });
 }
 
 // A dropped file adds its full path; a dropped folder adds the full path of every file in it
 // and below it.
 void Form1::AddDroppedPaths(const QStringList& paths)
 {
+    Procedure proc(desktop_, DropLocation());
     ListModel& phones = ListView1->items();
     for (const QString& path : paths) {
-        if (AddFolder::IsFolder(path)) {
-            Pacer pacer = MakePacer(false);
-            for (const QString& file : AddFolder::FilesOfDroppedFolder(desktop_, pacer, path))
-                phones.appendDeferred(file);
-            phones.flushAppends();
-        } else {
-            phones.append(path);
+        bool folder = false;
+        proc.step(104, [&] { folder = AddFolder::IsFolder(path); });
+        if (!folder) {
+            proc.step(112, [&] { phones.append(path); });
+            continue;
         }
+        QStringList files;
+        proc.step(106, [&] {
+            Pacer pacer = MakePacer(false);
+            files = AddFolder::FilesOfDroppedFolder(desktop_, pacer, path);
+        });
+        proc.step(108, [&] {
+            for (const QString& file : std::as_const(files))
+                phones.appendDeferred(file);
+        });
+        // The rows added before a failure stay, and the view hears of them.
+        proc.step(110, [&] { phones.flushAppends(); });
     }
 }
