@@ -1,15 +1,23 @@
 #include "app/form1.h"
 
+#include "app/errors/procedure.h"
 #include "input/add_folder.h"
 #include "input/dropped_paths.h"
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <new>
 
 // Only a list of local files may be dropped; anything else shows the no-drop pointer.
 void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
 {
-    if (DroppedLocalPaths(event.mimeData()).isEmpty()) {
+    bool files = false;
+    try {
+        files = !DroppedLocalPaths(event.mimeData()).isEmpty();
+    } catch (const std::bad_alloc&) {
+        // A drag that cannot even be looked at offers nothing to drop; no box mid-drag.
+    }
+    if (!files) {
         event.setDropAction(Qt::IgnoreAction);
         event.ignore();
         return;
@@ -17,31 +25,69 @@ void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
     event.acceptProposedAction();
 }
 
+namespace {
+
+// The drop has no report of its own but for what only memory can refuse: the list of dropped
+// paths, the files of a dropped folder, the rows they become. Running out is reported as
+// "Out of memory" at the step under way, and the drop goes on with the next path.
+const QString& DropLocation()
+{
+    static const QString location =
+        QStringLiteral("in Tessaline2021/08/31.Form1.ListView1_OLEDragDrop ");
+    return location;
+}
+
+}  // namespace
+
 // The drop is taken at once and the paths are added from the event loop: a folder walk can be
 // long, and the program the files came from would stay in its drag until the drop returned.
 void Form1::ListView1_OLEDragDrop(QDropEvent& event)
 {
-    const QStringList paths = DroppedLocalPaths(event.mimeData());
+    Procedure proc(desktop_, DropLocation());
+    QStringList paths;
+    proc.step(100, [&] { paths = DroppedLocalPaths(event.mimeData()); });
     if (paths.isEmpty()) {
         event.ignore();
         return;
     }
     event.acceptProposedAction();
-    QMetaObject::invokeMethod(
-        this, [this, paths] { AddDroppedPaths(paths); }, Qt::QueuedConnection);
+    proc.step(102, [&] {
+        QMetaObject::invokeMethod(
+            this, [this, paths] { AddDroppedPaths(paths); }, Qt::QueuedConnection);
+    });
 }
 
 // A dropped file adds its full path; a dropped folder adds the full path of every file in it
 // and below it.
 void Form1::AddDroppedPaths(const QStringList& paths)
 {
-    ListModel& phones = ListView1->items();
+    Procedure proc(desktop_, DropLocation());
+    // Every path is listed first and the rows are appended at once, so a drop is one step of
+    // the history whatever the user does while a big tree is walked; a click meanwhile still
+    // lands when it is made.
+    ListModel found;
     for (const QString& path : paths) {
-        if (AddFolder::IsFolder(path)) {
-            Pacer pacer = MakePacer(false);
-            AddFolder::AddFilesOfDroppedFolder(desktop_, pacer, path, phones);
-        } else {
-            phones.append(path);
+        bool folder = false;
+        proc.step(104, [&] { folder = AddFolder::IsFolder(path); });
+        if (!folder) {
+            proc.step(112, [&] { found.appendDeferred(path); });
+            continue;
         }
+        proc.step(106, [&] {
+            Pacer pacer = MakePacer(false);
+            AddFolder::AddFilesOfDroppedFolder(desktop_, pacer, path, found);
+        });
     }
+    ListModel& phones = ListView1->items();
+    const qsizetype firstRow = phones.count();
+    proc.step(108, [&] {
+        QString text;
+        for (qsizetype r = 0; r < found.count(); ++r) {
+            found.texts().read(r, text);
+            phones.appendDeferred(text);
+        }
+    });
+    // The rows added before a failure stay, and the view hears of them.
+    proc.step(110, [&] { phones.flushAppends(); });
+    RecordAppends(*ListView1, firstRow);
 }

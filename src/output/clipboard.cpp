@@ -5,9 +5,39 @@
 #include "app/lists/covered_rows.h"
 #include "output/aligned_columns.h"
 
+#include <new>
 #include <vector>
 
 namespace Main {
+
+namespace {
+
+// What the copy will write: the padded cells and their TABs, each last cell as long as it is
+// (it is never padded) and a line end per row. Reserving every row as long as the longest
+// would ask for hundreds of gigabytes for one long result among many short ones.
+qsizetype WrittenSize(const ListModel& list, const std::vector<qsizetype>& widths, qsizetype rows)
+{
+    if (widths.empty())
+        return 0;
+    const int last = static_cast<int>(widths.size()) - 1;
+    qsizetype perRow = 2;
+    for (int k = 0; k < last; ++k)
+        perRow += widths[static_cast<size_t>(k)] + 1;
+    qsizetype lastCells = 0;
+    if (last == 0) {
+        lastCells = list.texts().characters();
+    } else {
+        for (qsizetype r = 0; r < rows; ++r)
+            lastCells += list.subItem(r, last).size();
+    }
+    qsizetype padded = 0;
+    if (__builtin_mul_overflow(perRow, rows, &padded)
+        || __builtin_add_overflow(padded, lastCells, &padded))
+        throw std::bad_alloc();
+    return padded;
+}
+
+}  // namespace
 
 QString BuildAlignedText(const ListModel& list, const std::function<void()>& pace)
 {
@@ -20,10 +50,7 @@ QString BuildAlignedText(const ListModel& list, const std::function<void()>& pac
 
     QString text;
     const qsizetype rows = covered.recount();
-    qsizetype expected = 0;
-    for (const qsizetype width : widths)
-        expected += width + 1;
-    text.reserve(rows * (expected + 1));
+    text.reserve(WrittenSize(list, widths, rows));
     for (qsizetype r = 0; r < rows; ++r) {
         pace();
         covered.reach(r);

@@ -61,8 +61,7 @@ LineKind ReadLine(QStringView line, Rule& rule)
 Contents Parse(const QByteArray& bytes)
 {
     Contents contents;
-    const QString text = DecodeTextFile(bytes);
-    ForEachTextLine(text, [&](QStringView line) {
+    ForEachFileLine(bytes, [&](QStringView line) {
         Rule rule;
         switch (ReadLine(line, rule)) {
         case LineKind::Rule: contents.rules.append(std::move(rule)); break;

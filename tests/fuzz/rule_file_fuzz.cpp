@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Require(!contents.error.has_value());
 
     qsizetype lines = 0;
-    ForEachTextLine(DecodeTextFile(bytes), [&](QStringView) { ++lines; });
+    ForEachFileLine(bytes, [&](QStringView) { ++lines; });
     Require(contents.rules.size() + contents.skippedLines <= lines);
     for (const RuleFile::Rule& rule : contents.rules) {
         Require(IsNumeric(rule.length) && CleanCell(rule.length));

@@ -67,16 +67,6 @@ QString ListModel::text(qsizetype row) const
     return text_.at(row);
 }
 
-void ListModel::setText(qsizetype row, QStringView text)
-{
-    checkRow(row);
-    flushAppends();
-    text_.set(row, text);
-    ++revision_;
-    const QModelIndex cell = index(static_cast<int>(row), 0);
-    Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
-}
-
 void ListModel::appendCellUtf8(std::string& out, qsizetype row, int k) const
 {
     const auto appendEncoded = [&out](const QString& text) { out += text.toStdString(); };
@@ -141,7 +131,7 @@ void ListModel::setSubItem(qsizetype row, int k, const QString& text)
     cells[static_cast<size_t>(row)] = text;
     ++revision_;
     if (row < announced_ && k < columnCountTotal()) {
-        const QModelIndex cell = index(static_cast<int>(row), k);
+        const QModelIndex cell = index(viewRow(row), k);
         Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
     }
 }
@@ -164,8 +154,15 @@ qsizetype ListModel::append(QStringView text)
     return row;
 }
 
+void ListModel::requireRowNumbers(qsizetype count, qsizetype more)
+{
+    if (more > kMaxRows - count)
+        throw AppError(ErrorCode::Overflow);
+}
+
 qsizetype ListModel::appendDeferred(QStringView text)
 {
+    requireRowNumbers(count(), 1);
     text_.append(text);
     ++revision_;
     return count() - 1;
@@ -173,6 +170,7 @@ qsizetype ListModel::appendDeferred(QStringView text)
 
 qsizetype ListModel::appendDeferred(QLatin1StringView text)
 {
+    requireRowNumbers(count(), 1);
     text_.append(text);
     ++revision_;
     return count() - 1;
@@ -182,7 +180,7 @@ void ListModel::flushAppends()
 {
     if (announced_ == count())
         return;
-    beginInsertRows({}, static_cast<int>(announced_), static_cast<int>(count() - 1));
+    beginInsertRows({}, viewRow(announced_), viewRow(count() - 1));
     announced_ = count();
     endInsertRows();
 }
@@ -191,7 +189,7 @@ void ListModel::removeAt(qsizetype row)
 {
     checkRow(row);
     flushAppends();
-    beginRemoveRows({}, static_cast<int>(row), static_cast<int>(row));
+    beginRemoveRows({}, viewRow(row), viewRow(row));
     text_.remove(row);
     for (std::vector<QString>& cells : sub_)
         if (static_cast<size_t>(row) < cells.size())
@@ -208,7 +206,7 @@ void ListModel::clear()
     ++revision_;
     if (count() == 0)
         return;
-    beginRemoveRows({}, 0, static_cast<int>(count() - 1));
+    beginRemoveRows({}, 0, viewRow(count() - 1));
     // Give the memory back: a cleared list of a million rows should not keep its storage.
     text_.clear();
     std::vector<std::vector<QString>>().swap(sub_);
@@ -224,14 +222,14 @@ void ListModel::swapTexts(qsizetype a, qsizetype b)
     flushAppends();
     text_.swap(a, b);
     ++revision_;
-    const QModelIndex first = index(static_cast<int>(std::min(a, b)), 0);
-    const QModelIndex last = index(static_cast<int>(std::max(a, b)), 0);
+    const QModelIndex first = index(viewRow(std::min(a, b)), 0);
+    const QModelIndex last = index(viewRow(std::max(a, b)), 0);
     Q_EMIT dataChanged(first, last, {Qt::DisplayRole});
 }
 
 int ListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(announced_);
+    return parent.isValid() ? 0 : viewRow(announced_);
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,6 @@ public:
     // Rows, as the handlers see them.
     qsizetype count() const { return text_.count(); }
     QString text(qsizetype row) const;
-    void setText(qsizetype row, QStringView text);
     const QString& subItem(qsizetype row, int k) const;
     void setSubItem(qsizetype row, int k, const QString& text);
     // Cell k of a row (its main text for k = 0, else sub-item k): its length in characters, and
@@ -45,6 +45,13 @@ public:
     const TextColumn& texts() const { return text_; }
     // Every row reports checked: no list shows check boxes.
     bool checked(qsizetype row) const;
+
+    // Qt's views number rows with int: a list stops there. An append past the last row number
+    // fails with "Overflow" (a load reports it and keeps the rows read so far), so every row
+    // number below converts to int exactly where Qt's interface begins.
+    static constexpr qsizetype kMaxRows = std::numeric_limits<int>::max();
+    // Throws "Overflow" unless a list of count rows can take that many more.
+    static void requireRowNumbers(qsizetype count, qsizetype more);
 
     // Appends and announces the row at once; returns its number.
     qsizetype append(QStringView text);
@@ -80,6 +87,8 @@ public:
 
 private:
     void checkRow(qsizetype row) const;
+    // The view's number of a row of the list (below kMaxRows, so it fits).
+    static int viewRow(qsizetype row) { return static_cast<int>(row); }
 
     QStringList captions_;
     TextColumn text_;

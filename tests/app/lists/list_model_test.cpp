@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 QStringList Texts(const ListModel& list)
@@ -106,9 +108,9 @@ TEST_F(ListModelTest, EveryOtherChangeAnnouncesPendingRowsFirst)
     list.removeAt(0);
     EXPECT_EQ(list.rowCount(), 1);
     list.appendDeferred(QStringLiteral("c"));
-    list.setText(0, QStringLiteral("B"));
     list.swapTexts(0, 1);
-    EXPECT_EQ(Texts(list), (QStringList{"c", "B"}));
+    EXPECT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(Texts(list), (QStringList{"c", "b"}));
     list.appendDeferred(QStringLiteral("d"));
     list.clear();
     EXPECT_EQ(list.rowCount(), 0);
@@ -136,10 +138,14 @@ TEST_F(ListModelTest, RevisionChangesWithEveryChange)
     EXPECT_TRUE(changed());
     list.setSubItem(0, 1, QStringLiteral("p"));
     EXPECT_TRUE(changed());
-    list.setText(0, QStringLiteral("b"));
+    list.append(QStringLiteral("bb"));
+    changed();
+    list.swapTexts(0, 1);
     EXPECT_TRUE(changed());
     list.removeAt(0);
     EXPECT_TRUE(changed());
+    list.removeAt(0);
+    changed();
     EXPECT_EQ(list.text(0 + 0 * list.append(QStringLiteral("x"))), QStringLiteral("x"));
     changed();
     list.clear();
@@ -157,6 +163,37 @@ TEST_F(ListModelTest, RowsOutsideTheListAreSubscriptErrors)
     }
     EXPECT_THROW(list.columnCaption(1), AppError);
     EXPECT_EQ(Texts(list), (QStringList{"a"}));
+}
+
+// Views number rows with int: a list takes rows up to the last number they can give and
+// refuses the next with "Overflow", so no row number is ever cut short on its way to a view.
+TEST(ListModelRows, StopAtTheLastRowNumberAViewCanGive)
+{
+    struct Case {
+        const char* name;
+        qsizetype count;
+        qsizetype more;
+        bool fits;
+    };
+    constexpr qsizetype kLast = std::numeric_limits<int>::max();
+    const Case cases[] = {
+        {"empty", 0, 1, true},
+        {"the last row", kLast - 1, 1, true},
+        {"one past the last row", kLast, 1, false},
+        {"a block past the last row", kLast - 5, 10, false},
+        {"a block up to the last row", kLast - 10, 10, true},
+    };
+    for (const Case& c : cases) {
+        bool fits = true;
+        try {
+            ListModel::requireRowNumbers(c.count, c.more);
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.code(), ErrorCode::Overflow) << c.name;
+            fits = false;
+        }
+        EXPECT_EQ(fits, c.fits) << c.name;
+    }
+    EXPECT_EQ(ListModel::kMaxRows, kLast);
 }
 
 TEST_F(ListModelTest, ColumnsKeepTheirOrderAndCaptions)
