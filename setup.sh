@@ -90,7 +90,7 @@ analyse() {
   }
   local findings
   findings="$(find "$root/src" -name '*.cpp' -print0 \
-    | nice -n 10 xargs -0 -P "$jobs" -n 4 clazy-standalone -p "$database/compile_commands.json" \
+    | nice -n 10 xargs -0 -P "$jobs" -n 4 clazy-standalone -p "$database" \
         --checks=level0,level1,qstring-allocations,reserve-candidates \
         --header-filter="$root/src/.*" 2>&1 | grep -E "(warning|error):" | sort -u || true)"
   if [ -n "$findings" ]; then
