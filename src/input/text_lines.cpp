@@ -19,11 +19,8 @@ QString DecodeWindows1252(const QByteArray& bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
-    for (const char byte : bytes) {
-        const auto code = static_cast<unsigned char>(byte);
-        *out++ =
-            (code >= 0x80 && code <= 0x9F) ? QChar(kWindows1252High[code - 0x80]) : QChar(code);
-    }
+    for (const char byte : bytes)
+        *out++ = QChar(Windows1252Character(static_cast<unsigned char>(byte)));
     return text;
 }
 
@@ -57,6 +54,11 @@ QString DecodeUtf16(const QByteArray& bytes, bool bigEndian)
 }
 
 }  // namespace
+
+char16_t Windows1252Character(unsigned char byte)
+{
+    return (byte >= 0x80 && byte <= 0x9F) ? kWindows1252High[byte - 0x80] : char16_t(byte);
+}
 
 QString DecodeTextFile(const QByteArray& bytes)
 {

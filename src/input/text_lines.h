@@ -11,6 +11,10 @@ class ListModel;
 // one character, so no byte is ever lost. UTF-16 without a mark is not guessed.
 QString DecodeTextFile(const QByteArray& bytes);
 
+// The character a byte stands for in Windows-1252; its five unassigned bytes keep their C1
+// control codes.
+char16_t Windows1252Character(unsigned char byte);
+
 // Appends a file's lines to the list (without announcing them), decoded as DecodeTextFile does,
 // without holding them as separate texts on the way. A line ends at CR LF or at a lone CR, and
 // every LF is a further boundary; a final CR LF or CR leaves no empty item after it, a final LF
