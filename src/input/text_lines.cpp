@@ -132,3 +132,8 @@ void AppendPhoneLines(const QByteArray& bytes, ListModel& items)
     const QString text = DecodeTextFile(bytes);
     ForEachLine(QStringView(text), [&](QStringView line) { items.appendDeferred(line); });
 }
+
+void ForEachTextLine(QStringView text, const std::function<void(QStringView)>& line)
+{
+    ForEachLine(text, line);
+}

@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
+
+#include <functional>
 
 class ListModel;
 
@@ -20,3 +23,7 @@ char16_t Windows1252Character(unsigned char byte);
 // every LF is a further boundary; a final CR LF or CR leaves no empty item after it, a final LF
 // leaves one; an empty file gives no items.
 void AppendPhoneLines(const QByteArray& bytes, ListModel& items);
+
+// Calls line() with each line of a decoded text, split exactly as AppendPhoneLines splits a
+// file, so other files read line by line keep the same line ends.
+void ForEachTextLine(QStringView text, const std::function<void(QStringView)>& line);
