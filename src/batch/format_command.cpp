@@ -9,6 +9,7 @@
 #include "batch/result_writer.h"
 #include "batch/standard_output.h"
 #include "output/text_file_writer.h"
+#include "rules/rule_file.h"
 
 #include <QFile>
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,12 +94,29 @@ private:
     TextFileWriter file_;
 };
 
-std::vector<RuleText> ReadRules(const FormatOptions& options)
+// The rules in command-line order; nothing when a rule file cannot be read (it is reported).
+std::optional<std::vector<RuleText>> ReadRules(const FormatOptions& options)
 {
     std::vector<RuleText> rules;
     for (const FormatOptions::RuleSource& source : options.rules) {
-        const qsizetype equals = source.text.indexOf(QLatin1Char('='));
-        rules.push_back({source.text.left(equals), source.text.mid(equals + 1)});
+        if (!source.file) {
+            const qsizetype equals = source.text.indexOf(QLatin1Char('='));
+            rules.push_back({source.text.left(equals), source.text.mid(equals + 1)});
+            continue;
+        }
+        const RuleFile::Contents contents = RuleFile::Read(source.text);
+        if (contents.error) {
+            Complain(QStringLiteral("%1: %2").arg(source.text, contents.error->description()));
+            return std::nullopt;
+        }
+        if (contents.skippedLines > 0)
+            Complain(contents.skippedLines == 1
+                         ? QStringLiteral("%1: skipped 1 line that is not a rule").arg(source.text)
+                         : QStringLiteral("%1: skipped %2 lines that are not rules")
+                               .arg(source.text)
+                               .arg(contents.skippedLines));
+        for (const RuleFile::Rule& rule : contents.rules)
+            rules.push_back({rule.length, rule.pattern});
     }
     return rules;
 }
@@ -136,7 +155,9 @@ bool FormatInput(const QString& input, FormattingPass& pass)
 
 int Format(const FormatOptions& options)
 {
-    const std::vector<RuleText> rules = ReadRules(options);
+    const std::optional<std::vector<RuleText>> rules = ReadRules(options);
+    if (!rules)
+        return 1;
     const QString outputName =
         options.output.isEmpty() ? QStringLiteral("standard output") : options.output;
     CatchStopSignals();
@@ -151,7 +172,7 @@ int Format(const FormatOptions& options)
                                           : ResultWriter::Form::CommaDelimited,
                             *target);
         FormattingPass pass(
-            rules, writer, [](qsizetype rule, const QString& length, const QString& why) {
+            *rules, writer, [](qsizetype rule, const QString& length, const QString& why) {
                 Complain(QStringLiteral("rule %1 (length \"%2\"): %3").arg(rule).arg(length, why));
             });
         for (const QString& input : options.inputs) {

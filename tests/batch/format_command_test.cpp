@@ -48,6 +48,28 @@ const std::vector<CommandCase>& Cases()
          0,
          "603-434-3563,\r\n797/8118,\r\nx\r\n",
          {}},
+        {"RuleFilesAndRuleOptionsApplyInCommandLineOrder",
+         {"--format", "--rule", "7=xxx xxxx", "--rules", "{dir}/rules.txt", "--rule=10=x",
+          "--lines", "{dir}/list.txt"},
+         {},
+         {{"rules.txt", "If length of phone number is this\tthen format like this\r\n"
+                        "10                               \txxx-xxx-xxxx\r\n"
+                        "7\txxx/xxxx\r\n"
+                        "not a rule\r\n"
+                        "11\t(x) xxx-xxx-xxxx\r\n"},
+          {"list.txt", "6034343563\n7978118\n16034343563"}},
+         0,
+         "603-434-3563\n797 8118\n(1) 603-434-3563\n",
+         "dialwright: {dir}/rules.txt: skipped 1 line that is not a rule\n"},
+        {"AMissingRuleFileStopsBeforeAnythingIsWritten",
+         {"--format", "--rules", "{dir}/missing.txt", "--output", "{dir}/out.txt"},
+         "7978118",
+         {},
+         1,
+         {},
+         "dialwright: {dir}/missing.txt: File not found\n",
+         "out.txt",
+         QByteArray()},
         {"FirstFittingRuleWinsAndALengthSplitsAtTheFirstEquals",
          {"--format", "--rule=3=x=x=x", "--rule", "3=xxx!", "--rule", " 2.5 =(xx)", "--lines"},
          "123\n45",
