@@ -12,7 +12,8 @@ FormattingPass::FormattingPass(const std::vector<RuleText>& rules, ResultWriter&
     int longest = -1;
     for (const RuleText& text : rules) {
         FormattingRules::Rule rule = FormattingRules::make(text.length, text.pattern);
-        patterns_.push_back(rule.pattern.toUtf8());
+        const QByteArray utf8 = rule.pattern.toUtf8();
+        patterns_.push_back({utf8.toStdString(), utf8.count('#')});
         if (!rule.length)
             unfit_.push_back(static_cast<qsizetype>(rules_.size()));
         else
@@ -44,9 +45,16 @@ void FormattingPass::phoneLine(std::string_view text, qsizetype length)
         writer_.add(text);
         return;
     }
-    const QByteArray& pattern = patterns_[static_cast<std::size_t>(fit)];
-    ApplyDigitPatternTo(formatted_, QLatin1StringView(text.data(), text.size()),
-                        QLatin1StringView(pattern));
-    writer_.add(
-        std::string_view(formatted_.constData(), static_cast<std::size_t>(formatted_.size())));
+    const Pattern& pattern = patterns_[static_cast<std::size_t>(fit)];
+    const bool number = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return c >= '0' && c <= '9';
+    });
+    if (!number || pattern.places == 0) {
+        writer_.add(text);
+        return;
+    }
+    const auto digits = static_cast<qsizetype>(text.size());
+    char* at = writer_.beginResult(
+        static_cast<std::size_t>(LaidSize(digits, pattern.size(), pattern.places)));
+    writer_.endResult(LayDigitsInto(at, text, pattern.utf8, pattern.places));
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class ResultWriter;
@@ -35,7 +36,12 @@ private:
     std::vector<FormattingRules::Rule> rules_;
     // The patterns in UTF-8: "#" is one byte and never part of another character, so the
     // digits are laid into the bytes as they are.
-    std::vector<QByteArray> patterns_;
+    struct Pattern {
+        std::string utf8;
+        qsizetype places = 0;
+        qsizetype size() const { return static_cast<qsizetype>(utf8.size()); }
+    };
+    std::vector<Pattern> patterns_;
     // For each length up to the longest rule's: the first rule with that length, or the count.
     std::vector<qsizetype> firstFit_;
     // The rules that never fit, in order, and how many of them have been reported.
@@ -43,5 +49,4 @@ private:
     std::size_t reported_ = 0;
     ResultWriter& writer_;
     Report report_;
-    QByteArray formatted_;
 };

@@ -6,6 +6,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -36,6 +37,34 @@ std::size_t AsciiPrefix(const char* data, std::size_t size)
     while (i < size && static_cast<unsigned char>(data[i]) < 0x80)
         ++i;
     return i;
+}
+
+// The first CR or LF from at on, or end.
+const char* FindLineEnd(const char* at, const char* end)
+{
+    // Eight bytes at a time: a byte equal to CR or LF becomes zero after the exclusive or, and
+    // the lowest byte flagged by the zero-byte test is always a true one.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    for (; end - at >= 8; at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, at, 8);
+        const std::uint64_t cr = word ^ (kOnes * '\r');
+        const std::uint64_t lf = word ^ (kOnes * '\n');
+        const std::uint64_t found = (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+        if (found != 0)
+            return at + (std::countr_zero(found) >> 3);
+    }
+    while (at < end && *at != '\r' && *at != '\n')
+        ++at;
+    return at;
+}
+
+const char16_t* FindLineEnd(const char16_t* at, const char16_t* end)
+{
+    while (at < end && *at != u'\r' && *at != u'\n')
+        ++at;
+    return at;
 }
 
 void AppendUtf8(std::string& out, char32_t c)
@@ -78,20 +107,9 @@ template <class Char> struct PhoneLineReader::Splitter {
                 ++at;
             skipLf = false;
         }
-        // Where the next CR and the next LF stand, each looked up again only once passed.
-        const Char* cr = nullptr;
-        const Char* lf = nullptr;
-        const auto next = [end](const Char* from, Char c) {
-            const Char* found = std::char_traits<Char>::find(from, std::size_t(end - from), c);
-            return found != nullptr ? found : end;
-        };
         const Char* start = at;
         while (at < end) {
-            if (cr == nullptr || cr < at)
-                cr = next(at, Char('\r'));
-            if (lf == nullptr || lf < at)
-                lf = next(at, Char('\n'));
-            const Char* stop = std::min(cr, lf);
+            const Char* stop = FindLineEnd(at, end);
             if (stop == end)
                 break;
             if (carry.empty()) {

@@ -1,5 +1,7 @@
 #include "batch/result_writer.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t(1) << 18;
@@ -8,38 +10,56 @@ constexpr std::size_t kBlockBytes = std::size_t(1) << 18;
 
 ResultWriter::ResultWriter(Form form, OutputTarget& target) : form_(form), target_(target)
 {
-    buffer_.reserve(kBlockBytes + 4096);
+    buffer_.resize(kBlockBytes);
+}
+
+char* ResultWriter::beginResult(std::size_t size)
+{
+    // Room for the line end before it (comma-delimited: whether a line takes its comma is known
+    // once the next result comes) or after it (lines).
+    const std::size_t needed = size + 3;
+    if (buffer_.size() - used_ < needed) {
+        target_.write({buffer_.data(), used_});
+        used_ = 0;
+        if (buffer_.size() < needed)
+            buffer_.resize(needed);
+    }
+    char* at = buffer_.data() + used_;
+    if (form_ == Form::CommaDelimited && any_) {
+        std::memcpy(at, ",\r\n", 3);
+        at += 3;
+    }
+    return at;
+}
+
+void ResultWriter::endResult(const char* end)
+{
+    char* at = buffer_.data() + (end - buffer_.data());
+    if (form_ == Form::Lines)
+        *at++ = '\n';
+    used_ = static_cast<std::size_t>(at - buffer_.data());
+    any_ = true;
 }
 
 void ResultWriter::add(std::string_view result)
 {
-    if (form_ == Form::Lines) {
-        buffer_ += result;
-        buffer_ += '\n';
-    } else {
-        // Whether a line takes its comma is known once the next result comes.
-        if (any_)
-            buffer_ += ",\r\n";
-        buffer_ += result;
-    }
-    any_ = true;
-    flushIfFull();
-}
-
-void ResultWriter::flushIfFull()
-{
-    if (buffer_.size() < kBlockBytes)
-        return;
-    target_.write(buffer_);
-    buffer_.clear();
+    char* at = beginResult(result.size());
+    std::memcpy(at, result.data(), result.size());
+    endResult(at + result.size());
 }
 
 void ResultWriter::finish()
 {
-    if (form_ == Form::CommaDelimited && any_)
-        buffer_ += "\r\n";
-    if (!buffer_.empty())
-        target_.write(buffer_);
-    buffer_.clear();
+    if (form_ == Form::CommaDelimited && any_) {
+        if (buffer_.size() - used_ < 2) {
+            target_.write({buffer_.data(), used_});
+            used_ = 0;
+        }
+        std::memcpy(buffer_.data() + used_, "\r\n", 2);
+        used_ += 2;
+    }
+    if (used_ > 0)
+        target_.write({buffer_.data(), used_});
+    used_ = 0;
     target_.finish();
 }

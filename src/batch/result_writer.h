@@ -27,14 +27,17 @@ public:
     ResultWriter(Form form, OutputTarget& target);
 
     void add(std::string_view result);
+    // For a result written in place: room for at least size bytes of it, then the end of what
+    // was written there.
+    char* beginResult(std::size_t size);
+    void endResult(const char* end);
     // Ends the last line and hands everything to the target.
     void finish();
 
 private:
-    void flushIfFull();
-
     Form form_;
     OutputTarget& target_;
     std::string buffer_;
+    std::size_t used_ = 0;
     bool any_ = false;
 };

@@ -93,9 +93,20 @@ void ApplyDigitPatternTo(QByteArray& out, QLatin1StringView text, QLatin1StringV
         out.append(text.data(), text.size());
         return;
     }
-    const qsizetype firstPlaceTakes = std::max<qsizetype>(0, text.size() - (places - 1));
-    out.resize(pattern.size() - 1 + std::max<qsizetype>(firstPlaceTakes, 1));
-    const char* end =
-        LayDigits(out.data(), text.data(), text.size(), pattern.data(), pattern.size(), places);
+    out.resize(LaidSize(text.size(), pattern.size(), places));
+    const char* end = LayDigitsInto(out.data(), {text.data(), size_t(text.size())},
+                                    {pattern.data(), size_t(pattern.size())}, places);
     out.truncate(end - out.constData());
+}
+
+qsizetype LaidSize(qsizetype digits, qsizetype patternSize, qsizetype places)
+{
+    const qsizetype firstPlaceTakes = std::max<qsizetype>(0, digits - (places - 1));
+    return patternSize - 1 + std::max<qsizetype>(firstPlaceTakes, 1);
+}
+
+char* LayDigitsInto(char* out, std::string_view digits, std::string_view pattern, qsizetype places)
+{
+    return LayDigits(out, digits.data(), qsizetype(digits.size()), pattern.data(),
+                     qsizetype(pattern.size()), places);
 }

@@ -1,0 +1,131 @@
+// Formatting without a window at one and ten million numbers (the scale benchmark's mix, the
+// two sample rules, comma-delimited output to a file) beside mawk doing the same job on the
+// same file: wall time and peak memory (VmHWM, as the kernel reports the child's largest
+// resident size), medians of three rounds, and whether the bytes are the same.
+
+#include "bench_data.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <map>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kRounds = 3;
+constexpr std::array<long long, 2> kSizes = {1'000'000, 10'000'000};
+
+struct Measured {
+    double milliseconds = 0;
+    double peakMegabytes = 0;
+};
+
+// Runs a program with standard input from a file and standard output to a file.
+Measured Run(const std::vector<std::string>& command, const QString& input, const QString& output)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, QFile::encodeName(input).constData(), O_RDONLY,
+                                     0);
+    posix_spawn_file_actions_addopen(&actions, 1, QFile::encodeName(output).constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv;
+    for (const std::string& each : command)
+        argv.push_back(const_cast<char*>(each.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        std::exit(1);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    struct rusage usage {};
+    wait4(child, &status, 0, &usage);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", argv[0]);
+        std::exit(1);
+    }
+    return {std::chrono::duration<double, std::milli>(elapsed).count(),
+            static_cast<double>(usage.ru_maxrss) / 1024.0};
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+}
+
+}  // namespace
+
+int main()
+{
+    QTemporaryDir work;
+    const std::string program = DIALWRIGHT_PROGRAM;
+    const std::vector<std::string> rules = {"--rule", "10=xxx-xxx-xxxx", "--rule", "7=xxx/xxxx"};
+    std::printf("Medians of %d rounds; wall time in ms, peak memory (VmHWM) in MB.\n\n", kRounds);
+    std::printf("%-12s %-34s %10s %10s %8s %s\n", "numbers", "run", "ms", "VmHWM", "ratio",
+                "same bytes as mawk");
+    for (const long long size : kSizes) {
+        const QString input = work.filePath(QStringLiteral("numbers-%1.txt").arg(size));
+        WritePhoneFile(input, static_cast<size_t>(size));
+        const QString awkOut = work.filePath(QStringLiteral("mawk.txt"));
+        const QString ourOut = work.filePath(QStringLiteral("dialwright.txt"));
+        const QString fileOut = work.filePath(QStringLiteral("dialwright-output.txt"));
+        std::vector<std::string> toStandardOutput = {program, "--format"};
+        toStandardOutput.insert(toStandardOutput.end(), rules.begin(), rules.end());
+        toStandardOutput.push_back(QFile::encodeName(input).toStdString());
+        std::vector<std::string> toFile = toStandardOutput;
+        toFile.push_back("--output");
+        toFile.push_back(QFile::encodeName(fileOut).toStdString());
+
+        std::map<std::string, std::vector<double>> ms;
+        std::map<std::string, std::vector<double>> mb;
+        const auto record = [&](const std::string& key, const Measured& measured) {
+            ms[key].push_back(measured.milliseconds);
+            mb[key].push_back(measured.peakMegabytes);
+        };
+        for (int round = 0; round < kRounds; ++round) {
+            record("mawk", Run({"mawk", AwkProgram()}, input, awkOut));
+            record("stdout", Run(toStandardOutput, input, ourOut));
+            record("output", Run(toFile, input, work.filePath(QStringLiteral("empty.txt"))));
+        }
+        const QByteArray expected = Bytes(awkOut);
+        const bool sameOut = Bytes(ourOut) == expected;
+        const bool sameFile = Bytes(fileOut) == expected;
+        const double awk = Median(ms["mawk"]);
+        const auto line = [&](const char* label, const std::string& key, const char* same) {
+            std::printf("%-12lld %-34s %10.1f %10.1f %8.3f %s\n", size, label, Median(ms[key]),
+                        Median(mb[key]), Median(ms[key]) / awk, same);
+        };
+        line("mawk < in > out", "mawk", "");
+        line("dialwright --format in > out", "stdout", sameOut ? "yes" : "NO");
+        line("dialwright --format in --output", "output", sameFile ? "yes" : "NO");
+        QFile::remove(input);
+    }
+    std::printf("\n(ratio: time beside mawk's in the same run; --output also syncs the file to "
+                "disk before it replaces the old one)\n");
+    return 0;
+}
