@@ -21,8 +21,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 constexpr int kRounds = 3;
@@ -48,6 +46,7 @@ Measured Run(std::vector<std::string> command, const QString& input, const QStri
     posix_spawn_file_actions_addopen(&actions, 1, QFile::encodeName(output).constData(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
     for (const std::string& each : command)
         argv.push_back(const_cast<char*>(each.c_str()));
     argv.push_back(nullptr);
@@ -103,7 +102,7 @@ int main()
         toStandardOutput.insert(toStandardOutput.end(), rules.begin(), rules.end());
         toStandardOutput.push_back(QFile::encodeName(input).toStdString());
         std::vector<std::string> toFile = toStandardOutput;
-        toFile.push_back("--output");
+        toFile.emplace_back("--output");
         toFile.push_back(QFile::encodeName(fileOut).toStdString());
 
         std::map<std::string, std::vector<double>> ms;

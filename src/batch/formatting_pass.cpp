@@ -9,7 +9,7 @@ FormattingPass::FormattingPass(const std::vector<RuleText>& rules, ResultWriter&
                                Report report)
     : texts_(rules), writer_(writer), report_(std::move(report))
 {
-    int longest = -1;
+    int longest = 0;
     for (const RuleText& text : rules) {
         FormattingRules::Rule rule = FormattingRules::make(text.length, text.pattern);
         const QByteArray utf8 = rule.pattern.toUtf8();
@@ -21,7 +21,7 @@ FormattingPass::FormattingPass(const std::vector<RuleText>& rules, ResultWriter&
         rules_.push_back(std::move(rule));
     }
     const auto count = static_cast<qsizetype>(rules_.size());
-    firstFit_.assign(static_cast<std::size_t>(longest + 1), count);
+    firstFit_.assign(static_cast<std::size_t>(longest) + 1, count);
     for (qsizetype k = count - 1; k >= 0; --k) {
         const std::optional<int>& length = rules_[static_cast<std::size_t>(k)].length;
         if (length && *length >= 0)

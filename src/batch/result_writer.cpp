@@ -26,8 +26,9 @@ char* ResultWriter::beginResult(std::size_t size)
     }
     char* at = buffer_.data() + used_;
     if (form_ == Form::CommaDelimited && any_) {
-        std::memcpy(at, ",\r\n", 3);
-        at += 3;
+        *at++ = ',';
+        *at++ = '\r';
+        *at++ = '\n';
     }
     return at;
 }
@@ -55,8 +56,8 @@ void ResultWriter::finish()
             target_.write({buffer_.data(), used_});
             used_ = 0;
         }
-        std::memcpy(buffer_.data() + used_, "\r\n", 2);
-        used_ += 2;
+        buffer_[used_++] = '\r';
+        buffer_[used_++] = '\n';
     }
     if (used_ > 0)
         target_.write({buffer_.data(), used_});

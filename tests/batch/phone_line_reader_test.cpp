@@ -135,7 +135,7 @@ constexpr std::array kSources = {Source{"file", ReadFromFile}, Source{"pipe", Re
 TEST(PhoneLineReader, GivesTheLoadersItemsForRandomInputsInAnyBlockSize)
 {
     std::mt19937 random(23);
-    for (int round = 0; round < 1500; ++round) {
+    for (int round = 0; round < 800; ++round) {
         const QByteArray bytes = RandomInput(random);
         for (const Source& source : kSources)
             for (const std::size_t block : {1, 2, 5, 4096})
