@@ -2,8 +2,12 @@
 #include "app/desktop/end_signals.h"
 #include "app/desktop/qt_desktop.h"
 #include "app/form1.h"
+#include "batch/format_command.h"
+#include "batch/format_options.h"
+#include "batch/standard_output.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include <csignal>
@@ -33,10 +37,17 @@ int main(int argc, char* argv[])
     arguments.reserve(argc);
     for (int i = 1; i < argc; ++i)
         arguments << QByteArray(argv[i]);
+    // Formatting without a window needs no display: it branches off before any application
+    // object exists.
+    QStringList named;
+    for (const QByteArray& argument : std::as_const(arguments))
+        named << QFile::decodeName(argument);
+    if (IsFormatCommand(named))
+        return RunFormatCommand(named);
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.action) {
-    case CommandLine::Action::Help: std::fputs(qPrintable(HelpText()), stdout); return 0;
-    case CommandLine::Action::Version: std::fputs(qPrintable(VersionText()), stdout); return 0;
+    case CommandLine::Action::Help: return PrintToStandardOutput(HelpText() + FormatHelpText());
+    case CommandLine::Action::Version: return PrintToStandardOutput(VersionText());
     case CommandLine::Action::Usage:
         std::fputs(qPrintable(UsageText(line.problem)), stderr);
         return 2;

@@ -246,6 +246,15 @@ void TextFileWriter::writeUtf8Line(std::string_view line)
         flush();
 }
 
+void TextFileWriter::writeUtf8(std::string_view bytes)
+{
+    if (fd_ < 0)
+        throw AppError(ErrorCode::BadFileNameOrNumber);
+    pending_ += bytes;
+    if (pending_.size() >= kChunkBytes)
+        flush();
+}
+
 void TextFileWriter::flush()
 {
     if (inPlace_) {

@@ -38,6 +38,8 @@ public:
     void create();
     void writeLine(QStringView line);
     void writeUtf8Line(std::string_view line);
+    // UTF-8 bytes as they are, line ends included.
+    void writeUtf8(std::string_view bytes);
     // Writes what is left, syncs it and puts the text in place of the old.
     void commit();
 

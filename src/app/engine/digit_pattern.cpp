@@ -94,8 +94,7 @@ template <class Out, class View> void LayInto(Out& out, View text, View pattern)
         out.append(text.data(), text.size());
         return;
     }
-    const qsizetype firstPlaceTakes = std::max<qsizetype>(0, text.size() - (places - 1));
-    out.resize(pattern.size() - 1 + std::max<qsizetype>(firstPlaceTakes, 1));
+    out.resize(LaidSize(text.size(), pattern.size(), places));
     const auto* end =
         LayDigits(out.data(), text.data(), text.size(), pattern.data(), pattern.size(), places);
     out.truncate(end - out.constData());
@@ -111,4 +110,16 @@ void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern)
 void ApplyDigitPatternTo(QByteArray& out, QLatin1StringView text, QLatin1StringView pattern)
 {
     LayInto(out, text, pattern);
+}
+
+qsizetype LaidSize(qsizetype digits, qsizetype patternSize, qsizetype places)
+{
+    const qsizetype firstPlaceTakes = std::max<qsizetype>(0, digits - (places - 1));
+    return patternSize - 1 + std::max<qsizetype>(firstPlaceTakes, 1);
+}
+
+char* LayDigitsInto(char* out, std::string_view digits, std::string_view pattern, qsizetype places)
+{
+    return LayDigits(out, digits.data(), qsizetype(digits.size()), pattern.data(),
+                     qsizetype(pattern.size()), places);
 }

@@ -27,6 +27,9 @@ public:
     // Brings the copy up to date with the list and returns the rules in list order.
     const std::vector<Rule>& read(const ListModel& rules);
 
+    // One rule from its length text and its pattern as written (with "x" for the digits).
+    static Rule make(QStringView lengthText, const QString& rulePattern);
+
 private:
     std::vector<Rule> rules_;
     std::optional<quint64> revision_;
