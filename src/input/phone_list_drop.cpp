@@ -62,9 +62,9 @@ void Form1::ListView1_OLEDragDrop(QDropEvent& event)
 void Form1::AddDroppedPaths(const QStringList& paths)
 {
     Procedure proc(desktop_, DropLocation());
-    // Every path is listed first and the rows are appended at once, so a drop is one step of
-    // the history whatever the user does while a big tree is walked; a click meanwhile still
-    // lands when it is made.
+    // Every path is listed first and the rows are appended at once, so a drop adds one run of
+    // rows whatever the user does while a big tree is walked; a click meanwhile still lands
+    // when it is made, and a "Clear List" clears only what was there.
     ListModel found;
     for (const QString& path : paths) {
         bool folder = false;
@@ -79,7 +79,6 @@ void Form1::AddDroppedPaths(const QStringList& paths)
         });
     }
     ListModel& phones = ListView1->items();
-    const qsizetype firstRow = phones.count();
     proc.step(108, [&] {
         QString text;
         for (qsizetype r = 0; r < found.count(); ++r) {
@@ -89,5 +88,4 @@ void Form1::AddDroppedPaths(const QStringList& paths)
     });
     // The rows added before a failure stay, and the view hears of them.
     proc.step(110, [&] { phones.flushAppends(); });
-    RecordAppends(*ListView1, firstRow);
 }
