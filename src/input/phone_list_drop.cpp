@@ -62,30 +62,21 @@ void Form1::ListView1_OLEDragDrop(QDropEvent& event)
 void Form1::AddDroppedPaths(const QStringList& paths)
 {
     Procedure proc(desktop_, DropLocation());
-    // Every path is listed first and the rows are appended at once, so a drop adds one run of
-    // rows whatever the user does while a big tree is walked; a click meanwhile still lands
-    // when it is made, and a "Clear List" clears only what was there.
-    ListModel found;
+    ListModel& phones = ListView1->items();
     for (const QString& path : paths) {
         bool folder = false;
         proc.step(104, [&] { folder = AddFolder::IsFolder(path); });
         if (!folder) {
-            proc.step(112, [&] { found.appendDeferred(path); });
+            proc.step(112, [&] { phones.append(path); });
             continue;
         }
+        // Files are added as the walk finds them, and window events run meanwhile, so a click
+        // lands when it is made: a "Clear List" clears what the list holds at that moment.
         proc.step(106, [&] {
             Pacer pacer = MakePacer(false);
-            AddFolder::AddFilesOfDroppedFolder(desktop_, pacer, path, found);
+            AddFolder::AddFilesOfDroppedFolder(desktop_, pacer, path, phones);
         });
+        // The rows added before a failure stay, and the view hears of them.
+        proc.step(110, [&] { phones.flushAppends(); });
     }
-    ListModel& phones = ListView1->items();
-    proc.step(108, [&] {
-        QString text;
-        for (qsizetype r = 0; r < found.count(); ++r) {
-            found.texts().read(r, text);
-            phones.appendDeferred(text);
-        }
-    });
-    // The rows added before a failure stay, and the view hears of them.
-    proc.step(110, [&] { phones.flushAppends(); });
 }
