@@ -40,6 +40,7 @@ int main(int argc, char* argv[])
     // Formatting without a window needs no display: it branches off before any application
     // object exists.
     QStringList named;
+    named.reserve(arguments.size());
     for (const QByteArray& argument : std::as_const(arguments))
         named << QFile::decodeName(argument);
     if (IsFormatCommand(named))

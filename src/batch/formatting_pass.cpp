@@ -10,6 +10,9 @@ FormattingPass::FormattingPass(const std::vector<RuleText>& rules, ResultWriter&
     : texts_(rules), writer_(writer), report_(std::move(report))
 {
     int longest = 0;
+    patterns_.reserve(rules.size());
+    unfit_.reserve(rules.size());
+    rules_.reserve(rules.size());
     for (const RuleText& text : rules) {
         FormattingRules::Rule rule = FormattingRules::make(text.length, text.pattern);
         const QByteArray utf8 = rule.pattern.toUtf8();

@@ -20,7 +20,7 @@ QStringList Lines(const QByteArray& bytes, qsizetype block)
 // CR LF, a UTF-8 sequence, a UTF-16 unit or pair cut by a block's end must read the same.
 QStringList Split(const QByteArray& bytes)
 {
-    const QStringList whole = Lines(bytes, kLoadBlock);
+    QStringList whole = Lines(bytes, kLoadBlock);
     for (const qsizetype block : {1, 2, 3, 5})
         EXPECT_EQ(Lines(bytes, block), whole) << "blocks of " << block;
     return whole;
