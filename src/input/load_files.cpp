@@ -21,10 +21,12 @@ void Form1::AddNumbersFromFile(ListView& list, const QString& path)
 void Form1::LoadPhoneNumberFiles(const QStringList& paths)
 {
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton3_Click "));
+    const qsizetype firstRow = ListView1->count();
     proc.step(114, [&] { setPointer(Pointer::Hourglass); });
     for (const QString& path : paths)
         proc.step(134, [&] { AddNumbersFromFile(*ListView1, path); });
     proc.step(138, [&] { setPointer(Pointer::Default); });
+    RecordAppends(*ListView1, firstRow);
 }
 
 // "Load Phone Numbers From File": one or several files, each line one phone number.
@@ -48,6 +50,7 @@ void Form1::PushButton3_Click()
         return;
     QStringList pieces;
     proc.step(112, [&] { pieces = chosen.text.split(QChar(u'\0')); });
+    const qsizetype firstRow = ListView1->count();
     proc.step(114, [&] { setPointer(Pointer::Hourglass); });
     if (pieces.size() == 1) {                                                     // 116
         proc.step(120, [&] { AddNumbersFromFile(*ListView1, pieces.first()); });  // 118, 120
@@ -60,4 +63,5 @@ void Form1::PushButton3_Click()
         }
     }
     proc.step(138, [&] { setPointer(Pointer::Default); });
+    RecordAppends(*ListView1, firstRow);
 }

@@ -48,18 +48,23 @@ void Form1::ListView1_OLEDragDrop(QDropEvent& event)
 }
 
 // A dropped file adds its full path; a dropped folder adds the full path of every file in it
-// and below it.
+// and below it. The folders are walked first and every path is added at once, so the drop is
+// one step to undo whatever the user does while the walk yields.
 void Form1::AddDroppedPaths(const QStringList& paths)
 {
-    ListModel& phones = ListView1->items();
+    QStringList found;
     for (const QString& path : paths) {
         if (AddFolder::IsFolder(path)) {
             Pacer pacer = MakePacer(false);
-            for (const QString& file : AddFolder::FilesOfDroppedFolder(desktop_, pacer, path))
-                phones.appendDeferred(file);
-            phones.flushAppends();
+            found << AddFolder::FilesOfDroppedFolder(desktop_, pacer, path);
         } else {
-            phones.append(path);
+            found << path;
         }
     }
+    ListModel& phones = ListView1->items();
+    const qsizetype firstRow = phones.count();
+    for (const QString& file : std::as_const(found))
+        phones.appendDeferred(file);
+    phones.flushAppends();
+    RecordAppends(*ListView1, firstRow);
 }

@@ -138,6 +138,15 @@ public:
     void remove(qsizetype row);
     void clear();
 
+    // The rows [from, to) as a column of their own, copied in one pass.
+    TextColumn slice(qsizetype from, qsizetype to) const;
+    // Removes the rows [from, to) and moves the rest up.
+    void eraseRows(qsizetype from, qsizetype to);
+    // Puts the rows of another column before row `at` (at the end when at is count()).
+    void insertRows(qsizetype at, const TextColumn& rows);
+    // The memory the column holds for its texts and row ends, in bytes.
+    qsizetype bytes() const;
+
 private:
     qsizetype start(qsizetype row) const { return row == 0 ? 0 : end(row - 1); }
     qsizetype end(qsizetype row) const
@@ -149,6 +158,8 @@ private:
     // Adds delta to the ends of the rows [from, to).
     void shiftEnds(qsizetype from, qsizetype to, qsizetype delta);
     void widen();
+    // Switches to eight-byte row ends before the buffer passes what four bytes can hold.
+    void allowEndsUpTo(qsizetype end);
     // Replaces the characters [from, to) with the text, moving the rest.
     void splice(qsizetype from, qsizetype to, QStringView text);
 

@@ -1,0 +1,115 @@
+// "Clear List" under the phone list at ten million numbers, its undo (Ctrl+Z) and its redo
+// (Ctrl+Shift+Z), through the real window (offscreen platform, real models and views), each
+// with the window events it causes. Beside them, clearing the list the way it was done before
+// there was a history: freeing its storage.
+
+#include "bench_data.h"
+#include "bench_desktop.h"
+
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr size_t kNumbers = 10'000'000;
+
+double Milliseconds(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// The time of one action on the window, with the events it leaves behind handled.
+template <class Action> double Timed(Action&& action)
+{
+    QElapsedTimer clock;
+    clock.start();
+    action();
+    QCoreApplication::processEvents();
+    return Milliseconds(clock);
+}
+
+// The numbers' file, written once for every repetition.
+const QString& InputFile()
+{
+    static QTemporaryDir folder;
+    static const QString path = [] {
+        QString input = folder.filePath(QStringLiteral("numbers.txt"));
+        WritePhoneFile(input, kNumbers);
+        return input;
+    }();
+    return path;
+}
+
+// A window whose phone list holds the numbers, loaded by "Load Phone Numbers From File".
+struct Loaded {
+    BenchDesktop desktop;
+    Form1 form{desktop, QStringLiteral("/nonexistent")};
+
+    Loaded()
+    {
+        desktop.openAnswer = InputFile();
+        form.show();
+        form.PushButton3_Click();
+        QCoreApplication::processEvents();
+    }
+};
+
+void BM_ClearListUndoRedoTenMillion(benchmark::State& state)
+{
+    Loaded loaded;
+    Form1& form = loaded.form;
+    ListModel& phones = form.ListView1->items();
+    const QString first = phones.text(0);
+    const QString last = phones.text(phones.count() - 1);
+    bool whole = true;
+    for (auto _ : state) {
+        const double clear = Timed([&] { form.PushButton4_Click(); });
+        whole = whole && phones.count() == 0;
+        const double undo = Timed([&] { form.Form_Undo(); });
+        whole = whole && phones.count() == static_cast<qsizetype>(kNumbers)
+                && phones.text(0) == first && phones.text(phones.count() - 1) == last;
+        const double redo = Timed([&] { form.Form_Redo(); });
+        whole = whole && phones.count() == 0;
+        state.SetIterationTime(clear / 1e3);
+        state.counters["clear_ms"] = clear;
+        state.counters["undo_ms"] = undo;
+        state.counters["redo_ms"] = redo;
+        state.counters["undo_to_clear"] = undo / clear;
+        state.counters["redo_to_clear"] = redo / clear;
+    }
+    state.counters["restored_whole"] = whole ? 1 : 0;
+    state.counters["peak_rss_mb"] = PeakResidentMegabytes();
+}
+
+// The clear that frees the storage, as the list did before the history kept it. Each
+// repetition loads the numbers afresh.
+void BM_ClearFreeingStorageTenMillion(benchmark::State& state)
+{
+    Loaded loaded;
+    ListModel& phones = loaded.form.ListView1->items();
+    for (auto _ : state) {
+        const double clear = Timed([&] { phones.clear(); });
+        state.SetIterationTime(clear / 1e3);
+        state.counters["free_clear_ms"] = clear;
+    }
+}
+
+BENCHMARK(BM_ClearListUndoRedoTenMillion)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ClearFreeingStorageTenMillion)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
