@@ -61,6 +61,9 @@ def main():
                 time.sleep(0.1)
         if window is None:
             sys.exit("the window did not show")
+        # Without a window manager nothing gives the window the focus, and tool tips show only
+        # in the active window.
+        xdotool("windowfocus", window)
         time.sleep(0.5)
         geometry = dict(line.split("=") for line in
                         xdotool("getwindowgeometry", "--shell", window).split())
@@ -80,6 +83,7 @@ def main():
         time.sleep(0.6)
         xdotool("key", "Return")  # "Done."
         time.sleep(0.4)
+        xdotool("windowfocus", window)
         # Rest on the first result no rule fitted, until its tool tip shows.
         xdotool("mousemove", str(x + 600), str(y + 38 + 3 * 18))
         time.sleep(0.2)
