@@ -135,6 +135,7 @@ bool ListModel::checked(qsizetype row) const
 
 void ListModel::reserve(qsizetype moreRows, qsizetype moreCharacters)
 {
+    reservedRows_ = count() + moreRows;
     text_.reserve(moreRows, moreCharacters);
 }
 
@@ -303,6 +304,9 @@ void ListModel::setMark(qsizetype row, RowMark mark)
     if (at >= marks_.size()) {
         if (mark == RowMark::None)
             return;
+        if (at >= marks_.capacity())
+            marks_.reserve(std::max({at + 1, marks_.capacity() + marks_.capacity() / 2,
+                                     static_cast<size_t>(reservedRows_)}));
         marks_.resize(at + 1);
     }
     marks_[at] = static_cast<quint8>(mark);

@@ -104,6 +104,9 @@ private:
     std::vector<std::vector<QString>> sub_;
     // One byte a row, up to the last row ever marked; none at all until a row is marked.
     std::vector<quint8> marks_;
+    // The rows the last reserve() made room for: the marks take that room at once when the
+    // first row is marked, so they never grow past a byte a row.
+    qsizetype reservedRows_ = 0;
     qsizetype announced_ = 0;
     quint64 revision_ = 0;
     quint64 removals_ = 0;
