@@ -250,6 +250,7 @@ ListModel::Rows ListModel::takeRows(qsizetype from, qsizetype to)
             cells.erase(cells.begin() + from, cells.begin() + static_cast<qsizetype>(last));
             return part;
         };
+        rows.sub.reserve(sub_.size());
         for (std::vector<QString>& cells : sub_)
             rows.sub.push_back(cut(cells));
         rows.marks = cut(marks_);
