@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <ranges>
 
 namespace {
 
@@ -78,8 +79,8 @@ public:
     }
     qsizetype undo() override
     {
-        for (auto it = exchanges_.rbegin(); it != exchanges_.rend(); ++it)
-            list().swapTexts(it->first, it->second);
+        for (const auto& [a, b] : std::ranges::reverse_view(exchanges_))
+            list().swapTexts(a, b);
         return exchanges_.front().first;
     }
     qsizetype redo() override
@@ -90,7 +91,8 @@ public:
     }
     qsizetype heldBytes() const override
     {
-        return static_cast<qsizetype>(exchanges_.size() * sizeof(exchanges_.front()));
+        return static_cast<qsizetype>(exchanges_.size())
+               * static_cast<qsizetype>(sizeof(exchanges_.front()));
     }
     qsizetype rowAfter(qsizetype row) const override { return row; }
 
@@ -173,8 +175,8 @@ ListHistory::Shown ListHistory::undo()
         return {};
     Step& step = steps_[--done_];
     Shown shown;
-    for (auto it = step.rbegin(); it != step.rend(); ++it)
-        shown = {&(*it)->list(), (*it)->undo()};
+    for (const std::unique_ptr<ListChange>& change : std::ranges::reverse_view(step))
+        shown = {&change->list(), change->undo()};
     return shown;
 }
 
