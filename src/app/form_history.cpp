@@ -50,6 +50,7 @@ void Form1::RecordAppends(ListView& list, qsizetype firstRow)
 void Form1::RecordAppends(std::initializer_list<std::pair<ListView*, qsizetype>> lists)
 {
     ListHistory::Step step;
+    step.reserve(lists.size());
     for (const auto& [list, firstRow] : lists) {
         const qsizetype added = list->count() - firstRow;
         if (firstRow >= 0 && added > 0)

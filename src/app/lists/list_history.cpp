@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <ranges>
 
 namespace {
 
@@ -79,8 +78,8 @@ public:
     }
     qsizetype undo() override
     {
-        for (const auto& [a, b] : std::ranges::reverse_view(exchanges_))
-            list().swapTexts(a, b);
+        for (size_t i = exchanges_.size(); i-- > 0;)
+            list().swapTexts(exchanges_[i].first, exchanges_[i].second);
         return exchanges_.front().first;
     }
     qsizetype redo() override
@@ -175,8 +174,8 @@ ListHistory::Shown ListHistory::undo()
         return {};
     Step& step = steps_[--done_];
     Shown shown;
-    for (const std::unique_ptr<ListChange>& change : std::ranges::reverse_view(step))
-        shown = {&change->list(), change->undo()};
+    for (size_t i = step.size(); i-- > 0;)
+        shown = {&step[i]->list(), step[i]->undo()};
     return shown;
 }
 
