@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Dialwright's one set-up script: installs the Debian packages that are missing, builds, then
 #   ./setup.sh run    starts the program
-#   ./setup.sh test   runs the whole test suite (plain, then under ASan/UBSan, plus a fuzz pass)
+#   ./setup.sh test   runs the whole test suite (under ASan/UBSan, then plain, plus a fuzz pass)
 #   ./setup.sh bench  builds and runs the big-list benchmarks (figures only; nothing gates on time)
 #   ./setup.sh package  builds the Debian packages beside this folder and checks them with lintian
 set -euo pipefail
@@ -14,10 +14,11 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-tidy clazy
-  fonts-liberation
+  fonts-liberation mawk time
   xvfb xauth xdotool xclip dbus at-spi2-core python3-pyatspi python3-xlib
   desktop-file-utils appstream
   debhelper dpkg-dev lintian
+  acl
 )
 
 install_missing() {
@@ -47,11 +48,42 @@ run_tests() {
   ctest --preset "$1" --parallel "$jobs"
 }
 
+# The analysers read the plain build's compile commands, each source file once, without the
+# libraries' precompiled headers (the compiler's .gch files are not clang's): so they also check
+# that every file includes what it uses.
+analysis_commands() {
+  python3 - "$root" <<'PYTHON'
+import json, os, re, shlex, sys
+root = sys.argv[1]
+ours = re.compile(re.escape(root) + "/(src|tests|bench)/")
+seen, kept = set(), []
+for entry in json.load(open(os.path.join(root, "build", "compile_commands.json"))):
+    if not ours.match(entry["file"]) or entry["file"] in seen:
+        continue
+    seen.add(entry["file"])
+    words, arguments = iter(shlex.split(entry["command"])), []
+    for word in words:
+        if word == "-include" and (included := next(words)).endswith("cmake_pch.hxx"):
+            # Our own headers in it (the tests' printers) stay forced in, the libraries' go.
+            for ours_included in re.findall(r'#include "(.*)"', open(included).read()):
+                arguments += ["-include", ours_included]
+        elif word == "-include":
+            arguments += [word, included]
+        elif word != "-Winvalid-pch":
+            arguments.append(word)
+    kept.append({"directory": entry["directory"], "file": entry["file"], "arguments": arguments})
+os.makedirs(os.path.join(root, "build", "analysis"), exist_ok=True)
+json.dump(kept, open(os.path.join(root, "build", "analysis", "compile_commands.json"), "w"), indent=1)
+PYTHON
+}
+
 # clang-tidy over every file of the product, the tests and the benchmarks, and clazy's Qt checks
-# over the product code; any finding fails. Needs the plain build's compile commands.
+# over the product code; any finding fails. Below the tests in priority, so that the window
+# checks running beside them keep their pace.
 analyse() {
-  local started=$SECONDS
-  run-clang-tidy -p "$root/build" -quiet -j "$jobs" "$root/(src|tests|bench)/" \
+  local started=$SECONDS database="$root/build/analysis"
+  analysis_commands || return 1
+  nice -n 10 run-clang-tidy -p "$database" -quiet -j "$jobs" "$root/(src|tests|bench)/" \
     > "$root/build/clang-tidy.log" 2>&1 || {
     grep -E "(warning|error):" "$root/build/clang-tidy.log" | sort -u >&2
     echo "clang-tidy found the problems above" >&2
@@ -59,7 +91,7 @@ analyse() {
   }
   local findings
   findings="$(find "$root/src" -name '*.cpp' -print0 \
-    | xargs -0 -P "$jobs" -n 4 clazy-standalone -p "$root/build/compile_commands.json" \
+    | nice -n 10 xargs -0 -P "$jobs" -n 4 clazy-standalone -p "$database" \
         --checks=level0,level1,qstring-allocations,reserve-candidates \
         --header-filter="$root/src/.*" 2>&1 | grep -E "(warning|error):" | sort -u || true)"
   if [ -n "$findings" ]; then
@@ -84,19 +116,35 @@ case "${1:-}" in
     install_missing
     # Test discovery starts the test programs while building; they need no display.
     export QT_QPA_PLATFORM=offscreen
-    # Fuzz the number rules first: a short, bounded pass.
+    # The fuzzing target, then the unit suite under AddressSanitizer and
+    # UndefinedBehaviorSanitizer.
     build fuzz
-    "$root/build-fuzz/tests/fuzz/apply_digit_pattern_fuzz" -runs=2000000 -max_len=96 -seed=1 \
-      -print_final_stats=0 2>&1 | tail -n 2
-    # Under AddressSanitizer and UndefinedBehaviorSanitizer.
     build sanitize
     run_tests sanitize
-    # The plain build, warnings as errors, then static analysis of every file, then the tests
-    # with the end-to-end checks in a real X server; last, so their summary closes the run.
-    # The benchmarks are built here too, so they keep compiling; they run only by hand.
+    # The plain build, warnings as errors; the benchmarks are built here too, so they keep
+    # compiling (they run only by hand).
     build plain
-    analyse
-    run_tests plain
+    # Its tests with the end-to-end checks in real X servers mostly wait on those servers, so the
+    # fuzz pass and the static analysis run beside them; the tests' report comes last.
+    setsid ctest --preset plain --parallel "$jobs" > "$root/build/tests.log" 2>&1 &
+    tests=$!
+    trap 'kill -- -"$tests" 2>/dev/null || true' EXIT
+    trap 'exit 130' INT TERM
+    echo "Plain unit and end-to-end tests started; their report follows the analysis."
+    status=0
+    # A short, bounded fuzzing pass over the number rules.
+    nice -n 10 "$root/build-fuzz/tests/fuzz/apply_digit_pattern_fuzz" -runs=2000000 -max_len=96 \
+      -seed=1 -print_final_stats=0 2>&1 | tail -n 2 || status=1
+    # The rule-file reader and the reading of phone-number files, a few seconds each.
+    for target in rule_file_fuzz text_lines_fuzz; do
+      nice -n 10 "$root/build-fuzz/tests/fuzz/$target" -runs=300000 -max_total_time=5 \
+        -max_len=256 -seed=1 -print_final_stats=0 2>&1 | tail -n 2 || status=1
+    done
+    analyse || status=1
+    wait "$tests" || status=1
+    trap - EXIT INT TERM
+    cat "$root/build/tests.log"
+    exit "$status"
     ;;
   bench)
     install_missing

@@ -82,6 +82,11 @@ END { if (NR > 0) printf "%s\r\n", previous }
 
 }  // namespace
 
+const char* AwkProgram()
+{
+    return kAwkProgram;
+}
+
 double AwkMilliseconds(const QString& input, const QString& output)
 {
     QElapsedTimer clock;

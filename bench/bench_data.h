@@ -11,6 +11,9 @@ std::vector<QString> MakePhoneTexts(size_t count);
 // Writes that many phone texts to a file, CR LF after each (a million make about 12 MB).
 void WritePhoneFile(const QString& path, size_t count);
 
+// The awk program of AwkMilliseconds, for benchmarks that run it themselves.
+const char* AwkProgram();
+
 // A short awk program doing the formatting run and the comma-delimited save of the two sample
 // rules on the file, for comparison; returns its time in milliseconds.
 double AwkMilliseconds(const QString& input, const QString& output);

@@ -32,6 +32,35 @@ void BenchDesktop::yield()
     sinceYield_.restart();
 }
 
+EventGapWatch::EventGapWatch()
+{
+    timer_.setInterval(2);
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+}
+
+void EventGapWatch::start()
+{
+    QCoreApplication::processEvents();
+    longestNs_ = 0;
+    sinceTick_.start();
+    timer_.start();
+}
+
+double EventGapWatch::stop()
+{
+    QCoreApplication::processEvents();
+    tick();
+    timer_.stop();
+    return static_cast<double>(longestNs_) / 1e6;
+}
+
+void EventGapWatch::tick()
+{
+    longestNs_ = std::max(longestNs_, sinceTick_.nsecsElapsed());
+    sinceTick_.restart();
+}
+
 double PeakResidentMegabytes()
 {
     struct rusage usage {};

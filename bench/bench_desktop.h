@@ -3,6 +3,7 @@
 #include "app/desktop/desktop.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 // A desktop for benchmarks: every box is answered at once (OK, Yes, the scripted names), yields
 // let window events run as the real desktop's do, and the longest stretch without a yield is
@@ -41,6 +42,26 @@ private:
     QElapsedTimer sinceYield_;
     qint64 longestGapNs_ = 0;
     int messages_ = 0;
+};
+
+// The longest stretch without window events: a timer on the window's thread ticks every 2 ms
+// while the watch runs, and the longest time between two ticks is kept. Everything that holds
+// the event loop counts, repaints included.
+class EventGapWatch {
+public:
+    EventGapWatch();
+    // Lets pending events run, then starts watching.
+    void start();
+    // Lets pending events run (the repaints an operation left behind count towards its gap),
+    // stops, and returns the longest stretch in milliseconds.
+    double stop();
+
+private:
+    void tick();
+
+    QTimer timer_;
+    QElapsedTimer sinceTick_;
+    qint64 longestNs_ = 0;
 };
 
 // Peak resident memory of this process so far, in megabytes.

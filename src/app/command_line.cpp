@@ -1,9 +1,39 @@
 #include "app/command_line.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
+
+using Action = CommandLine::Action;
+
+// The program's own options. Each entry says what the option does to the command line; a new
+// option is one more row (with takesValue, its value is the argument after it or after "=").
+struct Option {
+    const char* shortName;  // nullptr when there is none
+    const char* longName;
+    bool takesValue;
+    void (*apply)(CommandLine& line, const QByteArray& value);
+};
+
+constexpr std::array kOptions = {
+    Option{"-h", "--help", false,
+           [](CommandLine& line, const QByteArray&) { line.action = Action::Help; }},
+    Option{"-v", "--version", false,
+           [](CommandLine& line, const QByteArray&) { line.action = Action::Version; }},
+    Option{nullptr, "--rules", true,
+           [](CommandLine& line, const QByteArray& value) {
+               if (value.isEmpty()) {
+                   line.action = Action::Usage;
+                   line.problem = QStringLiteral("option --rules needs a file");
+                   return;
+               }
+               line.ruleFiles << QFile::decodeName(value);
+           }},
+};
 
 // Qt's own options, as QGuiApplication and QApplication read them (with one dash or two).
 constexpr std::array kQtOptionsWithValue = {
@@ -27,53 +57,80 @@ constexpr std::array kQtFlags = {
     "reverse", "widgetcount", "nograb", "dograb", "sync", "testability", "qwindowsfocus",
 };
 
-bool Among(const auto& names, const QString& name)
+const Option* FindOption(const QByteArray& spelled)
 {
-    return std::any_of(names.begin(), names.end(),
-                       [&](const char* each) { return name == QLatin1String(each); });
+    for (const Option& option : kOptions)
+        if (spelled == option.longName
+            || (option.shortName != nullptr && spelled == option.shortName))
+            return &option;
+    return nullptr;
+}
+
+bool Among(const auto& names, const QByteArray& name)
+{
+    return std::any_of(names.begin(), names.end(), [&](const char* each) { return name == each; });
+}
+
+QString Shown(const QByteArray& argument)
+{
+    return QString::fromLocal8Bit(argument);
+}
+
+CommandLine Usage(CommandLine line, const QString& problem)
+{
+    line.action = Action::Usage;
+    line.problem = problem;
+    return line;
 }
 
 }  // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments)
+CommandLine ParseCommandLine(const QList<QByteArray>& arguments)
 {
     CommandLine line;
+    line.qtArgumentCount = static_cast<int>(arguments.size());
     bool options = true;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (!options || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+        const QByteArray& argument = arguments[i];
+        if (!options || !argument.startsWith('-') || argument == "-") {
             line.files << argument;
             continue;
         }
-        if (argument == QLatin1String("--")) {
+        if (argument == "--") {
             options = false;
+            line.qtArgumentCount = static_cast<int>(i);
             continue;
         }
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            line.action = CommandLine::Action::Help;
-            return line;
+        const qsizetype equals = argument.indexOf('=');
+        const QByteArray spelled = equals < 0 ? argument : argument.left(equals);
+        if (const Option* own = FindOption(spelled)) {
+            QByteArray value;
+            if (own->takesValue) {
+                if (equals >= 0)
+                    value = argument.mid(equals + 1);
+                else if (++i < arguments.size())
+                    value = arguments[i];
+                else
+                    return Usage(line,
+                                 QStringLiteral("option %1 needs a value").arg(Shown(argument)));
+            } else if (equals >= 0) {
+                return Usage(line, QStringLiteral("option %1 takes no value").arg(Shown(spelled)));
+            }
+            own->apply(line, value);
+            // Help, version and a usage error answer at once, whatever follows.
+            if (line.action != Action::Run)
+                return line;
+            continue;
         }
-        if (argument == QLatin1String("--version") || argument == QLatin1String("-v")) {
-            line.action = CommandLine::Action::Version;
-            return line;
-        }
-        QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
-        const qsizetype equals = name.indexOf(QLatin1Char('='));
-        if (equals >= 0)
-            name.truncate(equals);
+        const QByteArray name = spelled.mid(spelled.startsWith("--") ? 2 : 1);
         if (Among(kQtFlags, name))
             continue;
         if (Among(kQtOptionsWithValue, name)) {
-            if (equals < 0 && ++i >= arguments.size()) {
-                line.action = CommandLine::Action::Usage;
-                line.problem = QStringLiteral("option %1 needs a value").arg(argument);
-                return line;
-            }
+            if (equals < 0 && ++i >= arguments.size())
+                return Usage(line, QStringLiteral("option %1 needs a value").arg(Shown(argument)));
             continue;
         }
-        line.action = CommandLine::Action::Usage;
-        line.problem = QStringLiteral("unknown option %1").arg(argument);
-        return line;
+        return Usage(line, QStringLiteral("unknown option %1").arg(Shown(argument)));
     }
     return line;
 }
@@ -85,17 +142,21 @@ QString HelpText()
         "Rewrite lists of telephone numbers into one uniform layout.\n"
         "\n"
         "Each FILE is a text file of phone numbers, one per line, loaded into the phone list\n"
-        "at start in the order given, as \"Load Phone Numbers From File\" loads it.\n"
+        "at start in the order given, as \"Load Phone Numbers From File\" loads it. Files that\n"
+        "do not exist are named on standard error and listed in one box.\n"
+        "\n"
+        "  --rules FILE     load format rules from FILE before the window shows: one rule\n"
+        "                   a line, the length, a TAB, the pattern, as \"Save Results As\n"
+        "                   Text File\" writes them; may be given more than once\n"
+        "  -h, --help       show this help and exit\n"
+        "  -v, --version    show the version and exit\n"
+        "  --               the arguments that follow are files, even when they start with -\n"
         "\n"
         "In the window, Ctrl+Z undoes the last change to the lists, and Ctrl+Shift+Z or\n"
         "Ctrl+Y redoes it. Results that no rule changed are drawn faint and in italics;\n"
         "their tool tip says why.\n"
         "\n"
-        "  -h, --help       show this help and exit\n"
-        "  -v, --version    show the version and exit\n"
-        "  --               the arguments that follow are files, even when they start with -\n"
-        "\n"
-        "Qt's own options, such as -platform and -style, are accepted as well.\n"
+        "Qt's own options, such as -platform and -style, are accepted before --.\n"
         "See dialwright(1) for the rules, the patterns and the file formats.\n");
 }
 
@@ -109,4 +170,54 @@ QString UsageText(const QString& problem)
     return QStringLiteral("dialwright: %1\nUsage: dialwright [OPTION]... [FILE]...\n"
                           "Try 'dialwright --help' for more information.\n")
         .arg(problem);
+}
+
+namespace {
+
+// A box stays readable however many names there are, and however long each is.
+constexpr qsizetype kNamesInBox = 20;
+constexpr qsizetype kLongestNameInBox = 120;
+
+// A name as a box can show it: bytes that are not UTF-8 become U+FFFD, control characters
+// (a line break would split the name) too, and a very long name keeps its two ends.
+QString NameForBox(const QByteArray& name)
+{
+    QString shown = QString::fromLocal8Bit(name);
+    for (QChar& c : shown)
+        if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    if (shown.size() > kLongestNameInBox) {
+        const qsizetype half = (kLongestNameInBox - 1) / 2;
+        shown = shown.left(half) + QChar(u'…') + shown.right(half);
+    }
+    return shown;
+}
+
+}  // namespace
+
+QString MissingFilesMessage(const QList<MissingFile>& missing)
+{
+    QString text = QStringLiteral("File not found");
+    if (missing.isEmpty())
+        return text;
+    text += QLatin1Char(':');
+    for (qsizetype i = 0; i < missing.size() && i < kNamesInBox; ++i)
+        text += QLatin1Char('\n') + NameForBox(missing[i].name);
+    if (missing.size() > kNamesInBox)
+        text += QStringLiteral("\nand %1 more").arg(missing.size() - kNamesInBox);
+    return text;
+}
+
+QByteArray MissingFilesErrorLines(const QList<MissingFile>& missing)
+{
+    QByteArray lines;
+    for (const MissingFile& file : missing) {
+        // The name's own bytes, so it can be found again; a control byte would break the line.
+        QByteArray name = file.name;
+        for (char& c : name)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+                c = '?';
+        lines += "dialwright: " + name + ": " + std::strerror(file.error) + '\n';
+    }
+    return lines;
 }

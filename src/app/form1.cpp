@@ -129,6 +129,13 @@ void Form1::connectHandlers()
         if (part != ListView1->viewport())
             part->installEventFilter(this);
     }
+    // Rule files, the same way on the rule list.
+    ListView2->setAcceptDrops(true);
+    for (QWidget* part : ListView2->findChildren<QWidget*>()) {
+        part->setAcceptDrops(true);
+        if (part != ListView2->viewport())
+            part->installEventFilter(this);
+    }
     // The list selects the pressed row first, then reports the item click.
     connect(ListView1, &QAbstractItemView::pressed, this, [this] { ListView1_ItemClick(); });
     onClick(PushButton1, &Form1::PushButton1_Click);
@@ -175,6 +182,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     if (auto* part = qobject_cast<QWidget*>(watched);
         part != nullptr && (part == ListView1 || ListView1->isAncestorOf(part))
         && phoneListDropEvent(event))
+        return true;
+    if (auto* part = qobject_cast<QWidget*>(watched);
+        part != nullptr && (part == ListView2 || ListView2->isAncestorOf(part))
+        && ruleListDropEvent(event))
         return true;
     switch (event->type()) {
     case QEvent::MouseMove:
@@ -223,6 +234,16 @@ bool Form1::phoneListDropEvent(QEvent* event)
     case QEvent::DragEnter:
     case QEvent::DragMove: ListView1_OLEDragOver(*static_cast<QDragMoveEvent*>(event)); return true;
     case QEvent::Drop: ListView1_OLEDragDrop(*static_cast<QDropEvent*>(event)); return true;
+    default: return false;
+    }
+}
+
+bool Form1::ruleListDropEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: ListView2_OLEDragOver(*static_cast<QDragMoveEvent*>(event)); return true;
+    case QEvent::Drop: ListView2_OLEDragDrop(*static_cast<QDropEvent*>(event)); return true;
     default: return false;
     }
 }

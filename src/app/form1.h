@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/command_line.h"
 #include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
 #include "app/lists/list_history.h"
@@ -17,6 +18,9 @@
 class QDragMoveEvent;
 class QDropEvent;
 class QPushButton;
+namespace RuleFile {
+struct Rule;
+}
 
 // The program's only working window. It owns the three lists, the fourteen buttons, the
 // pointer state and FormattingBusy. Each control event has one handler named control_event;
@@ -65,8 +69,13 @@ public:
     void PushButton1_Click();
     void PushButton3_Click();
     void AddNumbersFromFile(ListView& list, const QString& path);
+    // Appends every line of the file at this name (its bytes, as the system takes them).
+    void AppendLinesOfFile(ListView& list, const QByteArray& name);
     // Files named on the command line: loaded in order, as a selection of several files is.
-    void LoadPhoneNumberFiles(const QStringList& paths);
+    // Returns the names that could not be found, for ReportMissingFiles.
+    QList<MissingFile> LoadPhoneNumberFiles(const QList<QByteArray>& names);
+    // One box for all of them, however many.
+    void ReportMissingFiles(const QList<MissingFile>& missing);
     void PushButton4_Click();
     void PushButton10_Click();
     void PushButton11_Click();
@@ -89,6 +98,14 @@ public:
     void PushButton15_Click();
     void ListView2_DblClick();
     bool IsLengthInRuleList(const QString& lengthText) const;
+    // Rule files, dropped on the rule list or named on the command line: each file's rules are
+    // appended in file order, as loading phone-number files appends their lines.
+    void ListView2_OLEDragOver(QDragMoveEvent& event);
+    void ListView2_OLEDragDrop(QDropEvent& event);
+    void LoadRuleFiles(const QStringList& paths);
+    void AddRulesFromFile(const QString& path);
+    // Every rule that comes from a file joins the list here.
+    void AppendRules(const QList<RuleFile::Rule>& loaded);
 
     // The formatting run.
     void PushButton7_Click();
@@ -144,6 +161,8 @@ private:
     bool phoneListEvent(QEvent* event);
     // Drags and drops over any part of the phone list; true when the event is used up.
     bool phoneListDropEvent(QEvent* event);
+    // Drags and drops over any part of the rule list; true when the event is used up.
+    bool ruleListDropEvent(QEvent* event);
     void RemoveSelectedPhone();
     // Changes to a list that are recorded as they are made, each one step.
     void RemoveSelectedRow(ListView& list);

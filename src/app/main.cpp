@@ -1,6 +1,10 @@
 #include "app/command_line.h"
+#include "app/desktop/end_signals.h"
 #include "app/desktop/qt_desktop.h"
 #include "app/form1.h"
+#include "batch/format_command.h"
+#include "batch/format_options.h"
+#include "batch/standard_output.h"
 
 #include <QApplication>
 #include <QFile>
@@ -10,6 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -27,14 +32,22 @@ bool DisplayAvailable()
 
 int main(int argc, char* argv[])
 {
-    QStringList arguments;
+    // The arguments as the bytes they are: a file's name need not be valid UTF-8.
+    QList<QByteArray> arguments;
     arguments.reserve(argc);
     for (int i = 1; i < argc; ++i)
-        arguments << QFile::decodeName(argv[i]);
+        arguments << QByteArray(argv[i]);
+    // Formatting without a window needs no display: it branches off before any application
+    // object exists.
+    QStringList named;
+    for (const QByteArray& argument : std::as_const(arguments))
+        named << QFile::decodeName(argument);
+    if (IsFormatCommand(named))
+        return RunFormatCommand(named);
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.action) {
-    case CommandLine::Action::Help: std::fputs(qPrintable(HelpText()), stdout); return 0;
-    case CommandLine::Action::Version: std::fputs(qPrintable(VersionText()), stdout); return 0;
+    case CommandLine::Action::Help: return PrintToStandardOutput(HelpText() + FormatHelpText());
+    case CommandLine::Action::Version: return PrintToStandardOutput(VersionText());
     case CommandLine::Action::Usage:
         std::fputs(qPrintable(UsageText(line.problem)), stderr);
         return 2;
@@ -48,7 +61,11 @@ int main(int argc, char* argv[])
     }
     // A file-size limit should fail a save with "Disk full", not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    QApplication app(argc, argv);
+    // Qt reads only what stands before "--"; everything after it is a file's name.
+    std::vector<char*> qtArguments(argv, argv + 1 + line.qtArgumentCount);
+    qtArguments.push_back(nullptr);
+    int qtArgumentCount = 1 + line.qtArgumentCount;
+    QApplication app(qtArgumentCount, qtArguments.data());
     QApplication::setApplicationName(QStringLiteral("Dialwright"));
     QApplication::setApplicationVersion(QStringLiteral(DIALWRIGHT_VERSION));
     QApplication::setOrganizationDomain(QStringLiteral("dialwright.example"));
@@ -56,14 +73,24 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("example.dialwright.Dialwright"));
 
     QtDesktop desktop;
+    const EndSignals endSignals(desktop);
     Form1 window(desktop, QCoreApplication::applicationDirPath());
     desktop.setMainWindow(&window);
+    if (!line.ruleFiles.isEmpty()) {
+        QStringList ruleFiles;
+        ruleFiles.reserve(line.ruleFiles.size());
+        for (const QString& file : line.ruleFiles)
+            ruleFiles << QFileInfo(file).absoluteFilePath();
+        window.LoadRuleFiles(ruleFiles);
+    }
     window.show();
-    QStringList files;
-    files.reserve(line.files.size());
-    for (const QString& file : line.files)
-        files << QFileInfo(file).absoluteFilePath();
-    if (!files.isEmpty())
-        window.LoadPhoneNumberFiles(files);
+    if (!line.files.isEmpty()) {
+        const QList<MissingFile> missing = window.LoadPhoneNumberFiles(line.files);
+        // The terminal hears of them first; the box waits for the user.
+        const QByteArray lines = MissingFilesErrorLines(missing);
+        std::fwrite(lines.constData(), 1, static_cast<size_t>(lines.size()), stderr);
+        std::fflush(stderr);
+        window.ReportMissingFiles(missing);
+    }
     return QApplication::exec();
 }

@@ -1,8 +1,10 @@
 #include "input/add_folder.h"
 
+#include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
 #include "app/errors/app_error.h"
 #include "app/errors/procedure.h"
+#include "app/lists/list_model.h"
 #include "input/path_tidy.h"
 
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,16 +49,29 @@ struct Entry {
     bool folder = false;  // a real folder, not a link to one
 };
 
-// Lists a folder's entries in name order; throws AppError when it cannot be read.
-std::vector<Entry> ListFolder(const QString& folder)
+struct FolderCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// Lists a folder's entries in name order; throws AppError when it cannot be read. With a pacer,
+// window events keep running while a folder of many thousands of entries is read.
+std::vector<Entry> ListFolder(const QString& folder, Pacer* pacer)
 {
     const QByteArray native = Native(folder);
-    DIR* dir = ::opendir(native.constData());
-    if (dir == nullptr)
+    const std::unique_ptr<DIR, FolderCloser> dir(::opendir(native.constData()));
+    if (!dir)
         throw AppError::fromErrno(errno);
     std::vector<Entry> entries;
-    errno = 0;
-    while (const dirent* item = ::readdir(dir)) {
+    for (;;) {
+        // readdir tells the end of the folder from a failure only by errno, which the lstat
+        // below or a yield may have left set.
+        errno = 0;
+        const dirent* item = ::readdir(dir.get());
+        if (item == nullptr) {
+            if (errno != 0)
+                throw AppError::fromErrno(errno);
+            break;
+        }
         Entry entry;
         entry.name = QByteArray(item->d_name);
         if (entry.name == "." || entry.name == "..")
@@ -68,11 +84,9 @@ std::vector<Entry> ListFolder(const QString& folder)
         }
         entry.folder = type == DT_DIR;
         entries.push_back(std::move(entry));
+        if (pacer != nullptr)
+            pacer->pace();
     }
-    const int error = errno;
-    ::closedir(dir);
-    if (error != 0)
-        throw AppError::fromErrno(error);
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return entries;
@@ -137,13 +151,15 @@ bool HasBadNameChars(const QString& name)
     });
 }
 
-QStringList GetFilesInFolder(const QString& folder, const QString& pattern)
+QStringList GetFilesInFolder(const QString& folder, const QString& pattern, Pacer* pacer)
 {
     const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     const bool everything = pattern == QLatin1String("*.*") || pattern == QLatin1String("*");
     QStringList names;
     try {
-        for (const Entry& entry : ListFolder(base)) {
+        for (const Entry& entry : ListFolder(base, pacer)) {
+            if (pacer != nullptr)
+                pacer->pace();
             if (entry.folder)
                 continue;
             const QString name = QFile::decodeName(entry.name);
@@ -177,7 +193,7 @@ void GetSubDirectories2016(Desktop& desktop, Pacer& pacer, QStringList& folders,
         // 118 to 148: a folder that cannot be listed is passed over without a report; one that
         // is refused or gone leaves the list.
         try {
-            for (const Entry& entry : ListFolder(folder)) {
+            for (const Entry& entry : ListFolder(folder, &pacer)) {
                 pacer.pace();  // 120
                 if (!entry.folder)
                     continue;
@@ -210,23 +226,26 @@ void GetSubDirectories2016(Desktop& desktop, Pacer& pacer, QStringList& folders,
     }
 }
 
-QStringList FilesOfDroppedFolder(Desktop& desktop, Pacer& pacer, const QString& folder)
+void AddFilesOfDroppedFolder(Desktop& desktop, Pacer& pacer, const QString& folder, ListModel& list)
 {
     QStringList folders{folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')};
     GetSubDirectories2016(desktop, pacer, folders, true);
-    QStringList files;
     for (QString each : std::as_const(folders)) {
+        // Window events keep running while the files of a big tree or a big folder are tested
+        // and added, so a click lands when it is made; the rows added so far are in the list.
+        pacer.pace();
         if (each.size() > 1)
             each.chop(1);  // the trailing "/"; the root keeps its only one
-        for (const QString& name : GetFilesInFolder(each, QStringLiteral("*.*"))) {
+        for (const QString& name : GetFilesInFolder(each, QStringLiteral("*.*"), &pacer)) {
+            pacer.pace();
             if (name.startsWith(QLatin1Char('~')))
                 continue;
             const QString path = FixDoubleSlashes(each + QLatin1Char('/') + name);
             if (IsExistingFile(path) && FileAttributes(path) != (kArchive | kHidden))
-                files << path;
+                list.appendDeferred(path);
         }
     }
-    return files;
+    list.flushAppends();
 }
 
 }  // namespace AddFolder

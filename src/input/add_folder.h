@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class Desktop;
+class ListModel;
 class Pacer;
 
 // Files and folders dropped on the phone list: the breadth-first folder walk and the file
@@ -30,14 +31,16 @@ bool IsExistingFile(const QString& path);
 // be decoded from the name's bytes.
 bool HasBadNameChars(const QString& name);
 // The names of the files in a folder that match the pattern ("*.*" is every file), in name
-// order, hidden files included, folders left out.
-QStringList GetFilesInFolder(const QString& folder, const QString& pattern);
+// order, hidden files included, folders left out. With a pacer, window events keep running
+// while a big folder is listed.
+QStringList GetFilesInFolder(const QString& folder, const QString& pattern, Pacer* pacer = nullptr);
 // Appends every folder below the listed ones (each ending in "/"), breadth-first, and removes
 // listed folders that cannot be read. Symbolic links to folders are not walked.
 void GetSubDirectories2016(Desktop& desktop, Pacer& pacer, QStringList& folders, bool descend);
 
-// The files a dropped folder adds: its own, then those of its sub-folders level by level,
-// each a full path.
-QStringList FilesOfDroppedFolder(Desktop& desktop, Pacer& pacer, const QString& folder);
+// Appends the files a dropped folder adds to the list: its own, then those of its sub-folders
+// level by level, each a full path. The pacer announces the rows as they come.
+void AddFilesOfDroppedFolder(Desktop& desktop, Pacer& pacer, const QString& folder,
+                             ListModel& list);
 
 }  // namespace AddFolder

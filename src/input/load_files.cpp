@@ -2,8 +2,13 @@
 
 #include "app/desktop/file_system.h"
 #include "app/errors/procedure.h"
+#include "input/memory_room.h"
 #include "input/path_tidy.h"
 #include "input/text_lines.h"
+
+#include <QFile>
+
+#include <new>
 
 // Appends every line of a text file to the list. A missing file gets its own message; other
 // failures pass to the caller, which reports them.
@@ -13,20 +18,37 @@ void Form1::AddNumbersFromFile(ListView& list, const QString& path)
         MsgBox(QStringLiteral("File not found"));
         return;
     }
-    // The file is read whole and closed before anything is appended.
-    AppendPhoneLines(ReadWholeFile(path), list.items());
-    list.items().flushAppends();
+    AppendLinesOfFile(list, QFile::encodeName(path));
 }
 
-void Form1::LoadPhoneNumberFiles(const QStringList& paths)
+void Form1::AppendLinesOfFile(ListView& list, const QByteArray& name)
 {
-    Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton3_Click "));
-    const qsizetype firstRow = ListView1->count();
-    proc.step(114, [&] { setPointer(Pointer::Hourglass); });
-    for (const QString& path : paths)
-        proc.step(134, [&] { AddNumbersFromFile(*ListView1, path); });
-    proc.step(138, [&] { setPointer(Pointer::Default); });
-    RecordAppends(*ListView1, firstRow);
+    const ReadableFile file(name);
+    // A file that cannot fit is refused before a byte of it is read; the lists stay as they were.
+    const qint64 room = MemoryRoomNow();
+    if (!LoadFits(file.size(), room))
+        throw std::bad_alloc();
+    ListModel& items = list.items();
+    const auto stored = [&items] {
+        const TextColumn& texts = items.texts();
+        return qint64(texts.characters()) * (texts.wide() ? 2 : 1) + qint64(texts.count()) * 4;
+    };
+    const qint64 before = stored();
+    const auto read = [&](qint64 offset, char* into, qsizetype size) {
+        // A file that needs more than its size foretold (characters beyond eight bits take two
+        // bytes each) stops with the rows read so far, before the kernel would end the program.
+        if (!StillFits(stored() - before, room))
+            throw std::bad_alloc();
+        return file.readAt(offset, into, size);
+    };
+    try {
+        AppendPhoneLines(read, items);
+    } catch (...) {
+        // The rows read before a failure stay, and the view is told of them.
+        items.flushAppends();
+        throw;
+    }
+    items.flushAppends();
 }
 
 // "Load Phone Numbers From File": one or several files, each line one phone number.

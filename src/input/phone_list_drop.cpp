@@ -1,31 +1,23 @@
 #include "app/form1.h"
 
+#include "app/errors/procedure.h"
 #include "input/add_folder.h"
+#include "input/dropped_paths.h"
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
-
-namespace {
-
-QStringList LocalPaths(const QMimeData* data)
-{
-    QStringList paths;
-    if (data == nullptr || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    return paths;
-}
-
-}  // namespace
+#include <new>
 
 // Only a list of local files may be dropped; anything else shows the no-drop pointer.
 void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
 {
-    if (LocalPaths(event.mimeData()).isEmpty()) {
+    bool files = false;
+    try {
+        files = !DroppedLocalPaths(event.mimeData()).isEmpty();
+    } catch (const std::bad_alloc&) {
+        // A drag that cannot even be looked at offers nothing to drop; no box mid-drag.
+    }
+    if (!files) {
         event.setDropAction(Qt::IgnoreAction);
         event.ignore();
         return;
@@ -33,38 +25,61 @@ void Form1::ListView1_OLEDragOver(QDragMoveEvent& event)
     event.acceptProposedAction();
 }
 
+namespace {
+
+// The drop has no report of its own but for what only memory can refuse: the list of dropped
+// paths, the files of a dropped folder, the rows they become. Running out is reported as
+// "Out of memory" at the step under way, and the drop goes on with the next path.
+const QString& DropLocation()
+{
+    static const QString location =
+        QStringLiteral("in Tessaline2021/08/31.Form1.ListView1_OLEDragDrop ");
+    return location;
+}
+
+}  // namespace
+
 // The drop is taken at once and the paths are added from the event loop: a folder walk can be
 // long, and the program the files came from would stay in its drag until the drop returned.
 void Form1::ListView1_OLEDragDrop(QDropEvent& event)
 {
-    const QStringList paths = LocalPaths(event.mimeData());
+    Procedure proc(desktop_, DropLocation());
+    QStringList paths;
+    proc.step(100, [&] { paths = DroppedLocalPaths(event.mimeData()); });
     if (paths.isEmpty()) {
         event.ignore();
         return;
     }
     event.acceptProposedAction();
-    QMetaObject::invokeMethod(
-        this, [this, paths] { AddDroppedPaths(paths); }, Qt::QueuedConnection);
+    proc.step(102, [&] {
+        QMetaObject::invokeMethod(
+            this, [this, paths] { AddDroppedPaths(paths); }, Qt::QueuedConnection);
+    });
 }
 
 // A dropped file adds its full path; a dropped folder adds the full path of every file in it
-// and below it. The folders are walked first and every path is added at once, so the drop is
-// one step to undo whatever the user does while the walk yields.
+// and below it. The rows the drop adds are one step to undo; a list cleared while the walk
+// yields keeps the rows added before the clear as a step of their own.
 void Form1::AddDroppedPaths(const QStringList& paths)
 {
-    QStringList found;
-    for (const QString& path : paths) {
-        if (AddFolder::IsFolder(path)) {
-            Pacer pacer = MakePacer(false);
-            found << AddFolder::FilesOfDroppedFolder(desktop_, pacer, path);
-        } else {
-            found << path;
-        }
-    }
+    Procedure proc(desktop_, DropLocation());
     ListModel& phones = ListView1->items();
-    const qsizetype firstRow = phones.count();
-    for (const QString& file : std::as_const(found))
-        phones.appendDeferred(file);
-    phones.flushAppends();
-    RecordAppends(*ListView1, firstRow);
+    ListHistory::Appending appending(history_, phones);
+    for (const QString& path : paths) {
+        bool folder = false;
+        proc.step(104, [&] { folder = AddFolder::IsFolder(path); });
+        if (!folder) {
+            proc.step(112, [&] { phones.append(path); });
+            continue;
+        }
+        // Files are added as the walk finds them, and window events run meanwhile, so a click
+        // lands when it is made: a "Clear List" clears what the list holds at that moment.
+        proc.step(106, [&] {
+            Pacer pacer = MakePacer(false);
+            AddFolder::AddFilesOfDroppedFolder(desktop_, pacer, path, phones);
+        });
+        // The rows added before a failure stay, and the view hears of them.
+        proc.step(110, [&] { phones.flushAppends(); });
+    }
+    appending.record();
 }

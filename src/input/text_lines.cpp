@@ -15,94 +15,12 @@ constexpr char16_t kWindows1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString DecodeWindows1252(const QByteArray& bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char byte : bytes) {
-        const auto code = static_cast<unsigned char>(byte);
-        *out++ =
-            (code >= 0x80 && code <= 0x9F) ? QChar(kWindows1252High[code - 0x80]) : QChar(code);
-    }
-    return text;
-}
+enum class Encoding { Ascii, Utf8, Windows1252, Utf16Le, Utf16Be };
 
-// UTF-16 after its byte-order mark. A unit that cannot stand where it is (a surrogate without
-// its partner, an odd byte at the end) becomes U+FFFD, and everything else still loads.
-QString DecodeUtf16(const QByteArray& bytes, bool bigEndian)
-{
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype units = (bytes.size() - 2) / 2;
-    const auto unit = [&](qsizetype i) {
-        const unsigned char* at = data + 2 + 2 * i;
-        return static_cast<char16_t>(bigEndian ? (at[0] << 8) | at[1] : (at[1] << 8) | at[0]);
-    };
-    QString text(units + (bytes.size() % 2), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (qsizetype i = 0; i < units; ++i) {
-        const char16_t c = unit(i);
-        if (QChar::isHighSurrogate(c) && i + 1 < units && QChar::isLowSurrogate(unit(i + 1))) {
-            *out++ = QChar(c);
-            *out++ = QChar(unit(++i));
-        } else if (QChar::isSurrogate(c)) {
-            *out++ = QChar(QChar::ReplacementCharacter);
-        } else {
-            *out++ = QChar(c);
-        }
-    }
-    if (bytes.size() % 2 != 0)
-        *out++ = QChar(QChar::ReplacementCharacter);
-    text.truncate(out - text.constData());
-    return text;
-}
-
-}  // namespace
-
-QString DecodeTextFile(const QByteArray& bytes)
-{
-    // Windows programs' "Unicode text" is UTF-16 with its mark; without one it is never guessed.
-    if (bytes.startsWith("\xff\xfe"))
-        return DecodeUtf16(bytes, false);
-    if (bytes.startsWith("\xfe\xff"))
-        return DecodeUtf16(bytes, true);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return DecodeWindows1252(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
-}
-
-namespace {
-
-// Calls line() with each phone-list item of the text, as a view of it: a line ends at CR LF or
-// at a lone CR, every LF is a further boundary, a final CR LF or CR leaves no empty item after
-// it and a final LF leaves one.
-template <class View, class Line> void ForEachLine(View text, Line&& line)
-{
-    const qsizetype size = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c != u'\r' && c != u'\n')
-            continue;
-        line(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < size && text[i + 1].unicode() == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < size
-        || (size > 0 && text[size - 1].unicode() == u'\n'
-            && !(size > 1 && text[size - 2].unicode() == u'\r')))
-        line(text.sliced(start, size - start));
-}
-
-bool IsAscii(const QByteArray& bytes)
+bool IsAscii(const char* at, qsizetype size)
 {
     // Eight bytes at a time: any high bit among them is a byte above 127.
-    const char* at = bytes.constData();
-    const char* const end = at + bytes.size();
+    const char* const end = at + size;
     quint64 bits = 0;
     for (; end - at >= 8; at += 8) {
         quint64 word = 0;
@@ -114,19 +32,293 @@ bool IsAscii(const QByteArray& bytes)
     return (bits & 0x8080808080808080ULL) == 0;
 }
 
+// Tells whether bytes handed over piece by piece are valid UTF-8: no overlong forms, no
+// surrogates, nothing past U+10FFFF, no sequence cut short.
+class Utf8Check {
+public:
+    void feed(const char* data, qsizetype size)
+    {
+        const auto* at = reinterpret_cast<const unsigned char*>(data);
+        const unsigned char* const end = at + size;
+        while (ok_ && at < end) {
+            const unsigned char byte = *at++;
+            if (need_ > 0) {
+                ok_ = byte >= low_ && byte <= high_;
+                low_ = 0x80;
+                high_ = 0xBF;
+                --need_;
+            } else if (byte >= 0x80) {
+                lead(byte);
+            }
+        }
+    }
+    bool failed() const { return !ok_; }
+    bool valid() const { return ok_ && need_ == 0; }
+
+private:
+    void lead(unsigned char byte)
+    {
+        if (byte >= 0xC2 && byte <= 0xDF) {
+            need_ = 1;
+        } else if (byte >= 0xE0 && byte <= 0xEF) {
+            need_ = 2;
+            if (byte == 0xE0)
+                low_ = 0xA0;
+            else if (byte == 0xED)
+                high_ = 0x9F;
+        } else if (byte >= 0xF0 && byte <= 0xF4) {
+            need_ = 3;
+            if (byte == 0xF0)
+                low_ = 0x90;
+            else if (byte == 0xF4)
+                high_ = 0x8F;
+        } else {
+            ok_ = false;
+        }
+    }
+
+    int need_ = 0;
+    unsigned char low_ = 0x80;
+    unsigned char high_ = 0xBF;
+    bool ok_ = true;
+};
+
+// Calls line() with each item of a text that ends at a line break (or at the end of the
+// file). loneLf carries, from one piece of the file to the next, whether the last break was an
+// LF on its own: a file that ends with one has an empty last item.
+template <class View, class Line> void EmitLines(View text, bool fileEnd, bool& loneLf, Line&& line)
+{
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        line(text.sliced(start, i - start));
+        loneLf = c == u'\n';
+        if (c == u'\r' && i + 1 < size && text[i + 1].unicode() == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (fileEnd && (start < size || loneLf))
+        line(text.sliced(start, size - start));
+}
+
+// Reads a file a block at a time and appends its lines. Only whole lines are decoded and
+// appended; the start of a line that goes on in the next block waits for it.
+class LineLoader {
+public:
+    LineLoader(const ReadAt& read, ListModel& items, qsizetype block)
+        : read_(read), items_(items), block_(std::max<qsizetype>(block, 1))
+    {
+    }
+
+    void run()
+    {
+        // The first two bytes tell UTF-16 by its byte-order mark.
+        bool more = true;
+        while (more && pending_.size() < 2)
+            more = fill();
+        const char* start = pending_.data();
+        if (pending_.size() >= 2 && std::memcmp(start, "\xff\xfe", 2) == 0)
+            encoding_ = Encoding::Utf16Le;
+        else if (pending_.size() >= 2 && std::memcmp(start, "\xfe\xff", 2) == 0)
+            encoding_ = Encoding::Utf16Be;
+        if (encoding_ != Encoding::Ascii)
+            pending_.erase(0, 2);
+        for (;;) {
+            const qsizetype cut = more ? wholeLines() : pending_.size();
+            if (cut > 0 || !more)
+                appendLines(cut, !more);
+            pending_.erase(0, cut);
+            const qsizetype unit = unitSize();
+            scanned_ = std::max<qsizetype>(pending_.size() / unit - 1, 0) * unit;
+            if (!more)
+                return;
+            more = fill();
+        }
+    }
+
+private:
+    qsizetype unitSize() const
+    {
+        return encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be ? 2 : 1;
+    }
+
+    char16_t unitAt(qsizetype i) const
+    {
+        const auto* at = reinterpret_cast<const unsigned char*>(pending_.data());
+        if (encoding_ == Encoding::Utf16Le)
+            return static_cast<char16_t>(at[2 * i] | (at[2 * i + 1] << 8));
+        if (encoding_ == Encoding::Utf16Be)
+            return static_cast<char16_t>((at[2 * i] << 8) | at[2 * i + 1]);
+        return at[i];
+    }
+
+    // Reads the next block after what is pending; false at the end of the file.
+    bool fill()
+    {
+        const qsizetype had = pending_.size();
+        char* into = pending_.grow(block_);
+        const qsizetype got = read_(offset_, into, block_);
+        pending_.erase(had + got, block_ - got);
+        offset_ += got;
+        return got > 0;
+    }
+
+    // How many pending bytes end at a line break. A CR in the last unit is left waiting: it may
+    // be the first half of a CR LF. Only what the last call did not look at is searched, so a
+    // line of a gigabyte is not searched again for every block.
+    qsizetype wholeLines() const
+    {
+        const qsizetype unit = unitSize();
+        const qsizetype units = pending_.size() / unit;
+        for (qsizetype i = units - 1; i >= scanned_ / unit; --i) {
+            const char16_t c = unitAt(i);
+            if (c == u'\n' || (c == u'\r' && i + 1 < units))
+                return (i + 1) * unit;
+        }
+        return 0;
+    }
+
+    // Appends the lines among the first size pending bytes, which end at a line break or at the
+    // end of the file.
+    void appendLines(qsizetype size, bool fileEnd)
+    {
+        const char* data = pending_.data();
+        if (encoding_ == Encoding::Ascii && !IsAscii(data, size)) {
+            encoding_ = chooseEightBitEncoding();
+            // The one byte-order mark a UTF-8 file may start with is not part of its text.
+            if (encoding_ == Encoding::Utf8 && !emitted_ && size >= 3
+                && std::memcmp(data, "\xef\xbb\xbf", 3) == 0) {
+                data += 3;
+                size -= 3;
+            }
+        }
+        emitted_ = true;
+        if (encoding_ == Encoding::Ascii) {
+            EmitLines(QLatin1StringView(data, size), fileEnd, loneLf_,
+                      [this](QLatin1StringView line) { items_.appendDeferred(line); });
+            return;
+        }
+        EmitLines(decode(data, size, fileEnd), fileEnd, loneLf_,
+                  [this](QStringView line) { items_.appendDeferred(line); });
+    }
+
+    // Up to here every byte was ASCII, which reads the same either way. The first other byte
+    // decides for the whole file: UTF-8 only when all the rest of it is valid UTF-8.
+    Encoding chooseEightBitEncoding()
+    {
+        Utf8Check check;
+        check.feed(pending_.data(), pending_.size());
+        RawArray<char> scratch;
+        for (qint64 at = offset_; !check.failed();) {
+            char* into = scratch.size() == 0 ? scratch.grow(block_) : scratch.data();
+            const qsizetype got = read_(at, into, block_);
+            if (got == 0)
+                break;
+            check.feed(into, got);
+            at += got;
+        }
+        return check.valid() ? Encoding::Utf8 : Encoding::Windows1252;
+    }
+
+    QStringView decode(const char* data, qsizetype size, bool fileEnd)
+    {
+        if (encoding_ == Encoding::Utf8) {
+            decoded_.resize(size);
+            const QChar* end = utf8_.appendToBuffer(decoded_.data(), QByteArrayView(data, size));
+            return {decoded_.constData(), end - decoded_.constData()};
+        }
+        if (encoding_ == Encoding::Windows1252) {
+            decoded_.resize(size);
+            QChar* out = decoded_.data();
+            for (qsizetype i = 0; i < size; ++i) {
+                const auto code = static_cast<unsigned char>(data[i]);
+                out[i] = (code >= 0x80 && code <= 0x9F) ? QChar(kWindows1252High[code - 0x80])
+                                                        : QChar(code);
+            }
+            return {decoded_.constData(), size};
+        }
+        return decodeUtf16(data, size, fileEnd);
+    }
+
+    // UTF-16 after its byte-order mark. A unit that cannot stand where it is (a surrogate
+    // without its partner, an odd byte at the end of the file) becomes U+FFFD, and everything
+    // else still loads. Pieces end at a line break, so no pair is ever cut in two.
+    QStringView decodeUtf16(const char* data, qsizetype size, bool fileEnd)
+    {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+        const bool bigEndian = encoding_ == Encoding::Utf16Be;
+        const qsizetype units = size / 2;
+        const auto unit = [&](qsizetype i) {
+            const unsigned char* at = bytes + 2 * i;
+            return static_cast<char16_t>(bigEndian ? (at[0] << 8) | at[1] : (at[1] << 8) | at[0]);
+        };
+        decoded_.resize(units + 1);
+        QChar* out = decoded_.data();
+        for (qsizetype i = 0; i < units; ++i) {
+            const char16_t c = unit(i);
+            if (QChar::isHighSurrogate(c) && i + 1 < units && QChar::isLowSurrogate(unit(i + 1))) {
+                *out++ = QChar(c);
+                *out++ = QChar(unit(++i));
+            } else if (QChar::isSurrogate(c)) {
+                *out++ = QChar(QChar::ReplacementCharacter);
+            } else {
+                *out++ = QChar(c);
+            }
+        }
+        if (fileEnd && size % 2 != 0)
+            *out++ = QChar(QChar::ReplacementCharacter);
+        return {decoded_.constData(), out - decoded_.constData()};
+    }
+
+    const ReadAt& read_;
+    ListModel& items_;
+    const qsizetype block_;
+    RawArray<char> pending_;
+    // Where the next block starts in the file.
+    qint64 offset_ = 0;
+    // The pending bytes before this hold no line break but perhaps a CR waiting for its LF.
+    qsizetype scanned_ = 0;
+    Encoding encoding_ = Encoding::Ascii;
+    bool emitted_ = false;
+    bool loneLf_ = false;
+    QString decoded_;
+    // Never drops a U+FEFF: the loader alone decides about the byte-order mark.
+    QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
+};
+
 }  // namespace
 
-void AppendPhoneLines(const QByteArray& bytes, ListModel& items)
+void AppendPhoneLines(const ReadAt& read, ListModel& items, qsizetype block)
 {
-    // No more characters than bytes, and lines of two bytes at the shortest (a character and a
-    // line end); room that is never written costs address space, not memory.
-    items.reserve(bytes.size() / 2 + 1, bytes.size());
-    // Plain ASCII, the common case, goes from the file's bytes straight into the list.
-    if (!bytes.startsWith("\xff\xfe") && !bytes.startsWith("\xfe\xff") && IsAscii(bytes)) {
-        ForEachLine(QLatin1StringView(bytes),
-                    [&](QLatin1StringView line) { items.appendDeferred(line); });
-        return;
+    LineLoader(read, items, block).run();
+}
+
+void AppendPhoneLines(const QByteArray& bytes, ListModel& items, qsizetype block)
+{
+    AppendPhoneLines(
+        [&bytes](qint64 offset, char* into, qsizetype size) {
+            const qsizetype got = std::clamp<qsizetype>(bytes.size() - offset, 0, size);
+            std::memcpy(into, bytes.constData() + offset, static_cast<size_t>(got));
+            return got;
+        },
+        items, block);
+}
+
+void ForEachFileLine(const QByteArray& bytes, const std::function<void(QStringView)>& line)
+{
+    ListModel lines;
+    AppendPhoneLines(bytes, lines);
+    QString text;
+    for (qsizetype r = 0; r < lines.count(); ++r) {
+        lines.texts().read(r, text);
+        line(text);
     }
-    const QString text = DecodeTextFile(bytes);
-    ForEachLine(QStringView(text), [&](QStringView line) { items.appendDeferred(line); });
+}
+
+char16_t Windows1252Character(unsigned char byte)
+{
+    return byte >= 0x80 && byte <= 0x9F ? kWindows1252High[byte - 0x80] : char16_t(byte);
 }

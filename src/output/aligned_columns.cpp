@@ -1,7 +1,7 @@
 #include "output/aligned_columns.h"
 
 #include "app/lists/character_count.h"
-#include "app/lists/counted_rows.h"
+#include "app/lists/covered_rows.h"
 
 #include <algorithm>
 
@@ -17,14 +17,16 @@ void Pad(QString& line, qsizetype missing)
 
 }  // namespace
 
-qsizetype MeasureColumn(const ListModel& list, int k, const CountedRows& counted,
+qsizetype MeasureColumn(const ListModel& list, int k, CoveredRows& covered,
                         const std::function<void()>& pace)
 {
     qsizetype width = 0;
-    const qsizetype rows = list.count();
+    // Each column takes the row count afresh: rows appended while an earlier column was
+    // measured are measured from this column on.
+    const qsizetype rows = covered.recount();
     for (qsizetype r = 0; r < rows; ++r) {
         pace();
-        counted.require();
+        covered.reach(r);
         width = std::max(width, list.cellLength(r, k));
     }
     return width;

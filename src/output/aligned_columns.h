@@ -4,7 +4,7 @@
 
 #include <functional>
 
-class CountedRows;
+class CoveredRows;
 class ListModel;
 
 // Column alignment shared by the column-aligned save and the clipboard copy. Lengths and
@@ -13,7 +13,7 @@ namespace AlignedColumns {
 
 // The greatest character count of column k over the list's rows, counted afresh as the column
 // starts. pace() runs before every cell; a row that left the list meanwhile throws.
-qsizetype MeasureColumn(const ListModel& list, int k, const CountedRows& counted,
+qsizetype MeasureColumn(const ListModel& list, int k, CoveredRows& covered,
                         const std::function<void()>& pace);
 
 // Appends cell k of the row and then spaces up to width characters (none when it is longer).

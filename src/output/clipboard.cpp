@@ -2,37 +2,64 @@
 
 #include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
-#include "app/lists/counted_rows.h"
+#include "app/lists/covered_rows.h"
 #include "output/aligned_columns.h"
 
+#include <new>
 #include <vector>
 
 namespace Main {
 
+namespace {
+
+// What the copy will write: the padded cells and their TABs, each last cell as long as it is
+// (it is never padded) and a line end per row. Reserving every row as long as the longest
+// would ask for hundreds of gigabytes for one long result among many short ones.
+qsizetype WrittenSize(const ListModel& list, const std::vector<qsizetype>& widths, qsizetype rows)
+{
+    if (widths.empty())
+        return 0;
+    const int last = static_cast<int>(widths.size()) - 1;
+    qsizetype perRow = 2;
+    for (int k = 0; k < last; ++k)
+        perRow += widths[static_cast<size_t>(k)] + 1;
+    qsizetype lastCells = 0;
+    if (last == 0) {
+        lastCells = list.texts().characters();
+    } else {
+        for (qsizetype r = 0; r < rows; ++r)
+            lastCells += list.subItem(r, last).size();
+    }
+    qsizetype padded = 0;
+    if (__builtin_mul_overflow(perRow, rows, &padded)
+        || __builtin_add_overflow(padded, lastCells, &padded))
+        throw std::bad_alloc();
+    return padded;
+}
+
+}  // namespace
+
 QString BuildAlignedText(const ListModel& list, const std::function<void()>& pace)
 {
-    const CountedRows counted(list);
+    CoveredRows covered(list, CoveredRows::WhenRowsLeave::Fail);
     const int columns = list.columnCountTotal();
     std::vector<qsizetype> widths;
     widths.reserve(static_cast<size_t>(columns));
     for (int k = 0; k < columns; ++k)
-        widths.push_back(AlignedColumns::MeasureColumn(list, k, counted, pace));
+        widths.push_back(AlignedColumns::MeasureColumn(list, k, covered, pace));
 
     QString text;
-    const qsizetype rows = list.count();
-    qsizetype expected = 0;
-    for (const qsizetype width : widths)
-        expected += width + 1;
-    text.reserve(rows * (expected + 1));
+    const qsizetype rows = covered.recount();
+    text.reserve(WrittenSize(list, widths, rows));
     for (qsizetype r = 0; r < rows; ++r) {
         pace();
-        counted.require();
+        covered.reach(r);
         if (!list.checked(r))
             continue;
         const qsizetype lineStart = text.size();
         for (int k = 0; k < columns; ++k) {
             pace();
-            counted.require();
+            covered.reach(r);
             if (k + 1 < columns) {
                 AlignedColumns::AppendPadded(text, list, r, k, widths[static_cast<size_t>(k)]);
                 text.append(QLatin1Char('\t'));

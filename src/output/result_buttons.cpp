@@ -27,8 +27,8 @@ void Form1::PushButton2_Click()
     if (fileName.isEmpty())                                // 118
         return;
     proc.step(120, [&] { setPointer(Pointer::Hourglass); });
-    Pacer pacer = MakePacer(true);
     proc.step(122, [&] {
+        Pacer pacer = MakePacer(true);
         SaveComma::SaveListviewAsCommaDelimToFile(desktop_, pacer, applicationTitle_,
                                                   ListView3->items(), fileName);
     });
@@ -50,8 +50,8 @@ void Form1::PushButton6_Click()
     if (!replace)  // 124
         return;
     proc.step(126, [&] { setPointer(Pointer::Hourglass); });
-    Pacer pacer = MakePacer(true);
     proc.step(128, [&] {
+        Pacer pacer = MakePacer(true);
         SaveList::SaveListviewProperlySpaced(desktop_, pacer, ListView2->items(), fileName);
     });
     proc.step(130, [&] { setPointer(Pointer::Arrow); });
@@ -63,9 +63,10 @@ void Form1::PushButton8_Click()
 {
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton8_Click "));
     Main::CopyOutcome outcome = Main::CopyOutcome::ClipboardRefused;
-    Pacer pacer = MakePacer(false);
-    proc.step(106,
-              [&] { outcome = Main::CopyListToClipboard(desktop_, pacer, ListView3->items()); });
+    proc.step(106, [&] {
+        Pacer pacer = MakePacer(false);
+        outcome = Main::CopyListToClipboard(desktop_, pacer, ListView3->items());
+    });
     proc.step(108, [&] {
         if (outcome == Main::CopyOutcome::ClipboardRefused)
             MsgBox(QStringLiteral("Results have not been copied to the clipboard.\r\r"

@@ -1,8 +1,9 @@
 #include "output/save_comma.h"
 
+#include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
 #include "app/errors/procedure.h"
-#include "app/lists/counted_rows.h"
+#include "app/lists/covered_rows.h"
 #include "output/overwrite_question.h"
 #include "output/text_file_writer.h"
 
@@ -34,14 +35,15 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
         if (!proc.step(132, [&] { file.writeUtf8Line(line); }))
             return;
     }
-    const CountedRows counted(list);
-    const qsizetype rows = counted.count();  // 134
+    // The rows counted here are written; one that leaves the list meanwhile ends the save.
+    const CoveredRows covered(list, CoveredRows::WhenRowsLeave::Fail);
+    const qsizetype rows = covered.count();  // 134
     for (qsizetype r = 0; r < rows; ++r) {
         proc.step(136, [&] { pacer.pace(); });
         line.clear();  // 150
         // A row that left the list is reported; the writer ends and the old file stays.
         const bool read = proc.step(154, [&] {
-            counted.require();
+            covered.reach(r);
             const int columns = list.columnCountTotal();  // 152
             for (int k = 0; k < columns; ++k) {
                 list.appendCellUtf8(line, r, k);
@@ -51,7 +53,8 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
         });
         if (!read)
             return;
-        if (list.columnCountTotal() <= 1 && r != list.count() - 1)  // 166 to 170
+        // 166 to 170: the last-line rule reads the row count afresh.
+        if (list.columnCountTotal() <= 1 && r != list.count() - 1)
             line += ',';
         if (!proc.step(172, [&] { file.writeUtf8Line(line); }))
             return;

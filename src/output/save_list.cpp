@@ -1,9 +1,10 @@
 #include "output/save_list.h"
 
+#include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
 #include "app/errors/procedure.h"
 #include "app/lists/character_count.h"
-#include "app/lists/counted_rows.h"
+#include "app/lists/covered_rows.h"
 #include "output/aligned_columns.h"
 #include "output/text_file_writer.h"
 
@@ -19,7 +20,7 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
                    QStringLiteral("in Tessaline2021/08/31.SaveList.SaveListviewProperlySpaced "));
     const auto pace = [&pacer] { pacer.pace(); };
 
-    const CountedRows counted(list);
+    CoveredRows covered(list, CoveredRows::WhenRowsLeave::Fail);
 
     std::vector<qsizetype> widths;  // 110
     int columns = 0;
@@ -29,7 +30,7 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
         proc.step(116, [&] { m = std::max(m, CharacterCount(list.columnCaption(k))); });
         // 120 to 134: a row that left the list is reported; the writer ends, nothing written.
         const bool measured = proc.step(
-            124, [&] { m = std::max(m, AlignedColumns::MeasureColumn(list, k, counted, pace)); });
+            124, [&] { m = std::max(m, AlignedColumns::MeasureColumn(list, k, covered, pace)); });
         if (!measured)
             return;
         widths.push_back(m);  // 136, 138
@@ -51,14 +52,14 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
     if (!proc.step(170, [&] { file.writeLine(line); }))
         return;
     qsizetype rows = 0;
-    proc.step(182, [&] { rows = list.count(); });
+    proc.step(182, [&] { rows = covered.recount(); });
     for (qsizetype r = 0; r < rows; ++r) {
         proc.step(184, [&] { pacer.pace(); });
         line.clear();  // 186
         // A row that left the list is reported; the writer ends and the old file stays.
         bool checked = false;
         if (!proc.step(188, [&] {
-                counted.require();
+                covered.reach(r);
                 checked = list.checked(r);
             }))
             return;
@@ -68,7 +69,7 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
             const int now = list.columnCountTotal();  // 190
             for (int k = 0; k < now && k < columns; ++k) {
                 pacer.pace();  // 192
-                counted.require();
+                covered.reach(r);
                 AlignedColumns::AppendPadded(line, list, r, k, widths[static_cast<size_t>(k)]);
                 line += QLatin1Char('\t');
             }

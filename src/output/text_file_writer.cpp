@@ -2,8 +2,10 @@
 
 #include "app/desktop/unfinished_files.h"
 #include "app/errors/app_error.h"
+#include "output/file_attributes.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <climits>
@@ -11,11 +13,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/xattr.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -27,13 +25,6 @@ constexpr int kMaxLinks = 40;
 [[noreturn]] void ThrowErrno(int error)
 {
     throw AppError::fromErrno(error);
-}
-
-mode_t NewFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
 }
 
 QByteArray FolderOf(const QByteArray& path)
@@ -72,29 +63,69 @@ QByteArray ResolveLinks(QByteArray path)
     ThrowErrno(ELOOP);
 }
 
-// The extended attribute names of a path (access control lists are among them); empty where
-// the file system has none.
-std::vector<QByteArray> AttributeNames(const QByteArray& path, int fd)
+// The target as the save finds it, once any links are followed.
+struct Found {
+    bool exists = false;
+    struct stat info {};
+    bool folderWritable = false;
+};
+
+// Refuses a folder that does not exist, a target that is a folder or a special file, and a
+// write-protected file.
+Found Examine(const QByteArray& target)
 {
-    const auto list = [&](char* buffer, size_t size) {
-        return fd >= 0 ? ::flistxattr(fd, buffer, size)
-                       : ::llistxattr(path.constData(), buffer, size);
-    };
-    std::vector<QByteArray> names;
-    const ssize_t size = list(nullptr, 0);
-    if (size < 0) {
-        if (errno == ENOTSUP)
-            return names;
+    const QByteArray folder = FolderOf(target);
+    struct stat folderInfo {};
+    if (::stat(folder.constData(), &folderInfo) != 0)
+        throw AppError(errno == ENOENT ? ErrorCode::PathNotFound : ErrorCodeFromErrno(errno));
+    if (!S_ISDIR(folderInfo.st_mode))
+        throw AppError(ErrorCode::PathNotFound);
+    Found found;
+    found.exists = ::stat(target.constData(), &found.info) == 0;
+    if (!found.exists && errno != ENOENT)
         ThrowErrno(errno);
+    if (found.exists) {
+        if (!S_ISREG(found.info.st_mode))
+            throw AppError(ErrorCode::PathFileAccessError);
+        if (::access(target.constData(), W_OK) != 0)
+            ThrowErrno(errno);
     }
-    QByteArray buffer(size, '\0');
-    const ssize_t got = list(buffer.data(), static_cast<size_t>(buffer.size()));
-    if (got < 0)
-        ThrowErrno(errno);
-    for (const QByteArray& name : buffer.left(got).split('\0'))
-        if (!name.isEmpty())
-            names.push_back(name);
-    return names;
+    found.folderWritable = ::access(folder.constData(), W_OK) == 0;
+    return found;
+}
+
+// Every link of a file with several must show the new text, and a folder the user may not
+// write to takes no temporary file: both are rewritten in place.
+bool RenameKeepsIt(const Found& found)
+{
+    return !found.exists || (found.info.st_nlink == 1 && found.folderWritable);
+}
+
+// A hidden file beside the target that no other file has, made with the given permission
+// bits (less the umask, or as the folder's default access list says); its descriptor and name.
+int MakeTemporary(const QByteArray& target, mode_t mode, QByteArray& name)
+{
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr int kSuffix = 6;
+    // A name near the longest the system allows leaves no room for a longer temporary one.
+    const QByteArray folder = FolderOf(target);
+    const QByteArray own = NameOf(target);
+    const QByteArray stem =
+        own.size() + 2 + kSuffix <= NAME_MAX ? folder + "/." + own + '.' : folder + "/.dialwright.";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = stem;
+        for (int i = 0; i < kSuffix; ++i)
+            name += kLetters[QRandomGenerator::global()->bounded(static_cast<int>(sizeof kLetters)
+                                                                 - 1)];
+        const int fd =
+            ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST)
+            ThrowErrno(errno);
+    }
+    ThrowErrno(EEXIST);
 }
 
 // Writes everything, at the file's offset or from the given one; returns 0 or the errno.
@@ -118,6 +149,25 @@ int WriteAll(int fd, std::string_view bytes, off_t at = -1)
     return 0;
 }
 
+// Copies the first `size` bytes of one file over the start of another; returns 0 or the errno.
+int CopyAll(int from, int to, off_t size)
+{
+    std::string chunk(kChunkBytes, '\0');
+    for (off_t at = 0; at < size;) {
+        const ssize_t got = ::pread(from, chunk.data(), chunk.size(), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got < 0 ? errno : EIO;
+        if (const int error =
+                WriteAll(to, std::string_view(chunk.data(), static_cast<size_t>(got)), at);
+            error != 0)
+            return error;
+        at += got;
+    }
+    return 0;
+}
+
 }  // namespace
 
 TextFileWriter::TextFileWriter(QString path) : path_(std::move(path)) {}
@@ -132,84 +182,44 @@ void TextFileWriter::create()
     if (path_.isEmpty())
         throw AppError(ErrorCode::BadFileNameOrNumber);
     target_ = ResolveLinks(QFile::encodeName(path_));
-    const QByteArray folder = FolderOf(target_);
-    struct stat folderInfo {};
-    if (::stat(folder.constData(), &folderInfo) != 0)
-        throw AppError(errno == ENOENT ? ErrorCode::PathNotFound : ErrorCodeFromErrno(errno));
-    if (!S_ISDIR(folderInfo.st_mode))
-        throw AppError(ErrorCode::PathNotFound);
-
-    struct stat existing {};
-    const bool exists = ::stat(target_.constData(), &existing) == 0;
-    if (!exists && errno != ENOENT)
-        ThrowErrno(errno);
-    if (exists) {
-        if (!S_ISREG(existing.st_mode))
-            throw AppError(ErrorCode::PathFileAccessError);
-        if (::access(target_.constData(), W_OK) != 0)
-            ThrowErrno(errno);
-    }
-    // Every link of a file with several must show the new text, and a folder the user may
-    // not write to takes no temporary file: both are rewritten in place.
-    const bool renameKeepsIt =
-        !exists || (existing.st_nlink == 1 && ::access(folder.constData(), W_OK) == 0);
-    if (renameKeepsIt) {
-        // A name near the longest the system allows leaves no room for a longer temporary one.
-        const QByteArray name = NameOf(target_);
-        QByteArray pattern = name.size() + 8 <= NAME_MAX ? folder + "/." + name + ".XXXXXX"
-                                                         : folder + "/.dialwright.XXXXXX";
-        const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd < 0)
-            ThrowErrno(errno);
-        fd_ = fd;
-        temporary_ = pattern;
-        UnfinishedFiles::Add(temporary_);
-        const mode_t mode = exists ? existing.st_mode & 07777 : NewFileMode();
-        if (!exists) {
-            if (::fchmod(fd_, mode) != 0)
-                ThrowErrno(errno);
-            return;
-        }
-        if (carryOver(static_cast<int>(mode), existing.st_uid, existing.st_gid))
-            return;
-        discard();
-    }
-    const int fd = ::open(target_.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        ThrowErrno(errno);
-    fd_ = fd;
-    inPlace_ = true;
+    const Found found = Examine(target_);
+    if (RenameKeepsIt(found) && openTemporary(found.exists ? &found.info : nullptr))
+        return;
+    openInPlace();
 }
 
-bool TextFileWriter::carryOver(int targetMode, unsigned owner, unsigned group)
+bool TextFileWriter::openTemporary(const struct stat* replaced)
 {
-    struct stat own {};
-    if (::fstat(fd_, &own) != 0)
+    // A new file gets what any new file in its folder gets: the kernel applies the umask or
+    // the folder's default access list. One that replaces a file stays private until it has
+    // that file's owner and permissions.
+    fd_ = MakeTemporary(target_, replaced == nullptr ? 0666 : 0600, temporary_);
+    UnfinishedFiles::Add(temporary_);
+    if (replaced == nullptr)
+        return true;
+    if (FileAttributes::CarryOver(fd_, temporary_, target_, *replaced))
+        return true;
+    discard();
+    return false;
+}
+
+void TextFileWriter::openInPlace()
+{
+    // The name was checked before; what stands under it now may be something else. A link put
+    // there is not followed and a FIFO does not hold the window; only a regular file is written.
+    const int fd =
+        ::open(target_.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
         ThrowErrno(errno);
-    if ((own.st_uid != owner || own.st_gid != group) && ::fchown(fd_, owner, group) != 0)
-        return false;
-    // After the owner, since a change of owner clears the set-user and set-group bits.
-    if (::fchmod(fd_, static_cast<mode_t>(targetMode)) != 0)
-        return false;
-    const std::vector<QByteArray> names = AttributeNames(target_, -1);
-    for (const QByteArray& name : names) {
-        const ssize_t size = ::lgetxattr(target_.constData(), name.constData(), nullptr, 0);
-        if (size < 0)
-            return false;
-        QByteArray value(size, '\0');
-        const ssize_t got =
-            ::lgetxattr(target_.constData(), name.constData(), value.data(), value.size());
-        if (got < 0
-            || ::fsetxattr(fd_, name.constData(), value.constData(), static_cast<size_t>(got), 0)
-                   != 0)
-            return false;
+    struct stat opened {};
+    const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
+    const int flags = regular ? ::fcntl(fd, F_GETFL) : -1;
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        throw AppError(ErrorCode::PathFileAccessError);
     }
-    // Nor may the new file have what the old had not (a folder's default access list).
-    const std::vector<QByteArray> added = AttributeNames(temporary_, fd_);
-    return std::all_of(added.begin(), added.end(), [&](const QByteArray& name) {
-        return std::find(names.begin(), names.end(), name) != names.end()
-               || ::fremovexattr(fd_, name.constData()) == 0;
-    });
+    fd_ = fd;
+    inPlace_ = true;
 }
 
 void TextFileWriter::writeLine(QStringView line)
@@ -236,6 +246,15 @@ void TextFileWriter::writeUtf8Line(std::string_view line)
         flush();
 }
 
+void TextFileWriter::writeUtf8(std::string_view bytes)
+{
+    if (fd_ < 0)
+        throw AppError(ErrorCode::BadFileNameOrNumber);
+    pending_ += bytes;
+    if (pending_.size() >= kChunkBytes)
+        flush();
+}
+
 void TextFileWriter::flush()
 {
     if (inPlace_) {
@@ -257,7 +276,7 @@ void TextFileWriter::commit()
         throw AppError(ErrorCode::BadFileNameOrNumber);
     flush();
     if (inPlace_)
-        rewriteInPlace();
+        rewriteInPlace(-1);
     else
         replaceByRename();
 }
@@ -271,6 +290,12 @@ void TextFileWriter::replaceByRename()
     fd_ = -1;
     if (failure == 0 && ::rename(temporary_.constData(), target_.constData()) != 0)
         failure = errno;
+    // A file bind-mounted over the name, or a name on another file system, cannot be renamed
+    // over; it is still writable, so the finished text is copied into it instead.
+    if (failure == EBUSY || failure == EXDEV) {
+        rewriteFromTemporary();
+        return;
+    }
     if (failure != 0) {
         discard();
         ThrowErrno(failure);
@@ -287,13 +312,36 @@ void TextFileWriter::replaceByRename()
         ThrowErrno(failure);
 }
 
-void TextFileWriter::rewriteInPlace()
+void TextFileWriter::rewriteFromTemporary()
+{
+    const int text = ::open(temporary_.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (text < 0) {
+        const int error = errno;
+        discard();
+        ThrowErrno(error);
+    }
+    try {
+        openInPlace();
+        rewriteInPlace(text);
+    } catch (...) {
+        ::close(text);
+        discard();
+        throw;
+    }
+    ::close(text);
+    discard();  // the temporary file, now written into the target
+}
+
+void TextFileWriter::rewriteInPlace(int from)
 {
     const auto fail = [this](int error) {
         discard();
         ThrowErrno(error);
     };
-    const auto size = static_cast<off_t>(whole_.size());
+    struct stat source {};
+    if (from >= 0 && ::fstat(from, &source) != 0)
+        fail(errno);
+    const off_t size = from >= 0 ? source.st_size : static_cast<off_t>(whole_.size());
     // Nothing is overwritten until the whole text is sure to fit.
     struct rlimit limit {};
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
@@ -316,7 +364,7 @@ void TextFileWriter::rewriteInPlace()
         [[maybe_unused]] const int released = ::ftruncate(fd_, now.st_size);
         fail(error);
     }
-    int failure = WriteAll(fd_, whole_, 0);
+    int failure = from >= 0 ? CopyAll(from, fd_, size) : WriteAll(fd_, whole_, 0);
     if (failure == 0 && ::ftruncate(fd_, size) != 0)
         failure = errno;
     if (failure == 0 && ::fsync(fd_) != 0)

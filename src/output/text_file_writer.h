@@ -5,6 +5,8 @@
 #include <QStringEncoder>
 #include <QStringView>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 
@@ -13,12 +15,14 @@
 //
 // Where it can, it writes a temporary file beside the target and renames it over the target:
 // the replacement is atomic, and the folder is synced so a power loss leaves the old file or
-// the new one. The temporary file takes the target's permission bits, owner, group, extended
-// attributes and access control lists. Where a rename would lose something (a file with more
-// than one hard link, an owner or attributes that cannot be carried over, a folder the user
-// may not write to), the target is rewritten in place instead: the text is gathered whole and
-// written only once it is sure to fit (free space, file-size limit), but a failure halfway
-// through that rewrite (an I/O error) can leave the file part-written.
+// the new one. A new file gets what any new file in its folder gets (the umask, or the folder's
+// default access list); one that replaces a file takes that file's permission bits, owner,
+// group, extended attributes and access control lists. Where a rename would lose something (a
+// file with more than one hard link, an owner or attributes that cannot be carried over, a
+// folder the user may not write to) or cannot be done (a file bind-mounted over the name), the
+// target is rewritten in place instead: the text is finished first and written over the old
+// only once it is sure to fit (free space, file-size limit), without yielding, but a failure
+// halfway through that rewrite (an I/O error) can leave the file part-written.
 //
 // A symbolic link, or a chain of them, is followed to its last target, which is the file
 // written; the links stay links. A link whose target does not exist yet creates that target.
@@ -34,6 +38,8 @@ public:
     void create();
     void writeLine(QStringView line);
     void writeUtf8Line(std::string_view line);
+    // UTF-8 bytes as they are, line ends included.
+    void writeUtf8(std::string_view bytes);
     // Writes what is left, syncs it and puts the text in place of the old.
     void commit();
 
@@ -42,9 +48,13 @@ public:
 private:
     void flush();
     void replaceByRename();
-    void rewriteInPlace();
-    // Gives the temporary file what the target has; false when something cannot be carried.
-    bool carryOver(int targetMode, unsigned owner, unsigned group);
+    // Writes the text over the target's, from the given finished file or (-1) from memory.
+    void rewriteInPlace(int from);
+    void rewriteFromTemporary();
+    // Opens a temporary file that takes the target's place at commit, carrying over what the
+    // file it replaces has (none for a new file); false, leaving nothing behind, when it cannot.
+    bool openTemporary(const struct stat* replaced);
+    void openInPlace();
     void discard();
 
     QString path_;

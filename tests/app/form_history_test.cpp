@@ -2,6 +2,7 @@
 #include "support/form_fixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 #include <functional>
@@ -124,7 +125,13 @@ TEST_F(History, EachKindOfStepIsUndoneAndRedoneWhole)
         {"numbers from the command line",
          {},
          [](History& t) {
-             t.form->LoadPhoneNumberFiles({t.file(QStringLiteral("c.txt"), "1\n2\n3")});
+             t.form->LoadPhoneNumberFiles(
+                 {QFile::encodeName(t.file(QStringLiteral("c.txt"), "1\n2\n3"))});
+         }},
+        {"rules loaded from two files", somePhones,
+         [](History& t) {
+             t.form->LoadRuleFiles({t.file(QStringLiteral("r.txt"), "10\txxx-xxx-xxxx\n"),
+                                    t.file(QStringLiteral("s.txt"), "7\txxx-xxxx\n")});
          }},
         {"a folder and a file dropped", somePhones,
          [](History& t) {

@@ -124,7 +124,12 @@ class Session:
         self.phase("accessibility bus and registry up")
 
         self.log = open(os.path.join(self.work.name, "program.log"), "w")
-        self.app = self.start([self.program, *self.arguments], stdout=self.log,
+        self.launch(self.arguments)
+        return self
+
+    def launch(self, arguments):
+        """Starts the program and waits until its window can be driven."""
+        self.app = self.start([self.program, *arguments], stdout=self.log,
                               stderr=subprocess.STDOUT)
         self.window = wait_until("the main window", lambda: self.xdotool(
             "search", "--name", "^Dialwright$").split()[0])
@@ -134,7 +139,6 @@ class Session:
         self.atspi = pyatspi
         self.root = wait_until("the window over AT-SPI", lambda: self.find_window("filler"))
         self.phase("window readable over AT-SPI")
-        return self
 
     def __exit__(self, kind, value, trace):
         if kind is not None:
@@ -255,6 +259,10 @@ class Session:
         table = self.find(self.root, "table", None, nth_table).queryTable()
         return [table.getAccessibleAt(r, 0).name for r in range(table.nRows)]
 
+    def cells(self, nth_table, column):
+        table = self.find(self.root, "table", None, nth_table).queryTable()
+        return [table.getAccessibleAt(r, column).name for r in range(table.nRows)]
+
     def clipboard(self):
         return subprocess.run(["xclip", "-selection", "clipboard", "-o", "-t", "UTF8_STRING"],
                               check=True, capture_output=True, timeout=WAIT_SECONDS).stdout
@@ -361,6 +369,35 @@ def scenario_load_utf16(s):
     check(phones == ["6034343563", "7978118"], "phones: %r" % phones)
 
 
+def scenario_rules_round_trip(s):
+    """Rules typed in, saved as text, cleared, and given to a new start with --rules come
+    back the same, in the same order."""
+    typed = [("10", "(xxx) xxx-xxxx"), (" 7", "xxx/xxxx"), ("11", "x xxx xxx xxxx")]
+    for length, pattern in typed:
+        s.press("Add Length and Format Combo")
+        s.answer_input("Input Length", length)
+        s.answer_input("Input Format", pattern)
+    wait_until("the typed rules", lambda: len(s.rows(RULES)) == len(typed))
+    target = os.path.join(s.work.name, "rules.txt")
+    s.press("Save Results As Text File")
+    s.choose_file("Save", target)
+    wait_until("the saved file", lambda: os.path.exists(target) and s.find_window("dialog") is None)
+    s.press("Clear List", 1)
+    wait_until("the cleared rules", lambda: s.rows(RULES) == [])
+    s.close_and_expect_the_end()
+
+    s.launch(["--rules", target])
+    loaded = list(zip(s.cells(RULES, 0), s.cells(RULES, 1)))
+    check(loaded == typed, "rules read back: %r" % loaded)
+    # And they are rules: the run uses them.
+    s.press("Add Phone Number or Numbers")
+    s.answer_input("Add Phone Number", "6034343563, 7978118")
+    s.press("Start Formatting Phone Numbers")
+    check(s.read_and_close_message()[1] == "Done.", "the run did not say Done.")
+    results = s.rows(RESULTS)
+    check(results == ["(603) 434-3563", "797/8118"], "results: %r" % results)
+
+
 OPENED_FILE = ("numbers from the command line.txt", b"6034343563\r\n7978118\r\n")
 
 
@@ -414,6 +451,34 @@ def scenario_drag_past_list(s):
     check(phones == numbers, "phones after the drag: %r" % phones)
 
 
+def scenario_paste_numbers(s):
+    """3,500 ten-digit numbers, 38,499 characters, pasted into the input box: every one of them
+    in the phone list, none cut short."""
+    numbers = [str(6034340000 + n) for n in range(3500)]
+    text = ",".join(numbers).encode()
+    check(len(text) == 38499, "the pasted text is %d characters" % len(text))
+    holder = s.start(["xclip", "-selection", "clipboard", "-quiet", "-i"],
+                     stdin=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    holder.stdin.write(text)
+    holder.stdin.close()
+    wait_until("the clipboard's text", lambda: s.clipboard() == text)
+    # Found while the list is empty: a walk of the accessibility tree visits every row.
+    table = s.find(s.root, "table", None, PHONES).queryTable()
+    s.press("Add Phone Number or Numbers")
+    wait_until("the input box", lambda: s.find_window("dialog", "Add Phone Number"))
+    time.sleep(0.1)
+    s.key("ctrl+v")
+    s.key("Return")
+    # The numbers are appended in one go: once there are any, they are all there.
+    wait_until("the pasted numbers", lambda: table.nRows > 0)
+    check(table.nRows == len(numbers), "%d numbers in the list" % table.nRows)
+    # Reading a row over the bus takes a while; these are the rows a cut paste gets wrong (it
+    # kept 2,979 numbers, the last cut to nine digits) and the ends.
+    for row in (0, 1, 2977, 2978, 2979, 3498, 3499):
+        phone = table.getAccessibleAt(row, 0).name
+        check(phone == numbers[row], "row %d: %r" % (row, phone))
+
+
 def scenario_copy_cut_short(s):
     """Clearing the results while a copy works leaves the clipboard as it was: one error
     report, then the message that nothing was copied."""
@@ -464,35 +529,100 @@ def long_results(s, buttons, lines=1000000):
     return found
 
 
-def scenario_close_during_save(s):
-    """Closing the window while a save works ends the program and leaves nothing behind: the
-    old file as it was, no temporary file beside it."""
+OLD_RESULTS = b"the old results\r\n"
+LONG_SAVE_LINES = 3000000
+
+
+def start_long_save(s, *links):
+    """A comma save of three million results over an old file (with further hard links to it,
+    if named), started and answered Yes; returns the target once the save works on it."""
     target = os.path.join(s.work.name, "saved", "results.txt")
     os.mkdir(os.path.dirname(target))
     with open(target, "wb") as old:
-        old.write(b"the old results\r\n")
-    # Enough to keep the save at work while a loaded machine notices it and closes the window.
-    buttons = long_results(s, ["Save As Comma Delimited"], lines=3000000)
+        old.write(OLD_RESULTS)
+    for link in links:
+        os.link(target, os.path.join(os.path.dirname(target), link))
+    # Enough to keep the save at work while a loaded machine notices it and ends it.
+    buttons = long_results(s, ["Save As Comma Delimited"], lines=LONG_SAVE_LINES)
     s.click(buttons["Save As Comma Delimited"])
     s.choose_file("Save", target)
     s.box("alert")  # "Are you sure you wish to overwrite ...?"
     s.key("Return")  # Yes; the save starts
-    folder = os.path.dirname(target)
+    return target
 
-    def saving():
-        return any(name.startswith(".") for name in os.listdir(folder))
 
-    # Close the window once the save is under way: its temporary file is there.
-    deadline = time.monotonic() + WAIT_SECONDS
-    while not saving():
-        check(time.monotonic() < deadline, "the save never began")
+def wait_for(what, probe, seconds=WAIT_SECONDS):
+    """Polls quickly, for a moment that passes quickly."""
+    deadline = time.monotonic() + seconds
+    while not probe():
+        check(time.monotonic() < deadline, what)
         time.sleep(0.002)
-    s.close_and_expect_the_end()
-    left = sorted(os.listdir(os.path.dirname(target)))
+
+
+def end_during_save(s, end, status):
+    """Ends the program while a save writes its temporary file; afterwards nothing is left
+    beside the target, which keeps its old text."""
+    target = start_long_save(s)
+    folder = os.path.dirname(target)
+    wait_for("the save never began",
+             lambda: any(name.startswith(".") for name in os.listdir(folder)))
+    end()
+    try:
+        ended = s.app.wait(timeout=WAIT_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end")
+    check(ended == status, "exit status %d" % ended)
+    left = sorted(os.listdir(folder))
     check(left == ["results.txt"], "left in the folder: %r" % left)
     with open(target, "rb") as kept:
         data = kept.read()
-    check(data == b"the old results\r\n", "the old file became %d bytes" % len(data))
+    check(data == OLD_RESULTS, "the old file became %d bytes" % len(data))
+
+
+def scenario_close_during_save(s):
+    """Closing the window while a save works ends the program and leaves nothing behind."""
+    end_during_save(s, s.close_window, 0)
+
+
+def scenario_sigterm_during_save(s):
+    """SIGTERM (a logout, a service manager) during a save ends the program as closing the
+    window does."""
+    end_during_save(s, lambda: os.kill(s.app.pid, signal.SIGTERM), 0)
+
+
+def scenario_display_lost_during_save(s):
+    """The X server going away during a save ends the program (Qt's exit status 1) and leaves
+    nothing behind either."""
+    xvfb = s.processes[0]
+    end_during_save(s, lambda: os.kill(xvfb.pid, signal.SIGKILL), 1)
+
+
+def scenario_sigterm_during_rewrite(s):
+    """A file with two hard links is rewritten in place, which cannot be undone halfway: SIGTERM
+    while the new text goes over the old lets it finish, then ends the program."""
+    target = start_long_save(s, "other.txt")
+    before = os.stat(target)
+
+    def writing():
+        now = os.stat(target)
+        return (now.st_mtime_ns, now.st_blocks) != (before.st_mtime_ns, before.st_blocks)
+
+    wait_for("the rewrite never began", writing, seconds=120)
+    os.kill(s.app.pid, signal.SIGTERM)
+    try:
+        ended = s.app.wait(timeout=WAIT_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end")
+    check(ended == 0, "exit status %d" % ended)
+    folder = os.path.dirname(target)
+    left = sorted(os.listdir(folder))
+    check(left == ["other.txt", "results.txt"], "left in the folder: %r" % left)
+    with open(target, "rb") as saved:
+        data = saved.read()
+    lines = data.count(b"\r\n")
+    # The three sample numbers, then every loaded line; the last without its comma.
+    check(lines == LONG_SAVE_LINES + 3 and data.endswith(b"front desk\r\n"),
+          "the file holds %d bytes in %d lines" % (len(data), lines))
 
 
 def scenario_undo_clear(s):

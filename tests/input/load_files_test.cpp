@@ -159,6 +159,28 @@ TEST_F(LoadFiles, BinaryFilesAndHugeLinesLoad)
     EXPECT_EQ(phones().text(0).size(), line.size());
 }
 
+// A file larger than the memory the program can have is refused before a byte of it is read:
+// one report, every list as it was, and the next file still loads.
+TEST_F(LoadFiles, AFileLargerThanMemoryIsRefusedBeforeItIsRead)
+{
+    const QString huge = work.filePath(QStringLiteral("huge.txt"));
+    {
+        QFile sparse(huge);
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(sparse.resize(qint64(1) << 40));  // a terabyte of holes
+    }
+    file("small.txt", "6034343563\r\n");
+    phones().append(QStringLiteral("kept"));
+    results().append(QStringLiteral("result"));
+    load(huge, [&] { desktop.expectErrorReport(QStringLiteral("Out of memory"), kLoad, 120); });
+    EXPECT_EQ(texts(phones()), (QStringList{"kept"}));
+    load(several(work.path(), {"huge.txt", "small.txt"}),
+         [&] { desktop.expectErrorReport(QStringLiteral("Out of memory"), kLoad, 134); });
+    EXPECT_EQ(texts(phones()), (QStringList{"kept", "6034343563"}));
+    EXPECT_EQ(texts(results()), (QStringList{"result"}));
+    EXPECT_EQ(rules().count(), 0);
+}
+
 TEST_F(LoadFiles, Utf8AndWindows1252FilesKeepEveryCharacter)
 {
     load(file("utf8.txt", "\xef\xbb\xbf"

@@ -194,6 +194,61 @@ TEST_F(PhoneListDrop, TheWalkYieldsAndTheDropTakesNoBusyState)
     EXPECT_EQ(phones().count(), 2);
 }
 
+// Window events run while a folder's files are listed and added, so "Clear List" clicked
+// meanwhile acts at once: it takes out what the list held at the click (numbers from before
+// the drop and the files added so far), and the files found after it are still added, in order.
+TEST_F(PhoneListDrop, ClearListClickedWhileFilesAreAddedClearsWhatWasThere)
+{
+    make("big/a.txt");
+    make("big/b.txt");
+    make("big/c.txt");
+    make("big/sub/d.txt");
+    make("big/sub/e.txt");
+    const QString big = work.filePath("big");
+    const QStringList all{big + "/a.txt", big + "/b.txt", big + "/c.txt", big + "/sub/d.txt",
+                          big + "/sub/e.txt"};
+    struct Case {
+        const char* name;
+        qsizetype filesBeforeClick;
+    };
+    qsizetype clickAt = 0;
+    bool clicked = false;
+    for (int yield = 1; yield <= 1000; ++yield)
+        desktop.onYield(yield, [&] {
+            if (clicked || phones().count() != clickAt)
+                return;
+            clicked = true;
+            form->PushButton4->click();
+            EXPECT_EQ(phones().count(), 0);
+        });
+    for (const Case& c : {Case{"after_the_first_file", 1}, Case{"after_the_folder_own_files", 3},
+                          Case{"inside_a_sub_folder", 4}}) {
+        SCOPED_TRACE(c.name);
+        form->PushButton4_Click();
+        phones().append(QStringLiteral("6034343563"));
+        clickAt = 1 + c.filesBeforeClick;
+        clicked = false;
+        drop({big});
+        ASSERT_TRUE(clicked);
+        EXPECT_EQ(added(), all.mid(c.filesBeforeClick));
+        EXPECT_EQ(phones().rowCount(), phones().count());
+        // Undo walks back through the files found after the click, the clear, and the files
+        // found before it, each finding the list as it left it.
+        const QStringList before =
+            QStringList{QStringLiteral("6034343563")} + all.mid(0, c.filesBeforeClick);
+        form->Form_Undo();
+        EXPECT_EQ(added(), QStringList());
+        form->Form_Undo();
+        EXPECT_EQ(added(), before);
+        form->Form_Undo();
+        EXPECT_EQ(added(), QStringList{QStringLiteral("6034343563")});
+        form->Form_Redo();
+        form->Form_Redo();
+        form->Form_Redo();
+        EXPECT_EQ(added(), all.mid(c.filesBeforeClick));
+    }
+}
+
 // The whole list is the drop target (rows, header, scroll bars), and the drop returns before
 // any folder is walked, so the program the files came from is not held in its drag.
 TEST_F(PhoneListDrop, ADropAnywhereOnTheListReturnsAtOnceAndAddsFromTheEventLoop)

@@ -6,15 +6,24 @@
 
 namespace {
 
-QStringList Split(const QByteArray& bytes)
+QStringList Lines(const QByteArray& bytes, qsizetype block)
 {
     QStringList out;
-    // The loader's own road: plain ASCII straight into the list, anything else decoded first.
     ListModel list;
-    AppendPhoneLines(bytes, list);
+    AppendPhoneLines(bytes, list, block);
     for (qsizetype row = 0; row < list.count(); ++row)
         out << list.text(row);
     return out;
+}
+
+// The loader's own road, with the file read in blocks of every small size as well: a line, a
+// CR LF, a UTF-8 sequence, a UTF-16 unit or pair cut by a block's end must read the same.
+QStringList Split(const QByteArray& bytes)
+{
+    const QStringList whole = Lines(bytes, kLoadBlock);
+    for (const qsizetype block : {1, 2, 3, 5})
+        EXPECT_EQ(Lines(bytes, block), whole) << "blocks of " << block;
+    return whole;
 }
 
 TEST(PhoneLines, EveryKindOfLineEnd)
@@ -37,12 +46,20 @@ TEST(PhoneLines, BlankLinesAndContentStayVerbatim)
               (QStringList{"6034343563", "", " (603) 434-3563 \t"}));
 }
 
-TEST(DecodeTextFile, Utf8WithoutItsByteOrderMark)
+// Only a mark at the very start of a UTF-8 file goes; a second one is a U+FEFF of the text.
+TEST(PhoneLines, Utf8LosesOnlyTheByteOrderMarkItStartsWith)
 {
-    EXPECT_EQ(DecodeTextFile("\xef\xbb\xbf"
-                             "Zo\xc3\xab"),
-              QStringLiteral(u"Zo\u00eb"));
-    EXPECT_EQ(DecodeTextFile("\xe2\x98\x8e 555"), QStringLiteral(u"\u260e 555"));
+    const QString feff(QChar(0xFEFF));
+    EXPECT_EQ(Split("\xef\xbb\xbf"
+                    "Zo\xc3\xab\r\n\xe2\x98\x8e 555"),
+              (QStringList{QStringLiteral(u"Zo\u00eb"), QStringLiteral(u"\u260e 555")}));
+    EXPECT_EQ(Split("\xef\xbb\xbf\xef\xbb\xbf"
+                    "1\r\n"),
+              (QStringList{feff + QStringLiteral("1")}));
+    EXPECT_EQ(Split("1\r\n\xef\xbb\xbf"
+                    "2"),
+              (QStringList{QStringLiteral("1"), feff + QStringLiteral("2")}));
+    EXPECT_EQ(Split("\xef\xbb\xbf"), QStringList());
 }
 
 QByteArray Utf16(const QString& text, bool bigEndian)
@@ -64,7 +81,7 @@ struct Utf16Case {
 
 // "Unicode text" from Windows programs: UTF-16 behind its mark, split like every other file; a
 // bad unit costs one U+FFFD and no other line.
-TEST(DecodeTextFile, Utf16WithItsMarkLoadsLineByLine)
+TEST(PhoneLines, Utf16WithItsMarkLoadsLineByLine)
 {
     const QString numbers = QStringLiteral("6034343563\r\n7978118\r\n");
     const QString emoji = QString::fromUtf8("\xf0\x9f\x93\x9e 5");
@@ -86,18 +103,25 @@ TEST(DecodeTextFile, Utf16WithItsMarkLoadsLineByLine)
         EXPECT_EQ(Split(c.bytes), c.lines) << c.name;
 }
 
-TEST(DecodeTextFile, AnythingElseIsWindows1252ByteForByte)
+// One byte that is not UTF-8 anywhere in the file, however far after the first other byte,
+// makes the whole file Windows-1252.
+TEST(PhoneLines, AnythingElseIsWindows1252ByteForByte)
 {
-    EXPECT_EQ(DecodeTextFile("Zo\xeb \x80 \x81\x9d\xff"),
-              QStringLiteral(u"Zo\u00eb \u20ac \u0081\u009d\u00ff"));
+    EXPECT_EQ(Split("Zo\xeb \x80 \x81\x9d\xff"),
+              QStringList{QStringLiteral(u"Zo\u00eb \u20ac \u0081\u009d\u00ff")});
+    EXPECT_EQ(Split("\xc3\xab\r\n" + QByteArray(kLoadBlock + 16, '1') + "\r\n\xeb"),
+              (QStringList{QStringLiteral(u"\u00c3\u00ab"), QString(kLoadBlock + 16, u'1'),
+                           QStringLiteral(u"\u00eb")}));
     QByteArray every(256, '\0');
     for (int i = 0; i < 256; ++i)
         every[i] = static_cast<char>(i);
-    const QString decoded = DecodeTextFile(every);
-    ASSERT_EQ(decoded.size(), 256);
-    EXPECT_EQ(decoded.count(QChar(0xFFFD)), 0);  // nothing replaced
-    EXPECT_EQ(decoded[0x8A], QChar(0x0160));
-    EXPECT_EQ(decoded[0xE9], QChar(0x00E9));
+    every.replace('\r', '\0').replace('\n', '\0');
+    const QStringList decoded = Split(every);
+    ASSERT_EQ(decoded.size(), 1);
+    ASSERT_EQ(decoded[0].size(), 256);
+    EXPECT_EQ(decoded[0].count(QChar(0xFFFD)), 0);  // nothing replaced
+    EXPECT_EQ(decoded[0][0x8A], QChar(0x0160));
+    EXPECT_EQ(decoded[0][0xE9], QChar(0x00E9));
 }
 
 TEST(FixDoubleBackslashes, CollapsesPairsLeftToRight)

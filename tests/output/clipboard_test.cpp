@@ -86,6 +86,43 @@ TEST_F(CopyResults, ClipboardNeverFreeIsNotReportedAsASuccess)
     EXPECT_EQ(desktop.clipboardText(), QString());
 }
 
+struct LongResultCase {
+    const char* name;
+    qsizetype shortRows;
+    qsizetype longAt;
+    qsizetype longSize;
+};
+
+class CopyLongResult : public FormTest, public ::testing::WithParamInterface<LongResultCase> {};
+
+// The copy makes room for what it writes, not for every row as long as the longest.
+TEST_P(CopyLongResult, IsCopiedWholeAndConfirmed)
+{
+    const LongResultCase& c = GetParam();
+    desktop.setYieldEveryRow(false);
+    QString expected;
+    for (qsizetype row = 0; row <= c.shortRows; ++row) {
+        const QString text =
+            row == c.longAt ? QString(c.longSize, QLatin1Char('7'))
+                            : QStringLiteral("555-%1").arg(row % 10000, 4, 10, QLatin1Char('0'));
+        results().appendDeferred(text);
+        expected += text + QStringLiteral("\r\n");
+    }
+    results().flushAppends();
+    desktop.expectInfo(kCopied);
+    form->PushButton8->click();
+    EXPECT_TRUE(desktop.scriptDone());
+    EXPECT_EQ(desktop.clipboardText().size(), expected.size());
+    EXPECT_TRUE(desktop.clipboardText() == expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Copy, CopyLongResult,
+    ::testing::Values(
+        LongResultCase{"MillionCharactersAmongTwoHundredThousand", 200000, 0, 1000000},
+        LongResultCase{"HundredKilobyteLineAmongThreeHundredThousand", 300000, 150000, 100000}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 TEST_F(CopyResults, ClearListEmptiesOnlyTheResults)
 {
     form->PushButton9_Click();  // already empty: nothing shown

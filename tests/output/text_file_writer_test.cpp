@@ -1,5 +1,6 @@
 // Saves that keep what they replace: owner, mode and attributes, every hard link, the targets
-// of symbolic links, long names, folders the user may not write to, and a full disk.
+// of symbolic links, long names, folders the user may not write to, files mounted over a name,
+// and a full disk; and new files that get what their folder gives every new file.
 
 #include "app/desktop/pacer.h"
 #include "app/lists/list_model.h"
@@ -8,10 +9,14 @@
 #include "support/scripted_desktop.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -98,6 +103,72 @@ TEST_F(Saves, AReplacedFileKeepsItsModeOwnerAndExtendedAttributes)
                         "system that has them";
 }
 
+mode_t Mode(const QString& file)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    return st.st_mode & 07777;
+}
+
+// The file's access control list as the system keeps it; empty when it has none.
+QByteArray AccessList(const QString& file)
+{
+    QByteArray list(1024, '\0');
+    const ssize_t size = ::getxattr(QFile::encodeName(file).constData(), "system.posix_acl_access",
+                                    list.data(), static_cast<size_t>(list.size()));
+    list.truncate(size < 0 ? 0 : size);
+    return list;
+}
+
+bool RunTool(const QString& program, const QStringList& arguments)
+{
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        return false;
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit
+           && process.exitCode() == 0;
+}
+
+struct NewFileCase {
+    const char* name;
+    mode_t umask;
+    QStringList defaultList;  // setfacl's arguments for the folder, if any
+};
+
+TEST_F(Saves, ANewFileGetsWhatAnyNewFileInItsFolderGets)
+{
+    const NewFileCase cases[] = {
+        {"umask 022", 022, {}},
+        {"umask 077", 077, {}},
+        {"a default access list that lets another user write",
+         022,
+         {QStringLiteral("-d"), QStringLiteral("-m"), QStringLiteral("u:nobody:rw,g::rw,m::rw")}},
+    };
+    int checked = 0;
+    for (const NewFileCase& c : cases) {
+        const QString folder = path(QString::fromLatin1(c.name));
+        const QString touchedFile = folder + QStringLiteral("/touched");
+        const QString savedFile = folder + QStringLiteral("/saved.txt");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        if (!c.defaultList.isEmpty()
+            && !RunTool(QStringLiteral("setfacl"), c.defaultList + QStringList{folder}))
+            continue;  // no setfacl, or a file system without access lists
+        const mode_t previous = ::umask(c.umask);
+        const bool touched = RunTool(QStringLiteral("touch"), {touchedFile});
+        save(savedFile);
+        ::umask(previous);
+        ASSERT_TRUE(touched) << c.name;
+        EXPECT_EQ(ReadBytes(savedFile), saved) << c.name;
+        EXPECT_EQ(Mode(savedFile), Mode(touchedFile)) << c.name;
+        EXPECT_EQ(AccessList(savedFile), AccessList(touchedFile)) << c.name;
+        EXPECT_EQ(AccessList(touchedFile).isEmpty(), c.defaultList.isEmpty()) << c.name;
+        ++checked;
+    }
+    if (checked < static_cast<int>(std::size(cases)))
+        GTEST_SKIP() << "no access lists here (setfacl missing or not supported)";
+}
+
 struct LinkCase {
     const char* name;
     std::function<void(const QTemporaryDir&)> make;
@@ -171,6 +242,82 @@ TEST_F(Saves, LinksAndLongNamesGetTheNewTextWhereTheUserMeantIt)
             << c.name;
     }
     EXPECT_TRUE(desktop.scriptDone());
+}
+
+struct MountCase {
+    const char* name;
+    bool fifo;        // a FIFO is mounted over the name while the save works
+    bool fifoReader;  // and has a reader, so opening it to write would not fail by itself
+};
+
+// A file mounted over the name cannot be renamed over; it is rewritten in place. What is
+// mounted there may change while the save works: the rewrite writes only into a regular file
+// and never waits on a FIFO.
+TEST_F(Saves, AFileMountedOverTheNameIsRewrittenInPlace)
+{
+    const MountCase cases[] = {
+        {"a file bind-mounted over the name", false, false},
+        {"a FIFO mounted over it meanwhile", true, false},
+        {"a FIFO with a reader mounted over it meanwhile", true, true},
+    };
+    WriteBytes(path(QStringLiteral("probe")), old);
+    if (::mount(native(path(QStringLiteral("probe"))).constData(),
+                native(path(QStringLiteral("probe"))).constData(), nullptr, MS_BIND, nullptr)
+        != 0)
+        GTEST_SKIP() << "mounting needs privileges this test does not have";
+    ASSERT_EQ(::umount2(native(path(QStringLiteral("probe"))).constData(), MNT_DETACH), 0);
+    for (const MountCase& c : cases) {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("target.txt"));
+        const QString mounted = dir.filePath(QStringLiteral("mounted"));
+        WriteBytes(target, old);
+        if (c.fifo)
+            ASSERT_EQ(::mkfifo(native(mounted).constData(), 0600), 0);
+        else
+            WriteBytes(mounted, "the mounted text\r\n");
+        const auto mount = [&] {
+            return ::mount(native(mounted).constData(), native(target).constData(), nullptr,
+                           MS_BIND, nullptr)
+                   == 0;
+        };
+        int reader = -1;
+        ScriptedDesktop script;
+        script.expectMessage(
+            QStringLiteral("Are you sure you wish to overwrite ") + target + QStringLiteral(" ?"),
+            QStringLiteral("Dialwright"), MsgIcon::None, MsgButtons::YesNo, MsgResult::Yes);
+        if (c.fifo) {
+            script.onYield(1, [&] {
+                if (c.fifoReader)
+                    reader = ::open(native(mounted).constData(), O_RDONLY | O_NONBLOCK);
+                ASSERT_TRUE(mount()) << c.name;
+            });
+            script.expectErrorReport(QStringLiteral("Path/File access error"), kWriter, 182);
+        } else {
+            ASSERT_TRUE(mount()) << c.name;
+        }
+        Pacer pacer(script, {&results});
+        SaveComma::SaveListviewAsCommaDelimToFile(script, pacer, QStringLiteral("Dialwright"),
+                                                  results, target);
+        EXPECT_TRUE(script.scriptDone()) << c.name;
+        if (!c.fifo) {
+            EXPECT_EQ(ReadBytes(target), saved) << c.name;
+        }
+        if (reader >= 0) {
+            char got[64];
+            EXPECT_LE(::read(reader, got, sizeof got), 0) << c.name << ": the FIFO was written";
+            ::close(reader);
+        }
+        ASSERT_EQ(::umount2(native(target).constData(), MNT_DETACH), 0) << c.name;
+        EXPECT_EQ(ReadBytes(target), old) << c.name << ": the file under the mount";
+        if (!c.fifo) {
+            EXPECT_EQ(ReadBytes(mounted), saved) << c.name;
+        }
+        EXPECT_EQ(
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            (QStringList{"mounted", "target.txt"}))
+            << c.name;
+    }
 }
 
 // Permission bits do not stop root, so as root the save runs in a child that gives up root.

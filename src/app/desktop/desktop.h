@@ -1,5 +1,10 @@
 #pragma once
 
+// Room app/desktop: the desktop-services seam and its Qt side, the pacer of long operations,
+// file-system helpers and the unfinished files a closing window removes.
+
+#include "app/errors/error_box.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -26,10 +31,8 @@ struct OpenFileResult {
     bool selectionTooLong = false;
 };
 
-class Desktop {
+class Desktop : public ErrorBox {
 public:
-    virtual ~Desktop() = default;
-
     virtual MsgResult messageBox(const QString& text, const QString& title, MsgIcon icon,
                                  MsgButtons buttons) = 0;
     // Returns the typed text, or the empty text when the user cancels.
@@ -61,4 +64,10 @@ public:
 
     // Closing the window ends the program at once, even from inside a yielding operation.
     virtual void endProgram() = 0;
+
+    // The error report's box: the warning icon and an OK button.
+    void showWarning(const QString& text, const QString& title) final
+    {
+        messageBox(text, title, MsgIcon::Warning, MsgButtons::Ok);
+    }
 };

@@ -9,62 +9,78 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
-
 bool FileExists(const QString& path)
 {
-    if (path.isEmpty())
-        return false;
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    return FileLookupError(QFile::encodeName(path)) == 0;
 }
 
-QByteArray ReadWholeFile(const QString& path)
+int FileLookupError(const QByteArray& name)
 {
-    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty())
+        return ENOENT;
+    struct stat info {};
+    return ::stat(name.constData(), &info) == 0 ? 0 : errno;
+}
+
+ReadableFile::ReadableFile(const QString& path) : ReadableFile(QFile::encodeName(path)) {}
+
+ReadableFile::ReadableFile(const QByteArray& name)
+{
     if (name.isEmpty())
         throw AppError(ErrorCode::BadFileNameOrNumber);
     // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
-    const FileDescriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0)
+    fd_ = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0)
         throw AppError::fromErrno(errno);
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0)
-        throw AppError::fromErrno(errno);
-    if (!S_ISREG(info.st_mode))
-        throw AppError(ErrorCode::PathFileAccessError);
+    const bool regular = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    if (!regular) {
+        const int error = errno;
+        ::close(fd_);
+        throw info.st_mode == 0 ? AppError::fromErrno(error)
+                                : AppError(ErrorCode::PathFileAccessError);
+    }
+    size_ = info.st_size;
+}
 
-    // Read straight into place; a file that grows meanwhile still loads whole.
-    QByteArray bytes(static_cast<qsizetype>(info.st_size), Qt::Uninitialized);
+ReadableFile::~ReadableFile()
+{
+    ::close(fd_);
+}
+
+qsizetype ReadableFile::readAt(qint64 offset, char* into, qsizetype size) const
+{
     qsizetype filled = 0;
-    for (;;) {
-        if (filled == bytes.size())
-            bytes.resize(bytes.size() + (1 << 16));
-        const ssize_t got =
-            ::read(file.get(), bytes.data() + filled, static_cast<size_t>(bytes.size() - filled));
+    while (filled < size) {
+        const ssize_t got = ::pread(fd_, into + filled, static_cast<size_t>(size - filled),
+                                    static_cast<off_t>(offset + filled));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             throw AppError::fromErrno(errno);
         }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    return filled;
+}
+
+QByteArray ReadWholeFile(const QString& path)
+{
+    return ReadWholeFile(QFile::encodeName(path));
+}
+
+QByteArray ReadWholeFile(const QByteArray& name)
+{
+    const ReadableFile file(name);
+    // Read straight into place; a file that grows meanwhile still loads whole.
+    QByteArray bytes(static_cast<qsizetype>(file.size()), Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size())
+            bytes.resize(bytes.size() + (1 << 16));
+        const qsizetype got = file.readAt(filled, bytes.data() + filled, bytes.size() - filled);
         if (got == 0)
             break;
         filled += got;

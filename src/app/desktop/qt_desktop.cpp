@@ -9,12 +9,14 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QTime>
 
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 int QtDesktop::exec(QDialog& dialog)
 {
@@ -65,6 +67,10 @@ QString QtDesktop::inputBox(const QString& prompt, const QString& title, const Q
     dialog.setWindowTitle(title);
     dialog.setLabelText(displayText(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
+    // A line edit stops at 32,767 characters and cuts a paste there without a word, so a long
+    // list of numbers would lose its tail and a number be cut short. Take whatever is typed.
+    for (auto* field : dialog.findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+        field->setMaxLength(std::numeric_limits<int>::max());
     dialog.setTextValue(defaultText);
     if (exec(dialog) != QDialog::Accepted)
         return {};

@@ -1,5 +1,6 @@
 #include "app/desktop/unfinished_files.h"
 
+#include <cstdlib>
 #include <set>
 #include <unistd.h>
 
@@ -9,6 +10,9 @@ namespace {
 std::set<QByteArray>& Paths()
 {
     static std::set<QByteArray> paths;
+    // Registered once the set exists, so the removal runs at exit before the set is destroyed.
+    static const bool removedAtExit = std::atexit([] { RemoveAll(); }) == 0;
+    (void)removedAtExit;
     return paths;
 }
 }  // namespace

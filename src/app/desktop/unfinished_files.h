@@ -4,7 +4,8 @@
 
 // Temporary files that a save has begun and not yet put in place. Closing the window ends the
 // program at once, even in the middle of a save; it removes these first, so nothing is left
-// beside the file the user meant to save.
+// beside the file the user meant to save. They are removed too when the program ends through
+// exit() while a save works, as Qt does when the connection to the display is lost.
 namespace UnfinishedFiles {
 
 void Add(const QByteArray& path);

@@ -2,12 +2,25 @@
 
 #include <algorithm>
 
+namespace {
+
+bool IsDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
 bool IsDigitString(QStringView text)
 {
     if (text.isEmpty())
         return false;
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; });
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return IsDigit(c); });
 }
 
 QString ApplyDigitPattern(const QString& text, QStringView pattern)
@@ -67,35 +80,46 @@ template <class View> qsizetype Places(View pattern)
 
 }  // namespace
 
-void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern)
-{
-    out.resize(0);
-    const qsizetype places = IsDigitString(text) ? Places(pattern) : 0;
-    if (places == 0) {
-        out.append(text);
-        return;
-    }
-    const qsizetype firstPlaceTakes = std::max<qsizetype>(0, text.size() - (places - 1));
-    out.resize(pattern.size() - 1 + std::max<qsizetype>(firstPlaceTakes, 1));
-    const QChar* end =
-        LayDigits(out.data(), text.data(), text.size(), pattern.data(), pattern.size(), places);
-    out.truncate(end - out.constData());
-}
+namespace {
 
-void ApplyDigitPatternTo(QByteArray& out, QLatin1StringView text, QLatin1StringView pattern)
+// One laying for both widths: the out text takes the view's own character type.
+template <class Out, class View> void LayInto(Out& out, View text, View pattern)
 {
     out.resize(0);
-    const bool number = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
+    const bool number =
+        !text.isEmpty()
+        && std::all_of(text.data(), text.data() + text.size(), [](auto c) { return IsDigit(c); });
     const qsizetype places = number ? Places(pattern) : 0;
     if (places == 0) {
         out.append(text.data(), text.size());
         return;
     }
-    const qsizetype firstPlaceTakes = std::max<qsizetype>(0, text.size() - (places - 1));
-    out.resize(pattern.size() - 1 + std::max<qsizetype>(firstPlaceTakes, 1));
-    const char* end =
+    out.resize(LaidSize(text.size(), pattern.size(), places));
+    const auto* end =
         LayDigits(out.data(), text.data(), text.size(), pattern.data(), pattern.size(), places);
     out.truncate(end - out.constData());
+}
+
+}  // namespace
+
+void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern)
+{
+    LayInto(out, text, pattern);
+}
+
+void ApplyDigitPatternTo(QByteArray& out, QLatin1StringView text, QLatin1StringView pattern)
+{
+    LayInto(out, text, pattern);
+}
+
+qsizetype LaidSize(qsizetype digits, qsizetype patternSize, qsizetype places)
+{
+    const qsizetype firstPlaceTakes = std::max<qsizetype>(0, digits - (places - 1));
+    return patternSize - 1 + std::max<qsizetype>(firstPlaceTakes, 1);
+}
+
+char* LayDigitsInto(char* out, std::string_view digits, std::string_view pattern, qsizetype places)
+{
+    return LayDigits(out, digits.data(), qsizetype(digits.size()), pattern.data(),
+                     qsizetype(pattern.size()), places);
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <string_view>
+
 // True for a non-empty text made only of the characters 0 to 9.
 bool IsDigitString(QStringView text);
 
@@ -21,3 +23,10 @@ void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern);
 // The same for text and pattern whose every character fits in eight bits (Latin-1), into
 // Latin-1: such lists are formatted as they are stored, without widening them.
 void ApplyDigitPatternTo(QByteArray& out, QLatin1StringView text, QLatin1StringView pattern);
+
+// The laying itself, for callers that keep their own buffer: digits (a plain digit string) into
+// an eight-bit or UTF-8 pattern ("#" is never part of another UTF-8 character) that has the
+// given number of places (at least one), written at out, which has room for LaidSize bytes.
+// Returns the end of what was written.
+qsizetype LaidSize(qsizetype digits, qsizetype patternSize, qsizetype places);
+char* LayDigitsInto(char* out, std::string_view digits, std::string_view pattern, qsizetype places);

@@ -18,19 +18,23 @@ const std::vector<FormattingRules::Rule>& FormattingRules::read(const ListModel&
         return rules_;
     rules_.clear();
     rules_.reserve(static_cast<size_t>(rules.count()));
-    for (qsizetype row = 0; row < rules.count(); ++row) {
-        Rule rule;
-        try {
-            rule.length = RuleLengthValue(rules.text(row));
-        } catch (const AppError& error) {
-            rule.lengthError = error.code();
-        }
-        rule.pattern = DigitPlaces(rules.subItem(row, 1));
-        if (std::all_of(rule.pattern.begin(), rule.pattern.end(),
-                        [](QChar c) { return c.unicode() < 0x100; }))
-            rule.narrowPattern = rule.pattern.toLatin1();
-        rules_.push_back(std::move(rule));
-    }
+    for (qsizetype row = 0; row < rules.count(); ++row)
+        rules_.push_back(make(rules.text(row), rules.subItem(row, 1)));
     revision_ = rules.revision();
     return rules_;
+}
+
+FormattingRules::Rule FormattingRules::make(QStringView lengthText, const QString& rulePattern)
+{
+    Rule rule;
+    try {
+        rule.length = RuleLengthValue(lengthText);
+    } catch (const AppError& error) {
+        rule.lengthError = error.code();
+    }
+    rule.pattern = DigitPlaces(rulePattern);
+    if (std::all_of(rule.pattern.begin(), rule.pattern.end(),
+                    [](QChar c) { return c.unicode() < 0x100; }))
+        rule.narrowPattern = rule.pattern.toLatin1();
+    return rule;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+// Room app/engine: digit patterns, rule lengths, rule matching and the formatting run.
+
 #include "app/errors/app_error.h"
 
 #include <QString>
@@ -24,6 +26,9 @@ public:
 
     // Brings the copy up to date with the list and returns the rules in list order.
     const std::vector<Rule>& read(const ListModel& rules);
+
+    // One rule from its length text and its pattern as written (with "x" for the digits).
+    static Rule make(QStringView lengthText, const QString& rulePattern);
 
 private:
     std::vector<Rule> rules_;

@@ -4,6 +4,10 @@
 #include "app/engine/formatting_rules.h"
 #include "app/engine/pass_through.h"
 #include "app/errors/procedure.h"
+#include "app/lists/character_count.h"
+#include "app/lists/covered_rows.h"
+
+#include <string>
 
 // "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
 // whose length equals the text's length, or copied unchanged, and appended to the results.
@@ -25,33 +29,43 @@ void Form1::PushButton7_Click()
     bool empty = false;
     proc.step(104, [&] { empty = phones.count() == 0; });
     if (!empty) {
+        // A phone item that leaves the list while the run yields is skipped: appending the
+        // previous text again would corrupt the results.
+        CoveredRows covered(phones, CoveredRows::WhenRowsLeave::Skip);
         qsizetype n = 0;
-        proc.step(106, [&] { n = phones.count(); });
-        // Room for every result at once; pages never written cost nothing.
-        results.reserve(n, phones.texts().characters() + n * 4);
+        proc.step(106, [&] {
+            n = covered.recount();
+            // Room for every result at once; pages never written cost nothing.
+            results.reserve(n, phones.texts().characters() + n * 4);
+        });
         // Reused from item to item, so formatting allocates nothing per number.
         const TextColumn& column = phones.texts();
         QString current;
         QString formatted;
+        std::string narrowText;
         QByteArray narrowFormatted;
         for (qsizetype i = 0; i < n; ++i) {
             proc.step(108, [&] { pacer.pace(); });
             proc.step(110, [&] { setPointer(Pointer::Hourglass); });
-            // A phone item that left the list while the run yielded is skipped: appending the
-            // previous text again would corrupt the results.
-            if (i >= phones.count())
+            if (!covered.reach(i))
                 continue;
-            // A list of eight-bit text is read and formatted as it is stored; the current text
-            // is then a view of it (or of the formatted text), not a copy.
+            // A list of eight-bit text is read and formatted as it is stored, without widening
+            // it. The current text is a copy all the same: an error report shown for this item
+            // lets queued calls run, and one that adds a wider text to the phone list moves
+            // the whole list to new storage.
             bool narrow = !column.wide();
             QLatin1StringView narrowCurrent;
             proc.step(112, [&] {
-                if (narrow)
-                    narrowCurrent = column.narrow(i);
-                else
+                if (narrow) {
+                    const QLatin1StringView stored = column.narrow(i);
+                    narrowText.assign(stored.data(), static_cast<size_t>(stored.size()));
+                    narrowCurrent = QLatin1StringView(narrowText.data(), stored.size());
+                } else {
                     column.read(i, current);
+                }
             });
-            const qsizetype length = narrow ? narrowCurrent.size() : current.size();
+            // In characters: a character beyond the Basic Multilingual Plane is one.
+            const qsizetype length = narrow ? narrowCurrent.size() : CharacterCount(current);
             // Why the result is its phone text unchanged, if it is: drawn and told beside it.
             RowMark mark = RowMark::NoRule;
             const std::vector<FormattingRules::Rule>* rulesNow = nullptr;

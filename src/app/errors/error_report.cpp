@@ -1,6 +1,6 @@
 #include "app/errors/error_report.h"
 
-#include "app/desktop/desktop.h"
+#include "app/errors/error_box.h"
 
 QString ErrorReportText(const QString& description, const QString& location, int step)
 {
@@ -10,9 +10,8 @@ QString ErrorReportText(const QString& description, const QString& location, int
            + QString::fromUtf16(kSupportAddress);
 }
 
-void ShowErrorReport(Desktop& desktop, const QString& description, const QString& location,
-                     int step)
+void ShowErrorReport(ErrorBox& box, const QString& description, const QString& location, int step)
 {
-    desktop.messageBox(ErrorReportText(description, location, step),
-                       QStringLiteral("Application Error"), MsgIcon::Warning, MsgButtons::Ok);
+    box.showWarning(ErrorReportText(description, location, step),
+                    QStringLiteral("Application Error"));
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class Desktop;
+class ErrorBox;
 
 inline constexpr char16_t kSupportAddress[] = u"support@dialwright.example";
 
@@ -10,5 +10,4 @@ inline constexpr char16_t kSupportAddress[] = u"support@dialwright.example";
 QString ErrorReportText(const QString& description, const QString& location, int step);
 
 // Shows the "Application Error" box and returns when the user closes it.
-void ShowErrorReport(Desktop& desktop, const QString& description, const QString& location,
-                     int step);
+void ShowErrorReport(ErrorBox& box, const QString& description, const QString& location, int step);

@@ -1,5 +1,7 @@
 #pragma once
 
+// Room app/errors: the error codes and their texts, the error report and the step guard.
+
 #include "app/errors/app_error.h"
 
 #include <QString>
@@ -8,7 +10,7 @@
 #include <set>
 #include <utility>
 
-class Desktop;
+class ErrorBox;
 
 // The step guard. Each step of a guarded procedure runs through step(); a failure is reported
 // in the "Application Error" box and the procedure carries on with its next step. A failure
@@ -19,7 +21,7 @@ class Desktop;
 // for every row of a long list costs one box.
 class Procedure {
 public:
-    Procedure(Desktop& desktop, QString location);
+    Procedure(ErrorBox& box, QString location);
 
     const QString& location() const { return location_; }
 
@@ -44,7 +46,7 @@ public:
     void report(int number, const QString& description);
 
 private:
-    Desktop& desktop_;
+    ErrorBox& box_;
     QString location_;
     std::set<std::pair<int, QString>> shown_;
 };

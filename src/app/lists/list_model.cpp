@@ -15,6 +15,27 @@ const QString& EmptyText()
     static const QString empty;
     return empty;
 }
+
+// What a view shows of a text: all of it, or its beginning and an ellipsis when it is longer
+// than any column could show. Views lay out the text they are given at every repaint, and a
+// row of millions of characters (a file without line breaks) would hold the window for
+// seconds. A surrogate pair is never cut in two.
+QString Shown(QStringView text)
+{
+    if (text.size() <= ListModel::kShownCharacters)
+        return text.toString();
+    qsizetype cut = ListModel::kShownCharacters;
+    if (text[cut - 1].isHighSurrogate())
+        --cut;
+    return text.left(cut).toString() + QChar(0x2026);
+}
+
+QString Shown(QLatin1StringView text)
+{
+    if (text.size() <= ListModel::kShownCharacters)
+        return QString(text);
+    return QString(text.left(ListModel::kShownCharacters)) + QChar(0x2026);
+}
 }  // namespace
 
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -46,16 +67,6 @@ QString ListModel::text(qsizetype row) const
 {
     checkRow(row);
     return text_.at(row);
-}
-
-void ListModel::setText(qsizetype row, QStringView text)
-{
-    checkRow(row);
-    flushAppends();
-    text_.set(row, text);
-    ++revision_;
-    const QModelIndex cell = index(static_cast<int>(row), 0);
-    Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
 void ListModel::appendCellUtf8(std::string& out, qsizetype row, int k) const
@@ -122,7 +133,7 @@ void ListModel::setSubItem(qsizetype row, int k, const QString& text)
     cells[static_cast<size_t>(row)] = text;
     ++revision_;
     if (row < announced_ && k < columnCountTotal()) {
-        const QModelIndex cell = index(static_cast<int>(row), k);
+        const QModelIndex cell = index(viewRow(row), k);
         Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
     }
 }
@@ -146,8 +157,15 @@ qsizetype ListModel::append(QStringView text)
     return row;
 }
 
+void ListModel::requireRowNumbers(qsizetype count, qsizetype more)
+{
+    if (more > kMaxRows - count)
+        throw AppError(ErrorCode::Overflow);
+}
+
 qsizetype ListModel::appendDeferred(QStringView text)
 {
+    requireRowNumbers(count(), 1);
     text_.append(text);
     ++revision_;
     return count() - 1;
@@ -155,6 +173,7 @@ qsizetype ListModel::appendDeferred(QStringView text)
 
 qsizetype ListModel::appendDeferred(QLatin1StringView text)
 {
+    requireRowNumbers(count(), 1);
     text_.append(text);
     ++revision_;
     return count() - 1;
@@ -164,7 +183,7 @@ void ListModel::flushAppends()
 {
     if (announced_ == count())
         return;
-    beginInsertRows({}, static_cast<int>(announced_), static_cast<int>(count() - 1));
+    beginInsertRows({}, viewRow(announced_), viewRow(count() - 1));
     announced_ = count();
     endInsertRows();
 }
@@ -173,7 +192,7 @@ void ListModel::removeAt(qsizetype row)
 {
     checkRow(row);
     flushAppends();
-    beginRemoveRows({}, static_cast<int>(row), static_cast<int>(row));
+    beginRemoveRows({}, viewRow(row), viewRow(row));
     text_.remove(row);
     for (std::vector<QString>& cells : sub_)
         if (static_cast<size_t>(row) < cells.size())
@@ -192,7 +211,7 @@ void ListModel::clear()
     ++revision_;
     if (count() == 0)
         return;
-    beginRemoveRows({}, 0, static_cast<int>(count() - 1));
+    beginRemoveRows({}, 0, viewRow(count() - 1));
     // Give the memory back: a cleared list of a million rows should not keep its storage.
     text_.clear();
     std::vector<std::vector<QString>>().swap(sub_);
@@ -209,8 +228,8 @@ void ListModel::swapTexts(qsizetype a, qsizetype b)
     flushAppends();
     text_.swap(a, b);
     ++revision_;
-    const QModelIndex first = index(static_cast<int>(std::min(a, b)), 0);
-    const QModelIndex last = index(static_cast<int>(std::max(a, b)), 0);
+    const QModelIndex first = index(viewRow(std::min(a, b)), 0);
+    const QModelIndex last = index(viewRow(std::max(a, b)), 0);
     Q_EMIT dataChanged(first, last, {Qt::DisplayRole});
 }
 
@@ -328,7 +347,7 @@ RowMark ListModel::mark(qsizetype row) const
 
 int ListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(announced_);
+    return parent.isValid() ? 0 : viewRow(announced_);
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const
@@ -350,8 +369,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     if (index.column() == 0)
-        return text_.at(index.row());
-    return subItem(index.row(), index.column());
+        return text_.visit(index.row(), [](auto text) { return Shown(text); });
+    const QString& cell = subItem(index.row(), index.column());
+    return cell.size() <= kShownCharacters ? cell : Shown(cell);
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -1,5 +1,8 @@
 #pragma once
 
+// Room app/lists: list storage (TextColumn), the one list model and its view, and the rows a
+// long operation covers.
+
 #include "app/lists/row_mark.h"
 #include "app/lists/text_column.h"
 
@@ -7,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -34,7 +38,6 @@ public:
     // Rows, as the handlers see them.
     qsizetype count() const { return text_.count(); }
     QString text(qsizetype row) const;
-    void setText(qsizetype row, QStringView text);
     const QString& subItem(qsizetype row, int k) const;
     void setSubItem(qsizetype row, int k, const QString& text);
     // Cell k of a row (its main text for k = 0, else sub-item k): its length in characters, and
@@ -46,6 +49,13 @@ public:
     const TextColumn& texts() const { return text_; }
     // Every row reports checked: no list shows check boxes.
     bool checked(qsizetype row) const;
+
+    // Qt's views number rows with int: a list stops there. An append past the last row number
+    // fails with "Overflow" (a load reports it and keeps the rows read so far), so every row
+    // number below converts to int exactly where Qt's interface begins.
+    static constexpr qsizetype kMaxRows = std::numeric_limits<int>::max();
+    // Throws "Overflow" unless a list of count rows can take that many more.
+    static void requireRowNumbers(qsizetype count, qsizetype more);
 
     // Appends and announces the row at once; returns its number.
     qsizetype append(QStringView text);
@@ -85,8 +95,13 @@ public:
     // Changes whenever the content changes, so readers may cache what they derive from it.
     quint64 revision() const { return revision_; }
     // Counts the changes that take rows out of the list, so a long operation can tell that rows
-    // it counted have gone (see CountedRows).
+    // it counted have gone (see CoveredRows).
     quint64 removals() const { return removals_; }
+
+    // What views are given of a cell (data()): a text longer than this shows its first
+    // characters and an ellipsis. Everything else (text(), the writers, the copy) reads the
+    // whole text.
+    static constexpr qsizetype kShownCharacters = 2000;
 
     // QAbstractItemModel
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -97,6 +112,8 @@ public:
 
 private:
     void checkRow(qsizetype row) const;
+    // The view's number of a row of the list (below kMaxRows, so it fits).
+    static int viewRow(qsizetype row) { return static_cast<int>(row); }
 
     QStringList captions_;
     TextColumn text_;

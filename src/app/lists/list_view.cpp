@@ -4,9 +4,13 @@
 #include "app/lists/marked_row_delegate.h"
 #include "app/look/twips.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
+
+#include <new>
 
 namespace {
 constexpr int kRowHeightPixels = 18;
@@ -35,6 +39,9 @@ ListView::ListView(QWidget* parent) : QTableView(parent), model_(this)
     // edge to read long texts.
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // A double-click on a divider sizes the column to the rows in sight only, never to a
+    // thousand rows that may each be long.
+    horizontalHeader()->setResizeContentsPrecision(0);
     setDragOutManual(true);
     // Rows scroll only when a handler asks or the keyboard moves, never because a held button
     // nears an edge: moving a phone number scrolls by its own rule.
@@ -107,6 +114,21 @@ void ListView::mousePressEvent(QMouseEvent* event)
 
 void ListView::keyPressEvent(QKeyEvent* event)
 {
+    // The copy key takes the whole text of the cell, not the beginning a long one shows.
+    if (event->matches(QKeySequence::Copy)) {
+        event->accept();
+        const QModelIndex cell = currentIndex();
+        if (!cell.isValid())
+            return;
+        try {
+            QString whole;
+            model_.appendCell(whole, cell.row(), cell.column());
+            QGuiApplication::clipboard()->setText(whole);
+        } catch (const std::bad_alloc&) {
+            // Too long to copy: the clipboard keeps what it held.
+        }
+        return;
+    }
     QTableView::keyPressEvent(event);
     // The row the keys moved to is the one Delete would remove: the user must see it.
     if (currentIndex().isValid())

@@ -4,10 +4,12 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <type_traits>
+#include <unordered_map>
 
 // A growable array of plain values in one malloc'd block. Large blocks grow by realloc, which
 // the C library does by remapping pages rather than copying, so a list of ten million rows
@@ -79,6 +81,8 @@ public:
         std::memmove(data_ + at + count, data_ + at,
                      static_cast<size_t>(size_ - count - at) * sizeof(T));
     }
+    // Forgets everything from size on.
+    void truncate(qsizetype size) { size_ = std::min(size_, size); }
     void clear()
     {
         std::free(data_);
@@ -101,6 +105,13 @@ private:
 // A column of texts stored end to end in one buffer with the end of each row beside it: a
 // fraction of the memory of one QString per row. While every character fits in eight bits the
 // buffer holds one byte a character; the first wider character turns it into UTF-16 once.
+//
+// The buffer is a row of places, one a row, in the order the rows were appended. Exchanging
+// two rows of different lengths exchanges their places instead of moving every character
+// between them; the few rows whose text is not in their own place are looked up in a table.
+//
+// A failed append (out of memory) leaves the column exactly as it was. Views of the column's
+// own rows may be appended.
 class TextColumn {
 public:
     qsizetype count() const { return rows_; }
@@ -115,14 +126,16 @@ public:
     // The row as stored, while the column is not wide.
     QLatin1StringView narrow(qsizetype row) const
     {
-        const qsizetype from = start(row);
-        return {narrowText_.data() + from, end(row) - from};
+        const qsizetype place = placeOf(row);
+        const qsizetype from = start(place);
+        return {narrowText_.data() + from, end(place) - from};
     }
     // Calls f with a QLatin1StringView or a QStringView of the row.
     template <class F> decltype(auto) visit(qsizetype row, F&& f) const
     {
-        const qsizetype from = start(row);
-        const qsizetype size = end(row) - from;
+        const qsizetype place = placeOf(row);
+        const qsizetype from = start(place);
+        const qsizetype size = end(place) - from;
         if (wide_)
             return f(QStringView(wideText_.data() + from, size));
         return f(QLatin1StringView(narrowText_.data() + from, size));
@@ -133,41 +146,57 @@ public:
     // Room for that many more rows and characters in all, taken in one step.
     void reserve(qsizetype moreRows, qsizetype moreCharacters);
 
-    void set(qsizetype row, QStringView text);
+    // Exchanges the texts of two rows; costs what the two rows hold, whatever lies between.
     void swap(qsizetype a, qsizetype b);
     void remove(qsizetype row);
     void clear();
 
     // The rows [from, to) as a column of their own, copied in one pass.
     TextColumn slice(qsizetype from, qsizetype to) const;
-    // Removes the rows [from, to) and moves the rest up.
+    // Removes the rows [from, to) and moves the rest up. A failure leaves the column as it was.
     void eraseRows(qsizetype from, qsizetype to);
-    // Puts the rows of another column before row `at` (at the end when at is count()).
+    // Puts the rows of another column before row `at` (at the end when at is count()). A failure
+    // leaves the column as it was.
     void insertRows(qsizetype at, const TextColumn& rows);
     // The memory the column holds for its texts and row ends, in bytes.
     qsizetype bytes() const;
 
 private:
-    qsizetype start(qsizetype row) const { return row == 0 ? 0 : end(row - 1); }
-    qsizetype end(qsizetype row) const
+    qsizetype placeOf(qsizetype row) const
     {
-        return longEnds_ ? static_cast<qsizetype>(ends64_[row])
-                         : static_cast<qsizetype>(ends32_[row]);
+        if (moved_.empty())
+            return row;
+        const auto found = moved_.find(row);
+        return found == moved_.end() ? row : found->second;
     }
+    qsizetype start(qsizetype place) const { return place == 0 ? 0 : end(place - 1); }
+    qsizetype end(qsizetype place) const
+    {
+        return longEnds_ ? static_cast<qsizetype>(ends64_[place])
+                         : static_cast<qsizetype>(ends32_[place]);
+    }
+    // Makes sure that the end of one more row, at that character, can be stored without
+    // allocating; the characters come after, so a failure leaves no text without a row.
+    void roomForEnd(qsizetype end);
     void pushEnd(qsizetype end);
-    // Adds delta to the ends of the rows [from, to).
+    // Adds delta to the ends of the places [from, to).
     void shiftEnds(qsizetype from, qsizetype to, qsizetype delta);
-    void widen();
+    // Exchanges the texts held by two places, moving the characters between them.
+    void exchangePlaces(qsizetype a, qsizetype b);
+    // Turns the buffer into UTF-16, with room for that many more characters.
+    void widen(qsizetype more);
     // Switches to eight-byte row ends before the buffer passes what four bytes can hold.
     void allowEndsUpTo(qsizetype end);
-    // Replaces the characters [from, to) with the text, moving the rest.
-    void splice(qsizetype from, qsizetype to, QStringView text);
+    // Puts every row's text back in its own place, so that rows and places agree again.
+    void settle();
 
     RawArray<char> narrowText_;
     RawArray<char16_t> wideText_;
     // Row ends take four bytes each until the buffer passes four billion characters.
     RawArray<quint32> ends32_;
     RawArray<quint64> ends64_;
+    // Rows whose text sits in another row's place: row, place.
+    std::unordered_map<qsizetype, qsizetype> moved_;
     qsizetype rows_ = 0;
     bool wide_ = false;
     bool longEnds_ = false;

@@ -3,9 +3,15 @@
 #include "app/lists/list_view.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace {
 
@@ -102,9 +108,9 @@ TEST_F(ListModelTest, EveryOtherChangeAnnouncesPendingRowsFirst)
     list.removeAt(0);
     EXPECT_EQ(list.rowCount(), 1);
     list.appendDeferred(QStringLiteral("c"));
-    list.setText(0, QStringLiteral("B"));
     list.swapTexts(0, 1);
-    EXPECT_EQ(Texts(list), (QStringList{"c", "B"}));
+    EXPECT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(Texts(list), (QStringList{"c", "b"}));
     list.appendDeferred(QStringLiteral("d"));
     list.clear();
     EXPECT_EQ(list.rowCount(), 0);
@@ -132,10 +138,14 @@ TEST_F(ListModelTest, RevisionChangesWithEveryChange)
     EXPECT_TRUE(changed());
     list.setSubItem(0, 1, QStringLiteral("p"));
     EXPECT_TRUE(changed());
-    list.setText(0, QStringLiteral("b"));
+    list.append(QStringLiteral("bb"));
+    changed();
+    list.swapTexts(0, 1);
     EXPECT_TRUE(changed());
     list.removeAt(0);
     EXPECT_TRUE(changed());
+    list.removeAt(0);
+    changed();
     EXPECT_EQ(list.text(0 + 0 * list.append(QStringLiteral("x"))), QStringLiteral("x"));
     changed();
     list.clear();
@@ -153,6 +163,37 @@ TEST_F(ListModelTest, RowsOutsideTheListAreSubscriptErrors)
     }
     EXPECT_THROW(list.columnCaption(1), AppError);
     EXPECT_EQ(Texts(list), (QStringList{"a"}));
+}
+
+// Views number rows with int: a list takes rows up to the last number they can give and
+// refuses the next with "Overflow", so no row number is ever cut short on its way to a view.
+TEST(ListModelRows, StopAtTheLastRowNumberAViewCanGive)
+{
+    struct Case {
+        const char* name;
+        qsizetype count;
+        qsizetype more;
+        bool fits;
+    };
+    constexpr qsizetype kLast = std::numeric_limits<int>::max();
+    const Case cases[] = {
+        {"empty", 0, 1, true},
+        {"the last row", kLast - 1, 1, true},
+        {"one past the last row", kLast, 1, false},
+        {"a block past the last row", kLast - 5, 10, false},
+        {"a block up to the last row", kLast - 10, 10, true},
+    };
+    for (const Case& c : cases) {
+        bool fits = true;
+        try {
+            ListModel::requireRowNumbers(c.count, c.more);
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.code(), ErrorCode::Overflow) << c.name;
+            fits = false;
+        }
+        EXPECT_EQ(fits, c.fits) << c.name;
+    }
+    EXPECT_EQ(ListModel::kMaxRows, kLast);
 }
 
 TEST_F(ListModelTest, ColumnsKeepTheirOrderAndCaptions)
@@ -188,6 +229,57 @@ TEST(ListViewTest, SelectsScrollsAndFindsTheRowUnderAPoint)
     EXPECT_EQ(view.itemAt(QPoint(250, row40.center().y())), -1);  // right of the only column
     EXPECT_THROW(view.select(50), AppError);
     EXPECT_FALSE(view.dragEnabled());
+}
+
+// A view is given the beginning of a long text and an ellipsis, so a row of millions of
+// characters repaints as fast as a short one; the accessibility text of the cell is the same.
+// Everything that reads the list (the run, the writers, the copy key) gets the whole text.
+TEST(ListViewTest, LongTextsShowTheirBeginningAndStayWholeBehind)
+{
+    const qsizetype limit = ListModel::kShownCharacters;
+    const QString ellipsis(QChar(0x2026));
+    const QString pair = QString::fromUtf8("\xf0\x9f\x93\x9e");
+    struct Case {
+        const char* name;
+        QString text;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"short", QStringLiteral("6034343563"), QStringLiteral("6034343563")},
+        {"at_the_limit", QString(limit, u'7'), QString(limit, u'7')},
+        {"eight_bit_megabyte", QString(1'000'000, u'7'), QString(limit, u'7') + ellipsis},
+        {"wide_megabyte", QString(1'000'000, u'\u03b1'), QString(limit, u'\u03b1') + ellipsis},
+        {"pair_across_the_cut", QString(limit - 1, u'a') + pair + QString(9, u'b'),
+         QString(limit - 1, u'a') + ellipsis},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ListView view;
+        view.addColumn(QStringLiteral("If length of phone number is this"));
+        view.addColumn(QStringLiteral("then format like this"));
+        view.resize(400, 200);
+        view.show();
+        ListModel& list = view.items();
+        const qsizetype row = list.append(c.text);
+        list.setSubItem(row, 1, c.text);
+        for (int column = 0; column < 2; ++column) {
+            const QModelIndex cell = list.index(static_cast<int>(row), column);
+            EXPECT_EQ(list.data(cell, Qt::DisplayRole).toString(), c.shown);
+            QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&view);
+            ASSERT_NE(table, nullptr);
+            ASSERT_NE(table->tableInterface(), nullptr);
+            QAccessibleInterface* accessible = table->tableInterface()->cellAt(0, column);
+            ASSERT_NE(accessible, nullptr);
+            EXPECT_EQ(accessible->text(QAccessible::Name), c.shown);
+            QString whole;
+            list.appendCell(whole, row, column);
+            EXPECT_EQ(whole, c.text);
+        }
+        EXPECT_EQ(list.text(row), c.text);
+        view.setCurrentIndex(list.index(static_cast<int>(row), 1));
+        QTest::keySequence(&view, QKeySequence::Copy);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.text);
+    }
 }
 
 }  // namespace

@@ -1,15 +1,21 @@
 #include "app/lists/text_column.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <new>
 #include <random>
 #include <vector>
 
 namespace {
 
-// Every way a list changes (appends of narrow and wide text, replacing, exchanging, removing,
-// clearing, taking a run of rows out and putting it back elsewhere) against a plain vector of
-// texts: the packed column must read back the same.
+// Every way a list changes (appends of narrow and wide text and of its own rows, exchanging,
+// removing, clearing, taking a run of rows out and putting it back elsewhere) against a plain
+// vector of texts: the packed column must read back the same.
 TEST(TextColumnTest, ReadsBackWhatAPlainListOfTextsHolds)
 {
     const std::vector<QString> samples = {
@@ -29,8 +35,8 @@ TEST(TextColumnTest, ReadsBackWhatAPlainListOfTextsHolds)
         TextColumn column;
         std::vector<QString> expected;
         // Narrow samples only until halfway, so the change to wide happens with rows in place.
-        for (int step = 0; step < 600; ++step) {
-            const qsizetype choices = wideFromTheStart || step > 300 ? 7 : 4;
+        for (int step = 0; step < 1500; ++step) {
+            const qsizetype choices = wideFromTheStart || step > 700 ? 7 : 4;
             const QString& text = samples[static_cast<size_t>(pick(choices))];
             const auto rows = static_cast<qsizetype>(expected.size());
             switch (rows == 0 ? 0 : pick(7)) {
@@ -40,9 +46,10 @@ TEST(TextColumnTest, ReadsBackWhatAPlainListOfTextsHolds)
                 expected.push_back(text);
                 break;
             case 2: {
+                // A copy of a row, taken from the column's own storage.
                 const qsizetype row = pick(rows);
-                column.set(row, text);
-                expected[static_cast<size_t>(row)] = text;
+                column.visit(row, [&column](auto view) { column.append(view); });
+                expected.push_back(expected[static_cast<size_t>(row)]);
                 break;
             }
             case 3: {
@@ -108,6 +115,123 @@ TEST(TextColumnTest, ReadsBackWhatAPlainListOfTextsHolds)
     EXPECT_EQ(mixed.at(1), QStringLiteral("12"));
     EXPECT_EQ(mixed.at(2), QStringView(u"\u00e9"));
     EXPECT_EQ(mixed.at(3), QStringLiteral("a"));
+}
+
+// A row appended from a view of the column's own buffer, at the moment the buffer must grow
+// and move: the copy is made from where the text is after the move.
+TEST(TextColumnTest, AppendsAViewOfItsOwnRowsAsTheBufferMoves)
+{
+    for (const bool wide : {false, true}) {
+        TextColumn column;
+        const QString first =
+            wide ? QString::fromUtf8("\xe2\x98\x8e 555-0101") : QStringLiteral("555-0101");
+        column.append(QStringView(first));
+        QStringList expected{first};
+        for (int i = 0; i < 2000; ++i) {
+            column.visit(column.count() - 1, [&column](auto view) { column.append(view); });
+            expected << first;
+        }
+        ASSERT_EQ(column.count(), expected.size()) << wide;
+        for (qsizetype row = 0; row < column.count(); ++row)
+            ASSERT_EQ(column.at(row), expected[row]) << wide << " row " << row;
+    }
+}
+
+const void* Storage(const TextColumn& column, qsizetype row)
+{
+    return column.visit(row, [](auto view) -> const void* { return view.data(); });
+}
+
+// Exchanging two far rows of different lengths costs the two rows: the rows between keep their
+// storage where it was (nothing between them is copied or moved), and still read back right.
+TEST(TextColumnTest, ExchangingFarRowsLeavesTheRowsBetweenInPlace)
+{
+    struct Case {
+        const char* name;
+        QString first;
+        QString last;
+    };
+    const Case cases[] = {
+        {"longer first", QStringLiteral("(603) 434-3563"), QStringLiteral("7978118")},
+        {"shorter first", QStringLiteral("7978118"), QStringLiteral("(603) 434-3563")},
+        {"wide", QString::fromUtf8("\xe2\x98\x8e 1"), QString::fromUtf8("\xf0\x9f\x93\x9e 123")},
+    };
+    for (const Case& c : cases) {
+        TextColumn column;
+        column.append(QStringView(c.first));
+        for (int i = 0; i < 4094; ++i)
+            column.append(QStringView(QString::number(6034340000LL + i)));
+        column.append(QStringView(c.last));
+        const qsizetype last = column.count() - 1;
+        const void* middle = Storage(column, 2000);
+        column.swap(0, last);
+        EXPECT_EQ(Storage(column, 2000), middle) << c.name;
+        EXPECT_EQ(column.at(0), c.last) << c.name;
+        EXPECT_EQ(column.at(last), c.first) << c.name;
+        EXPECT_EQ(column.at(2000), QStringLiteral("6034341999")) << c.name;
+        // Rows leave with their own texts after the exchange, at either end and between.
+        column.remove(2000);
+        column.remove(0);
+        EXPECT_EQ(column.at(0), QStringLiteral("6034340000")) << c.name;
+        EXPECT_EQ(column.at(1999), QStringLiteral("6034342000")) << c.name;
+        EXPECT_EQ(column.at(column.count() - 1), c.first) << c.name;
+    }
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// The address space the process holds now, in bytes.
+rlim_t AddressSpace()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmSize:"))
+            return static_cast<rlim_t>(line.mid(7).trimmed().split(' ').first().toULongLong())
+                   * 1024;
+    return 0;
+}
+#endif
+
+// Memory runs out for real (the address space limited, in a child process) just as a row needs
+// room for its end: the column keeps its rows whole, and no characters are left behind to join
+// the next row.
+TEST(TextColumnDeathTest, AFailedAppendLeavesTheColumnAsItWas)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory leaves no address space to limit";
+#else
+    for (const bool wide : {false, true}) {
+        EXPECT_EXIT(
+            {
+                constexpr qsizetype kRows = qsizetype(4) << 20;
+                TextColumn column;
+                column.append(wide ? QStringView(u"\u260e") : QStringView(u"1"));
+                // Room for exactly that many row ends, all taken.
+                column.reserve(kRows - 1, 0);
+                for (qsizetype row = 1; row < kRows; ++row)
+                    column.append(QLatin1StringView());
+                rlimit saved{};
+                getrlimit(RLIMIT_AS, &saved);
+                rlimit tight = saved;
+                tight.rlim_cur = AddressSpace() + (rlim_t(1) << 20);
+                setrlimit(RLIMIT_AS, &tight);
+                bool failed = false;
+                try {
+                    column.append(QLatin1StringView("x"));
+                } catch (const std::bad_alloc&) {
+                    failed = true;
+                }
+                setrlimit(RLIMIT_AS, &saved);
+                const bool unchanged = column.count() == kRows && column.characters() == 1;
+                column.append(QLatin1StringView("y"));
+                const bool whole = column.at(kRows) == QStringLiteral("y");
+                std::_Exit(failed && unchanged && whole ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "")
+            << (wide ? "wide" : "narrow");
+    }
+#endif
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+
+// A line on a terminal's standard error telling how far a large input has been read, for
+// inputs over about 100 MB; nothing at all when standard error is not a terminal.
+class ProgressLine {
+public:
+    // total: the input's size, or -1 when it is not known (a pipe).
+    ProgressLine(QString name, qint64 total);
+    ~ProgressLine();
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    void update(qint64 done);
+
+private:
+    QString name_;
+    qint64 total_;
+    bool terminal_;
+    bool shown_ = false;
+    std::chrono::steady_clock::time_point last_;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Where the results go: standard output or a file. Failures throw OutputFailure.
+class OutputTarget {
+public:
+    virtual ~OutputTarget() = default;
+    virtual void write(std::string_view bytes) = 0;
+    // Everything has been written: put it in place.
+    virtual void finish() = 0;
+};
+
+struct OutputFailure {
+    std::string reason;
+};
+
+// Writes the results in blocks, either as "Save As Comma Delimited" writes a one-column list
+// (each result followed by a comma on every line but the last, every line ending in CR LF;
+// nothing at all for no results) or one result a line, each ending in LF.
+class ResultWriter {
+public:
+    enum class Form { CommaDelimited, Lines };
+
+    ResultWriter(Form form, OutputTarget& target);
+
+    void add(std::string_view result);
+    // For a result written in place: room for at least size bytes of it, then the end of what
+    // was written there.
+    char* beginResult(std::size_t size);
+    void endResult(const char* end);
+    // Ends the last line and hands everything to the target.
+    void finish();
+
+private:
+    Form form_;
+    OutputTarget& target_;
+    std::string buffer_;
+    std::size_t used_ = 0;
+    bool any_ = false;
+};

@@ -1,0 +1,126 @@
+#include "input/memory_room.h"
+
+#include "input/text_lines.h"
+
+#include <QFile>
+#include <QList>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace {
+
+// The number after "key" at the start of a line, as in "MemAvailable:  123 kB".
+std::optional<qint64> NumberAfter(QByteArrayView text, QByteArrayView key)
+{
+    for (const QByteArrayView line :
+         QByteArray::fromRawData(text.data(), text.size()).split('\n')) {
+        if (!line.startsWith(key))
+            continue;
+        QByteArrayView rest = line.sliced(key.size()).trimmed();
+        if (const qsizetype space = rest.indexOf(' '); space >= 0)
+            rest.truncate(space);  // the unit, as in "123 kB"
+        bool ok = false;
+        const qint64 value = rest.toLongLong(&ok);
+        if (ok)
+            return value;
+    }
+    return std::nullopt;
+}
+
+std::optional<qint64> Number(QByteArrayView text)
+{
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+QByteArray ReadSmallFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The control-group folders the process's memory is charged to, innermost first: every
+// level has its own limit, and the tightest one counts.
+std::vector<MemoryLimit> LimitsNow()
+{
+    std::vector<MemoryLimit> limits;
+    const QByteArray groups = ReadSmallFile(QStringLiteral("/proc/self/cgroup"));
+    for (const QByteArray& line : groups.split('\n')) {
+        // "0::/path" is the unified (v2) hierarchy; "4:memory:/path" the v1 memory controller.
+        const QList<QByteArray> fields = line.split(':');
+        if (fields.size() < 3)
+            continue;
+        const bool unified = fields[0] == "0" && fields[1].isEmpty();
+        const bool v1 = fields[1].split(',').contains("memory");
+        if (!unified && !v1)
+            continue;
+        QString group = QString::fromUtf8(fields.mid(2).join(':'));
+        const QStringList roots = unified ? QStringList{QStringLiteral("/sys/fs/cgroup"),
+                                                        QStringLiteral("/sys/fs/cgroup/unified")}
+                                          : QStringList{QStringLiteral("/sys/fs/cgroup/memory")};
+        const QString limitName =
+            unified ? QStringLiteral("/memory.max") : QStringLiteral("/memory.limit_in_bytes");
+        const QString usageName =
+            unified ? QStringLiteral("/memory.current") : QStringLiteral("/memory.usage_in_bytes");
+        for (const QString& root : roots) {
+            for (QString at = group;; at = at.left(std::max<qsizetype>(at.lastIndexOf(u'/'), 0))) {
+                const QString folder = root + at;
+                MemoryLimit limit{ReadSmallFile(folder + limitName),
+                                  ReadSmallFile(folder + usageName),
+                                  ReadSmallFile(folder + QStringLiteral("/memory.stat"))};
+                if (!limit.limit.isEmpty())
+                    limits.push_back(std::move(limit));
+                if (at.isEmpty() || at == QStringLiteral("/"))
+                    break;
+            }
+        }
+    }
+    return limits;
+}
+
+}  // namespace
+
+qint64 MemoryRoom(QByteArrayView meminfo, const std::vector<MemoryLimit>& limits)
+{
+    qint64 room = -1;
+    const auto narrow = [&room](qint64 value) {
+        value = std::max<qint64>(value, 0);
+        room = room < 0 ? value : std::min(room, value);
+    };
+    if (const std::optional<qint64> kilobytes = NumberAfter(meminfo, "MemAvailable:"))
+        narrow(*kilobytes * 1024);
+    for (const MemoryLimit& limit : limits) {
+        const std::optional<qint64> most = Number(limit.limit);  // "max" is no limit
+        const std::optional<qint64> used = Number(limit.usage);
+        if (!most || !used)
+            continue;
+        // File cache that nobody has touched lately is given back before anything is refused.
+        const qint64 cache = NumberAfter(limit.stat, "inactive_file ").value_or(0);
+        narrow(*most - std::max<qint64>(*used - cache, 0));
+    }
+    return room;
+}
+
+qint64 MemoryRoomNow()
+{
+    return MemoryRoom(ReadSmallFile(QStringLiteral("/proc/meminfo")), LimitsNow());
+}
+
+bool StillFits(qint64 taken, qint64 room)
+{
+    // Loading holds a few blocks of the file, and the window needs room to go on working.
+    constexpr qint64 kHeadroom = qint64(64) << 20;
+    return room < 0 || taken <= room - kHeadroom - 4 * kLoadBlock;
+}
+
+bool LoadFits(qint64 fileSize, qint64 room)
+{
+    // An eight-bit list takes a byte a character and four bytes a row, and a phone number with
+    // its line end is a dozen bytes.
+    if (fileSize > std::numeric_limits<qint64>::max() / 2)
+        return room < 0;
+    return StillFits(fileSize + fileSize / 3, room);
+}

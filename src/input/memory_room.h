@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <vector>
+
+// One memory limit of a control group the process is in, as its files read.
+struct MemoryLimit {
+    QByteArray limit;  // memory.max (cgroup v2) or memory.limit_in_bytes (v1): bytes, or "max"
+    QByteArray usage;  // memory.current or memory.usage_in_bytes
+    QByteArray stat;   // memory.stat, for the file cache the kernel can give back
+};
+
+// The memory the process can still take, in bytes: MemAvailable of the system, and within it
+// the room left under every control-group limit above the process. -1 when nothing is known.
+qint64 MemoryRoom(QByteArrayView meminfo, const std::vector<MemoryLimit>& limits);
+
+// The same, read from /proc and /sys for this process now.
+qint64 MemoryRoomNow();
+
+// Whether a file of that size can become rows in the room, leaving the window enough to go on
+// working. Unknown room (-1) never refuses. Deciding before reading keeps a file larger than
+// memory from being read for minutes and then ending the program through the kernel's
+// out-of-memory killer.
+bool LoadFits(qint64 fileSize, qint64 room);
+
+// Whether a load that has taken that many bytes so far is still within the room (-1: unknown).
+bool StillFits(qint64 taken, qint64 room);

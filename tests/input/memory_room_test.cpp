@@ -1,0 +1,80 @@
+#include "input/memory_room.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+constexpr qint64 kMiB = qint64(1) << 20;
+constexpr qint64 kGiB = qint64(1) << 30;
+
+const QByteArray kMeminfo20G = "MemTotal:       24000000 kB\n"
+                               "MemFree:        20000000 kB\n"
+                               "MemAvailable:   20971520 kB\n";
+
+struct RoomCase {
+    const char* name;
+    QByteArray meminfo;
+    std::vector<MemoryLimit> limits;
+    qint64 room;
+};
+
+// The room is the tightest of the system's available memory and every group's limit less
+// what the group uses, counting file cache nobody touched lately as free.
+TEST(MemoryRoom, TightestOfTheSystemAndEveryControlGroup)
+{
+    const RoomCase cases[] = {
+        {"nothing known", "", {}, -1},
+        {"system only", kMeminfo20G, {}, 20 * kGiB},
+        {"no limit set", kMeminfo20G, {{"max\n", "123456789\n", ""}}, 20 * kGiB},
+        {"v1 unlimited", kMeminfo20G, {{"9223372036854771712\n", "218816512\n", ""}}, 20 * kGiB},
+        {"six gigabyte group, one used",
+         kMeminfo20G,
+         {{"6442450944\n", "1073741824\n", ""}},
+         5 * kGiB},
+        {"file cache counts as free",
+         kMeminfo20G,
+         {{"6442450944\n", "4294967296\n",
+           "anon 1073741824\nfile 3221225472\ninactive_file "
+           "3221225472\nactive_file 0\n"}},
+         5 * kGiB},
+        {"the tighter of two levels",
+         kMeminfo20G,
+         {{"max\n", "1\n", ""}, {"8589934592\n", "6442450944\n", ""}, {"4294967296\n", "0\n", ""}},
+         2 * kGiB},
+        {"a group over its limit has no room",
+         kMeminfo20G,
+         {{"1073741824\n", "2147483648\n", ""}},
+         0},
+        {"a group without a system figure", "", {{"2147483648\n", "1073741824\n", ""}}, kGiB},
+    };
+    for (const RoomCase& c : cases)
+        EXPECT_EQ(MemoryRoom(c.meminfo, c.limits), c.room) << c.name;
+}
+
+struct FitCase {
+    const char* name;
+    qint64 fileSize;
+    qint64 room;
+    bool fits;
+};
+
+// A file fits when the rows it becomes, about a third more than the file, and some room for
+// the window still fit.
+TEST(MemoryRoom, LoadFitsOnlyWithRoomForTheRowsAndTheWindow)
+{
+    const FitCase cases[] = {
+        {"unknown room never refuses", qint64(1) << 40, -1, true},
+        {"a small file", 12 * kMiB, 20 * kGiB, true},
+        {"three gigabytes in six", 3 * kGiB, 6 * kGiB, true},
+        {"three gigabytes in three", 3 * kGiB, 3 * kGiB, false},
+        {"a terabyte of holes", qint64(1) << 40, 20 * kGiB, false},
+        {"an empty file with no room", 0, 0, false},
+        {"the largest file there is", std::numeric_limits<qint64>::max(), 20 * kGiB, false},
+    };
+    for (const FitCase& c : cases)
+        EXPECT_EQ(LoadFits(c.fileSize, c.room), c.fits) << c.name;
+}
+
+}  // namespace
