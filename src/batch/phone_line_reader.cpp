@@ -1,7 +1,7 @@
 #include "batch/phone_line_reader.h"
 
-#include "batch/utf8_check.h"
 #include "input/text_lines.h"
+#include "input/utf8_check.h"
 
 #include <QChar>
 

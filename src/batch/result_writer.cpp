@@ -45,7 +45,9 @@ void ResultWriter::endResult(const char* end)
 void ResultWriter::add(std::string_view result)
 {
     char* at = beginResult(result.size());
-    std::memcpy(at, result.data(), result.size());
+    // An empty result's view may hold no address at all, which memcpy must not be given.
+    if (!result.empty())
+        std::memcpy(at, result.data(), result.size());
     endResult(at + result.size());
 }
 

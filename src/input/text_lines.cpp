@@ -1,5 +1,7 @@
 #include "input/text_lines.h"
 
+#include "input/utf8_check.h"
+
 #include "app/lists/list_model.h"
 
 #include <QStringDecoder>
@@ -31,57 +33,6 @@ bool IsAscii(const char* at, qsizetype size)
         bits |= static_cast<unsigned char>(*at);
     return (bits & 0x8080808080808080ULL) == 0;
 }
-
-// Tells whether bytes handed over piece by piece are valid UTF-8: no overlong forms, no
-// surrogates, nothing past U+10FFFF, no sequence cut short.
-class Utf8Check {
-public:
-    void feed(const char* data, qsizetype size)
-    {
-        const auto* at = reinterpret_cast<const unsigned char*>(data);
-        const unsigned char* const end = at + size;
-        while (ok_ && at < end) {
-            const unsigned char byte = *at++;
-            if (need_ > 0) {
-                ok_ = byte >= low_ && byte <= high_;
-                low_ = 0x80;
-                high_ = 0xBF;
-                --need_;
-            } else if (byte >= 0x80) {
-                lead(byte);
-            }
-        }
-    }
-    bool failed() const { return !ok_; }
-    bool valid() const { return ok_ && need_ == 0; }
-
-private:
-    void lead(unsigned char byte)
-    {
-        if (byte >= 0xC2 && byte <= 0xDF) {
-            need_ = 1;
-        } else if (byte >= 0xE0 && byte <= 0xEF) {
-            need_ = 2;
-            if (byte == 0xE0)
-                low_ = 0xA0;
-            else if (byte == 0xED)
-                high_ = 0x9F;
-        } else if (byte >= 0xF0 && byte <= 0xF4) {
-            need_ = 3;
-            if (byte == 0xF0)
-                low_ = 0x90;
-            else if (byte == 0xF4)
-                high_ = 0x8F;
-        } else {
-            ok_ = false;
-        }
-    }
-
-    int need_ = 0;
-    unsigned char low_ = 0x80;
-    unsigned char high_ = 0xBF;
-    bool ok_ = true;
-};
 
 // Calls line() with each item of a text that ends at a line break (or at the end of the
 // file). loneLf carries, from one piece of the file to the next, whether the last break was an
@@ -210,17 +161,17 @@ private:
     Encoding chooseEightBitEncoding()
     {
         Utf8Check check;
-        check.feed(pending_.data(), pending_.size());
+        bool valid = check.feed({pending_.data(), static_cast<size_t>(pending_.size())});
         RawArray<char> scratch;
-        for (qint64 at = offset_; !check.failed();) {
+        for (qint64 at = offset_; valid;) {
             char* into = scratch.size() == 0 ? scratch.grow(block_) : scratch.data();
             const qsizetype got = read_(at, into, block_);
             if (got == 0)
                 break;
-            check.feed(into, got);
+            valid = check.feed({into, static_cast<size_t>(got)});
             at += got;
         }
-        return check.valid() ? Encoding::Utf8 : Encoding::Windows1252;
+        return valid && check.complete() ? Encoding::Utf8 : Encoding::Windows1252;
     }
 
     QStringView decode(const char* data, qsizetype size, bool fileEnd)

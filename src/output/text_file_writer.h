@@ -43,8 +43,6 @@ public:
     // Writes what is left, syncs it and puts the text in place of the old.
     void commit();
 
-    bool rewritesInPlace() const { return inPlace_; }
-
 private:
     void flush();
     void replaceByRename();

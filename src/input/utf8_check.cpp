@@ -1,4 +1,4 @@
-#include "batch/utf8_check.h"
+#include "input/utf8_check.h"
 
 #include <cstdint>
 #include <cstring>
