@@ -152,6 +152,10 @@ QString HelpText()
         "  -v, --version    show the version and exit\n"
         "  --               the arguments that follow are files, even when they start with -\n"
         "\n"
+        "In the window, Ctrl+Z undoes the last change to the lists, and Ctrl+Shift+Z or\n"
+        "Ctrl+Y redoes it. Results that no rule changed are drawn faint and in italics;\n"
+        "their tool tip says why.\n"
+        "\n"
         "Qt's own options, such as -platform and -style, are accepted before --.\n"
         "See dialwright(1) for the rules, the patterns and the file formats.\n");
 }

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 #include <array>
 
@@ -151,6 +152,13 @@ void Form1::connectHandlers()
     onClick(PushButton13, &Form1::PushButton13_Click);
     onClick(PushButton14, &Form1::PushButton14_Click);
     onClick(PushButton15, &Form1::PushButton15_Click);
+    const auto onKeys = [this](QKeyCombination keys, void (Form1::*handler)()) {
+        auto* shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, this, [this, handler] { (this->*handler)(); });
+    };
+    onKeys(Qt::CTRL | Qt::Key_Z, &Form1::Form_Undo);
+    onKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_Z, &Form1::Form_Redo);
+    onKeys(Qt::CTRL | Qt::Key_Y, &Form1::Form_Redo);
 }
 
 Pacer Form1::MakePacer(bool keepBusy)

@@ -3,13 +3,17 @@
 #include "app/command_line.h"
 #include "app/desktop/desktop.h"
 #include "app/desktop/pacer.h"
+#include "app/lists/list_history.h"
 #include "app/lists/list_view.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>
 #include <QWidget>
 
+#include <initializer_list>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QDragMoveEvent;
 class QDropEvent;
@@ -117,6 +121,15 @@ public:
     // Help.
     void PushButton5_Click();
 
+    // Undo (Ctrl+Z) and redo (Ctrl+Shift+Z, Ctrl+Y) of the user's changes to the three lists;
+    // the keys do nothing while an operation is under way.
+    void Form_Undo();
+    void Form_Redo();
+    // Records the rows an operation appended to a list, from firstRow to the end, as one step
+    // to undo. Call it once the operation has ended; every operation that appends rows does.
+    void RecordAppends(ListView& list, qsizetype firstRow);
+    const ListHistory& history() const { return history_; }
+
     // The controls, named as the handlers name them.
     ListView* ListView1 = nullptr;
     ListView* ListView2 = nullptr;
@@ -151,6 +164,14 @@ private:
     // Drags and drops over any part of the rule list; true when the event is used up.
     bool ruleListDropEvent(QEvent* event);
     void RemoveSelectedPhone();
+    // Changes to a list that are recorded as they are made, each one step.
+    void RemoveSelectedRow(ListView& list);
+    void ClearList(ListView& list);
+    void RecordStep(ListHistory::Step step);
+    void RecordAppends(std::initializer_list<std::pair<ListView*, qsizetype>> lists);
+    // A move of a phone number is one step, from the press to the release.
+    void EndMoveStep();
+    void ShowChanged(const ListHistory::Shown& shown);
 
     Desktop& desktop_;
     QString programFolder_;
@@ -163,4 +184,7 @@ private:
     // follows its row and becomes invalid when the row leaves the list.
     bool MouseIsDown = false;
     QPersistentModelIndex DragItem;
+    // The exchanges of the move under way, recorded as one step at the release.
+    std::vector<std::pair<qsizetype, qsizetype>> moveExchanges_;
+    ListHistory history_;
 };

@@ -72,6 +72,7 @@ void Form1::PushButton3_Click()
         return;
     QStringList pieces;
     proc.step(112, [&] { pieces = chosen.text.split(QChar(u'\0')); });
+    const qsizetype firstRow = ListView1->count();
     proc.step(114, [&] { setPointer(Pointer::Hourglass); });
     if (pieces.size() == 1) {                                                     // 116
         proc.step(120, [&] { AddNumbersFromFile(*ListView1, pieces.first()); });  // 118, 120
@@ -84,4 +85,5 @@ void Form1::PushButton3_Click()
         }
     }
     proc.step(138, [&] { setPointer(Pointer::Default); });
+    RecordAppends(*ListView1, firstRow);
 }

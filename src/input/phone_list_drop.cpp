@@ -58,11 +58,13 @@ void Form1::ListView1_OLEDragDrop(QDropEvent& event)
 }
 
 // A dropped file adds its full path; a dropped folder adds the full path of every file in it
-// and below it.
+// and below it. The rows the drop adds are one step to undo; a list cleared while the walk
+// yields keeps the rows added before the clear as a step of their own.
 void Form1::AddDroppedPaths(const QStringList& paths)
 {
     Procedure proc(desktop_, DropLocation());
     ListModel& phones = ListView1->items();
+    ListHistory::Appending appending(history_, phones);
     for (const QString& path : paths) {
         bool folder = false;
         proc.step(104, [&] { folder = AddFolder::IsFolder(path); });
@@ -79,4 +81,5 @@ void Form1::AddDroppedPaths(const QStringList& paths)
         // The rows added before a failure stay, and the view hears of them.
         proc.step(110, [&] { phones.flushAppends(); });
     }
+    appending.record();
 }

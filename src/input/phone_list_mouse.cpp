@@ -44,6 +44,7 @@ void Form1::ListView1_MouseUp()
 {
     MouseIsDown = false;
     ListView1->setListPointer(QCursor(Qt::ArrowCursor));
+    EndMoveStep();
 }
 
 // With the button held, the moving number exchanges places with the number under the pointer,
@@ -62,6 +63,7 @@ void Form1::ListView1_MouseMove(const QPoint& viewportPoint)
     if (phones.text(dragged) == phones.text(hover))
         return;
     phones.swapTexts(dragged, hover);
+    moveExchanges_.emplace_back(dragged, hover);
     ListView1->select(hover);
     DragItem = QPersistentModelIndex(phones.index(static_cast<int>(hover), 0));
     const int y = desktop_.pointerScreenY();
@@ -87,5 +89,5 @@ void Form1::ListView1_DblClick()
 void Form1::RemoveSelectedPhone()
 {
     if (!isBusy())
-        ListView1->removeSelected();
+        RemoveSelectedRow(*ListView1);
 }

@@ -19,11 +19,13 @@ void Form1::PushButton1_Click()
     proc.step(104, [&] { parts = answer.split(QLatin1Char(',')); });
     if (parts.isEmpty())  // 106
         return;
+    const qsizetype firstRow = ListView1->count();
     for (const QString& part : parts) {  // 108, 114
         QString number;
         proc.step(110, [&] { number = TrimSpaces(part); });
         proc.step(112, [&] { ListView1->items().append(number); });
     }
+    RecordAppends(*ListView1, firstRow);
 }
 
 // "Load Sample/Example Data" beside the phone list: three numbers and the two rules they need.
@@ -32,6 +34,8 @@ void Form1::PushButton11_Click()
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton11_Click "));
     ListModel& phones = ListView1->items();
     ListModel& rules = ListView2->items();
+    const qsizetype firstPhone = phones.count();
+    const qsizetype firstRule = rules.count();
     proc.step(100, [&] { phones.append(QStringLiteral("6034343563")); });
     proc.step(102, [&] { phones.append(QStringLiteral("7173933292")); });
     proc.step(104, [&] { phones.append(QStringLiteral("7978118")); });
@@ -41,6 +45,7 @@ void Form1::PushButton11_Click()
     rule = -1;
     proc.step(110, [&] { rule = rules.append(QStringLiteral("7")); });
     proc.step(112, [&] { rules.setSubItem(rule, 1, QStringLiteral("xxx/xxxx")); });
+    RecordAppends({{ListView1, firstPhone}, {ListView2, firstRule}});
 }
 
 // The second "Load Sample/Example Data" button, under the rule list, does the same.
@@ -56,6 +61,6 @@ void Form1::PushButton4_Click()
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton4_Click "));
     proc.step(100, [&] {
         if (!isBusy())
-            ListView1->items().clear();
+            ClearList(*ListView1);
     });
 }

@@ -83,5 +83,5 @@ void Form1::PushButton8_Click()
 void Form1::PushButton9_Click()
 {
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton9_Click "));
-    proc.step(100, [&] { ListView3->items().clear(); });
+    proc.step(100, [&] { ClearList(*ListView3); });
 }

@@ -4,14 +4,16 @@
 #include "rules/rule_file.h"
 
 // Rule files are loaded the way phone-number files are, so a folder or an unreadable file is
-// reported in the same words and at the same steps.
+// reported in the same words and at the same steps. The rules of one load are one step to undo.
 void Form1::LoadRuleFiles(const QStringList& paths)
 {
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton3_Click "));
+    ListHistory::Appending appending(history_, ListView2->items());
     proc.step(114, [&] { setPointer(Pointer::Hourglass); });
     for (const QString& path : paths)
         proc.step(134, [&] { AddRulesFromFile(path); });
     proc.step(138, [&] { setPointer(Pointer::Default); });
+    appending.record();
 }
 
 // Appends a file's rules after the existing ones and says how many of its lines were not

@@ -34,8 +34,10 @@ void Form1::PushButton13_Click()
     if (TrimSpaces(pattern).isEmpty())  // 112
         return;
     qsizetype row = -1;
+    const qsizetype firstRow = ListView2->count();
     proc.step(114, [&] { row = ListView2->items().append(length); });
     proc.step(116, [&] { ListView2->items().setSubItem(row, 1, pattern); });
+    RecordAppends(*ListView2, firstRow);
 }
 
 // Exact, case-sensitive comparison of the length texts; 7, 07 and " 7" are different rules here.
@@ -56,19 +58,19 @@ void Form1::PushButton14_Click()
     proc.step(100, [&] { hasRows = ListView2->count() > 0; });
     if (!hasRows)
         return;
-    proc.step(102, [&] { ListView2->removeSelected(); });
+    proc.step(102, [&] { RemoveSelectedRow(*ListView2); });
 }
 
 // "Clear List" under the rule list.
 void Form1::PushButton15_Click()
 {
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton15_Click "));
-    proc.step(100, [&] { ListView2->items().clear(); });
+    proc.step(100, [&] { ClearList(*ListView2); });
 }
 
 // Double-clicking the rule list removes the selected rule, unless an operation is under way.
 void Form1::ListView2_DblClick()
 {
     if (!isBusy())
-        ListView2->removeSelected();
+        RemoveSelectedRow(*ListView2);
 }

@@ -625,6 +625,21 @@ def scenario_sigterm_during_rewrite(s):
           "the file holds %d bytes in %d lines" % (len(data), lines))
 
 
+def scenario_undo_clear(s):
+    s.press("Load Sample/Example Data")
+    sample = ["6034343563", "7173933292", "7978118"]
+    wait_until("the sample numbers", lambda: s.rows(PHONES) == sample)
+    s.press("Clear List")
+    wait_until("the cleared list", lambda: s.rows(PHONES) == [])
+    s.key("ctrl+z")
+    wait_until("the numbers back after Ctrl+Z", lambda: s.rows(PHONES) == sample)
+    s.key("ctrl+shift+z")
+    wait_until("the list cleared again after Ctrl+Shift+Z", lambda: s.rows(PHONES) == [])
+    s.key("ctrl+z")
+    wait_until("the numbers back once more", lambda: s.rows(PHONES) == sample)
+    check(s.rows(RULES) == ["10", "7"], "rules: %r" % s.rows(RULES))
+
+
 def scenario_close(s):
     s.press("Load Sample/Example Data")
     s.close_and_expect_the_end()

@@ -232,6 +232,20 @@ TEST_F(PhoneListDrop, ClearListClickedWhileFilesAreAddedClearsWhatWasThere)
         ASSERT_TRUE(clicked);
         EXPECT_EQ(added(), all.mid(c.filesBeforeClick));
         EXPECT_EQ(phones().rowCount(), phones().count());
+        // Undo walks back through the files found after the click, the clear, and the files
+        // found before it, each finding the list as it left it.
+        const QStringList before =
+            QStringList{QStringLiteral("6034343563")} + all.mid(0, c.filesBeforeClick);
+        form->Form_Undo();
+        EXPECT_EQ(added(), QStringList());
+        form->Form_Undo();
+        EXPECT_EQ(added(), before);
+        form->Form_Undo();
+        EXPECT_EQ(added(), QStringList{QStringLiteral("6034343563")});
+        form->Form_Redo();
+        form->Form_Redo();
+        form->Form_Redo();
+        EXPECT_EQ(added(), all.mid(c.filesBeforeClick));
     }
 }
 

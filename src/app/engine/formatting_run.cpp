@@ -2,6 +2,7 @@
 
 #include "app/engine/digit_pattern.h"
 #include "app/engine/formatting_rules.h"
+#include "app/engine/pass_through.h"
 #include "app/errors/procedure.h"
 #include "app/lists/character_count.h"
 #include "app/lists/covered_rows.h"
@@ -21,6 +22,8 @@ void Form1::PushButton7_Click()
     FormattingRules formatting;
     // The hourglass comes back at every item (step 110), so the pacer need not restore it.
     Pacer pacer = MakePacer(false);
+    // The results of one run are one step to undo.
+    ListHistory::Appending appending(history_, results);
 
     proc.step(102, [&] { FormattingBusy = true; });
     bool empty = false;
@@ -63,6 +66,8 @@ void Form1::PushButton7_Click()
             });
             // In characters: a character beyond the Basic Multilingual Plane is one.
             const qsizetype length = narrow ? narrowCurrent.size() : CharacterCount(current);
+            // Why the result is its phone text unchanged, if it is: drawn and told beside it.
+            RowMark mark = RowMark::NoRule;
             const std::vector<FormattingRules::Rule>* rulesNow = nullptr;
             proc.step(114, [&] { rulesNow = &formatting.read(rules); });
             if (rulesNow != nullptr) {
@@ -73,6 +78,8 @@ void Form1::PushButton7_Click()
                     }
                     if (*rule.length != length)
                         continue;
+                    mark = narrow ? UnchangedByRule(narrowCurrent, rule.pattern)
+                                  : UnchangedByRule(QStringView(current), rule.pattern);
                     proc.step(118, [&] {
                         if (narrow && rule.narrowPattern) {
                             ApplyDigitPatternTo(narrowFormatted, narrowCurrent,
@@ -91,16 +98,16 @@ void Form1::PushButton7_Click()
                 }
             }
             proc.step(122, [&] {
-                if (narrow)
-                    results.appendDeferred(narrowCurrent);
-                else
-                    results.appendDeferred(current);
+                const qsizetype row = narrow ? results.appendDeferred(narrowCurrent)
+                                             : results.appendDeferred(current);
+                results.setMark(row, mark);
             });
         }
         proc.step(126, [&] {
             results.flushAppends();
             setPointer(Pointer::Default);
         });
+        appending.record();
         proc.step(128, [&] { MsgBox(QStringLiteral("Done.")); });
     } else {
         proc.step(130, [&] { MsgBox(QStringLiteral("No files added.")); });

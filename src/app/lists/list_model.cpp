@@ -4,7 +4,9 @@
 #include "app/lists/character_count.h"
 
 #include <algorithm>
+#include <iterator>
 #include <type_traits>
+#include <utility>
 
 namespace {
 // Cells never set read as this one empty text.
@@ -144,6 +146,7 @@ bool ListModel::checked(qsizetype row) const
 
 void ListModel::reserve(qsizetype moreRows, qsizetype moreCharacters)
 {
+    reservedRows_ = count() + moreRows;
     text_.reserve(moreRows, moreCharacters);
 }
 
@@ -194,6 +197,8 @@ void ListModel::removeAt(qsizetype row)
     for (std::vector<QString>& cells : sub_)
         if (static_cast<size_t>(row) < cells.size())
             cells.erase(cells.begin() + row);
+    if (static_cast<size_t>(row) < marks_.size())
+        marks_.erase(marks_.begin() + row);
     announced_ = count();
     ++revision_;
     ++removals_;
@@ -210,6 +215,7 @@ void ListModel::clear()
     // Give the memory back: a cleared list of a million rows should not keep its storage.
     text_.clear();
     std::vector<std::vector<QString>>().swap(sub_);
+    std::vector<quint8>().swap(marks_);
     announced_ = 0;
     ++removals_;
     endRemoveRows();
@@ -227,6 +233,118 @@ void ListModel::swapTexts(qsizetype a, qsizetype b)
     Q_EMIT dataChanged(first, last, {Qt::DisplayRole});
 }
 
+qsizetype ListModel::Rows::bytes() const
+{
+    qsizetype total = text.bytes() + static_cast<qsizetype>(marks.size());
+    for (const std::vector<QString>& cells : sub)
+        for (const QString& cell : cells)
+            total += static_cast<qsizetype>(sizeof(QString)) + cell.size() * 2;
+    return total;
+}
+
+ListModel::Rows ListModel::takeRows(qsizetype from, qsizetype to)
+{
+    if (from < 0 || to > count() || from > to)
+        throw AppError(ErrorCode::SubscriptOutOfRange);
+    flushAppends();
+    Rows rows;
+    if (from == to)
+        return rows;
+    beginRemoveRows({}, static_cast<int>(from), static_cast<int>(to - 1));
+    if (from == 0 && to == count()) {
+        rows.text = std::exchange(text_, TextColumn());
+        rows.sub = std::exchange(sub_, {});
+        rows.marks = std::exchange(marks_, {});
+    } else {
+        rows.text = text_.slice(from, to);
+        text_.eraseRows(from, to);
+        const auto cut = [from, to](auto& cells) {
+            using Cells = std::decay_t<decltype(cells)>;
+            const auto first = static_cast<size_t>(from);
+            const size_t last = std::min(static_cast<size_t>(to), cells.size());
+            if (first >= last)
+                return Cells();
+            Cells part(std::make_move_iterator(cells.begin() + from),
+                       std::make_move_iterator(cells.begin() + static_cast<qsizetype>(last)));
+            cells.erase(cells.begin() + from, cells.begin() + static_cast<qsizetype>(last));
+            return part;
+        };
+        rows.sub.reserve(sub_.size());
+        for (std::vector<QString>& cells : sub_)
+            rows.sub.push_back(cut(cells));
+        rows.marks = cut(marks_);
+    }
+    announced_ = count();
+    ++revision_;
+    ++removals_;
+    endRemoveRows();
+    return rows;
+}
+
+void ListModel::putRows(qsizetype at, Rows rows)
+{
+    if (at < 0 || at > count())
+        throw AppError(ErrorCode::SubscriptOutOfRange);
+    flushAppends();
+    const qsizetype n = rows.count();
+    if (n == 0)
+        return;
+    beginInsertRows({}, static_cast<int>(at), static_cast<int>(at + n - 1));
+    if (count() == 0) {
+        text_ = std::move(rows.text);
+        sub_ = std::move(rows.sub);
+        marks_ = std::move(rows.marks);
+    } else {
+        text_.insertRows(at, rows.text);
+        // Cells the rows never had read empty; so do the list's cells past its last one set.
+        const auto place = [at, n](auto& cells, auto part) {
+            if (part.empty() && cells.size() <= static_cast<size_t>(at))
+                return;
+            if (cells.size() < static_cast<size_t>(at))
+                cells.resize(static_cast<size_t>(at));
+            part.resize(static_cast<size_t>(n));
+            cells.insert(cells.begin() + at, std::make_move_iterator(part.begin()),
+                         std::make_move_iterator(part.end()));
+        };
+        if (sub_.size() < rows.sub.size())
+            sub_.resize(rows.sub.size());
+        for (size_t k = 0; k < sub_.size(); ++k)
+            place(sub_[k], k < rows.sub.size() ? std::move(rows.sub[k]) : std::vector<QString>());
+        place(marks_, std::move(rows.marks));
+    }
+    announced_ = count();
+    ++revision_;
+    endInsertRows();
+}
+
+void ListModel::setMark(qsizetype row, RowMark mark)
+{
+    checkRow(row);
+    const auto at = static_cast<size_t>(row);
+    if (at >= marks_.size()) {
+        if (mark == RowMark::None)
+            return;
+        if (at >= marks_.capacity())
+            marks_.reserve(std::max({at + 1, marks_.capacity() + marks_.capacity() / 2,
+                                     static_cast<size_t>(reservedRows_)}));
+        marks_.resize(at + 1);
+    }
+    marks_[at] = static_cast<quint8>(mark);
+    ++revision_;
+    if (row < announced_) {
+        const QModelIndex first = index(static_cast<int>(row), 0);
+        const QModelIndex last = index(static_cast<int>(row), columnCountTotal() - 1);
+        Q_EMIT dataChanged(first, last, {Qt::ForegroundRole, Qt::ToolTipRole, MarkRole});
+    }
+}
+
+RowMark ListModel::mark(qsizetype row) const
+{
+    checkRow(row);
+    const auto at = static_cast<size_t>(row);
+    return at < marks_.size() ? static_cast<RowMark>(marks_[at]) : RowMark::None;
+}
+
 int ListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : viewRow(announced_);
@@ -241,6 +359,13 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
+    if (role == MarkRole)
+        return static_cast<int>(mark(index.row()));
+    if (role == Qt::ToolTipRole) {
+        const RowMark why = mark(index.row());
+        return why == RowMark::None ? QVariant()
+                                    : QVariant(RowMarkReason(why, cellLength(index.row(), 0)));
+    }
     if (role != Qt::DisplayRole)
         return {};
     if (index.column() == 0)

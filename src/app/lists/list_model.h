@@ -3,6 +3,7 @@
 // Room app/lists: list storage (TextColumn), the one list model and its view, and the rows a
 // long operation covers.
 
+#include "app/lists/row_mark.h"
 #include "app/lists/text_column.h"
 
 #include <QAbstractTableModel>
@@ -24,6 +25,9 @@ class ListModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    // The row's mark (a RowMark as an int) for the views that draw it.
+    static constexpr int MarkRole = Qt::UserRole;
+
     explicit ListModel(QObject* parent = nullptr);
 
     // Columns.
@@ -67,6 +71,27 @@ public:
     // Exchanges the main texts of two rows.
     void swapTexts(qsizetype a, qsizetype b);
 
+    // Rows taken out of a list, ready to go back in: main texts, sub-items and marks.
+    struct Rows {
+        TextColumn text;
+        // sub[k - 1] holds sub-item k; marks; either may be shorter than text.
+        std::vector<std::vector<QString>> sub;
+        std::vector<quint8> marks;
+        qsizetype count() const { return text.count(); }
+        // The memory the rows hold, in bytes.
+        qsizetype bytes() const;
+    };
+    // Takes the rows [from, to) out of the list. Taking every row moves the storage itself,
+    // so it costs no more than clear(), whatever the list's size.
+    Rows takeRows(qsizetype from, qsizetype to);
+    // Puts rows back before row `at` (at count(): after the last). Into an empty list the
+    // storage moves in whole.
+    void putRows(qsizetype at, Rows rows);
+
+    // A mark a row carries beside its text; rows never marked read RowMark::None.
+    void setMark(qsizetype row, RowMark mark);
+    RowMark mark(qsizetype row) const;
+
     // Changes whenever the content changes, so readers may cache what they derive from it.
     quint64 revision() const { return revision_; }
     // Counts the changes that take rows out of the list, so a long operation can tell that rows
@@ -94,6 +119,11 @@ private:
     TextColumn text_;
     // sub_[k - 1] holds sub-item k; it may be shorter than text_ (missing cells are empty).
     std::vector<std::vector<QString>> sub_;
+    // One byte a row, up to the last row ever marked; none at all until a row is marked.
+    std::vector<quint8> marks_;
+    // The rows the last reserve() made room for: the marks take that room at once when the
+    // first row is marked, so they never grow past a byte a row.
+    qsizetype reservedRows_ = 0;
     qsizetype announced_ = 0;
     quint64 revision_ = 0;
     quint64 removals_ = 0;

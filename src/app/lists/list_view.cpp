@@ -1,6 +1,7 @@
 #include "app/lists/list_view.h"
 
 #include "app/errors/app_error.h"
+#include "app/lists/marked_row_delegate.h"
 #include "app/look/twips.h"
 
 #include <QClipboard>
@@ -18,6 +19,7 @@ constexpr int kRowHeightPixels = 18;
 ListView::ListView(QWidget* parent) : QTableView(parent), model_(this)
 {
     setModel(&model_);
+    setItemDelegate(new MarkedRowDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -62,13 +64,6 @@ qsizetype ListView::selectedIndex() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
-}
-
-void ListView::removeSelected()
-{
-    const qsizetype selected = selectedIndex();
-    if (selected >= 0)
-        model_.removeAt(selected);
 }
 
 void ListView::select(qsizetype row)

@@ -25,8 +25,6 @@ public:
     int columnWidthTwips(int column) const;
 
     qsizetype selectedIndex() const;
-    // Removes the selected row; with none selected (or no rows) nothing happens.
-    void removeSelected();
     void select(qsizetype row);
     void scrollToRow(qsizetype row);
     // The row under a point of the viewport, or -1. Only rows the user can see are under a

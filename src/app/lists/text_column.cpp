@@ -242,3 +242,135 @@ void TextColumn::clear()
 {
     *this = TextColumn();
 }
+
+void TextColumn::allowEndsUpTo(qsizetype end)
+{
+    if (longEnds_ || end <= std::numeric_limits<quint32>::max())
+        return;
+    RawArray<quint64> wider;
+    wider.reserve(ends32_.size());
+    for (qsizetype i = 0; i < ends32_.size(); ++i)
+        wider.push(ends32_[i]);
+    ends64_.swap(wider);
+    ends32_.clear();
+    longEnds_ = true;
+}
+
+void TextColumn::settle()
+{
+    if (moved_.empty())
+        return;
+    // Built aside and swapped in, so running out of memory leaves the column as it was.
+    TextColumn ordered = slice(0, rows_);
+    *this = std::move(ordered);
+}
+
+TextColumn TextColumn::slice(qsizetype from, qsizetype to) const
+{
+    TextColumn part;
+    if (from >= to)
+        return part;
+    part.wide_ = wide_;
+    if (!moved_.empty()) {
+        // Some rows sit in other places: copied one by one, in row order.
+        qsizetype size = 0;
+        for (qsizetype row = from; row < to; ++row) {
+            const qsizetype place = placeOf(row);
+            size += end(place) - start(place);
+        }
+        part.reserve(to - from, size);
+        for (qsizetype row = from; row < to; ++row)
+            visit(row, [&part](auto text) { part.append(text); });
+        return part;
+    }
+    const qsizetype first = start(from);
+    const qsizetype size = end(to - 1) - first;
+    part.allowEndsUpTo(size);
+    part.reserve(to - from, size);
+    if (wide_)
+        std::copy(wideText_.data() + first, wideText_.data() + first + size,
+                  part.wideText_.grow(size));
+    else if (size > 0)
+        std::memcpy(part.narrowText_.grow(size), narrowText_.data() + first,
+                    static_cast<size_t>(size));
+    for (qsizetype row = from; row < to; ++row)
+        part.pushEnd(end(row) - first);
+    return part;
+}
+
+void TextColumn::eraseRows(qsizetype from, qsizetype to)
+{
+    if (from >= to)
+        return;
+    settle();
+    const qsizetype first = start(from);
+    const qsizetype size = end(to - 1) - first;
+    if (wide_)
+        wideText_.erase(first, size);
+    else
+        narrowText_.erase(first, size);
+    if (longEnds_)
+        ends64_.erase(from, to - from);
+    else
+        ends32_.erase(from, to - from);
+    rows_ -= to - from;
+    shiftEnds(from, rows_, -size);
+}
+
+void TextColumn::insertRows(qsizetype at, const TextColumn& rows)
+{
+    if (rows.rows_ == 0)
+        return;
+    if (!rows.moved_.empty()) {
+        insertRows(at, rows.slice(0, rows.rows_));
+        return;
+    }
+    settle();
+    const qsizetype size = rows.characters();
+    // Every allocation comes first; after them nothing can fail, so a failure leaves the rows
+    // as they were (at most held in a wider form).
+    allowEndsUpTo(characters() + size);
+    if (longEnds_)
+        ends64_.reserve(rows_ + rows.rows_);
+    else
+        ends32_.reserve(rows_ + rows.rows_);
+    if (!wide_ && rows.wide_)
+        widen(size);
+    if (wide_)
+        wideText_.reserve(wideText_.size() + size);
+    else
+        narrowText_.reserve(narrowText_.size() + size);
+
+    const qsizetype first = start(at);
+    if (wide_) {
+        wideText_.open(first, size);
+        char16_t* out = wideText_.data() + first;
+        if (rows.wide_)
+            std::copy(rows.wideText_.data(), rows.wideText_.data() + size, out);
+        else
+            for (qsizetype i = 0; i < size; ++i)
+                out[i] = static_cast<unsigned char>(rows.narrowText_[i]);
+    } else if (size > 0) {
+        narrowText_.open(first, size);
+        std::memcpy(narrowText_.data() + first, rows.narrowText_.data(), static_cast<size_t>(size));
+    }
+    const auto place = [&](auto& ends) {
+        ends.open(at, rows.rows_);
+        for (qsizetype i = 0; i < rows.rows_; ++i)
+            ends[at + i] =
+                static_cast<std::remove_reference_t<decltype(ends[0])>>(first + rows.end(i));
+    };
+    if (longEnds_)
+        place(ends64_);
+    else
+        place(ends32_);
+    rows_ += rows.rows_;
+    shiftEnds(at + rows.rows_, rows_, size);
+}
+
+qsizetype TextColumn::bytes() const
+{
+    return narrowText_.size() + wideText_.size() * qsizetype(sizeof(char16_t))
+           + ends32_.size() * qsizetype(sizeof(quint32))
+           + ends64_.size() * qsizetype(sizeof(quint64));
+}

@@ -151,6 +151,16 @@ public:
     void remove(qsizetype row);
     void clear();
 
+    // The rows [from, to) as a column of their own, copied in one pass.
+    TextColumn slice(qsizetype from, qsizetype to) const;
+    // Removes the rows [from, to) and moves the rest up. A failure leaves the column as it was.
+    void eraseRows(qsizetype from, qsizetype to);
+    // Puts the rows of another column before row `at` (at the end when at is count()). A failure
+    // leaves the column as it was.
+    void insertRows(qsizetype at, const TextColumn& rows);
+    // The memory the column holds for its texts and row ends, in bytes.
+    qsizetype bytes() const;
+
 private:
     qsizetype placeOf(qsizetype row) const
     {
@@ -175,6 +185,10 @@ private:
     void exchangePlaces(qsizetype a, qsizetype b);
     // Turns the buffer into UTF-16, with room for that many more characters.
     void widen(qsizetype more);
+    // Switches to eight-byte row ends before the buffer passes what four bytes can hold.
+    void allowEndsUpTo(qsizetype end);
+    // Puts every row's text back in its own place, so that rows and places agree again.
+    void settle();
 
     RawArray<char> narrowText_;
     RawArray<char16_t> wideText_;

@@ -14,7 +14,8 @@
 namespace {
 
 // Every way a list changes (appends of narrow and wide text and of its own rows, exchanging,
-// removing, clearing) against a plain vector of texts: the packed column must read back the same.
+// removing, clearing, taking a run of rows out and putting it back elsewhere) against a plain
+// vector of texts: the packed column must read back the same.
 TEST(TextColumnTest, ReadsBackWhatAPlainListOfTextsHolds)
 {
     const std::vector<QString> samples = {
@@ -38,7 +39,7 @@ TEST(TextColumnTest, ReadsBackWhatAPlainListOfTextsHolds)
             const qsizetype choices = wideFromTheStart || step > 700 ? 7 : 4;
             const QString& text = samples[static_cast<size_t>(pick(choices))];
             const auto rows = static_cast<qsizetype>(expected.size());
-            switch (rows == 0 ? 0 : pick(6)) {
+            switch (rows == 0 ? 0 : pick(7)) {
             case 0:
             case 1:
                 column.append(QStringView(text));
@@ -64,6 +65,20 @@ TEST(TextColumnTest, ReadsBackWhatAPlainListOfTextsHolds)
                 expected.erase(expected.begin() + row);
                 break;
             }
+            case 5: {
+                // A run of rows out, into a column of its own, and back in at another place.
+                const qsizetype from = pick(rows);
+                const qsizetype to = from + pick(rows - from + 1);
+                const TextColumn run = column.slice(from, to);
+                ASSERT_EQ(run.count(), to - from);
+                column.eraseRows(from, to);
+                std::vector<QString> taken(expected.begin() + from, expected.begin() + to);
+                expected.erase(expected.begin() + from, expected.begin() + to);
+                const qsizetype at = pick(static_cast<qsizetype>(expected.size()) + 1);
+                column.insertRows(at, run);
+                expected.insert(expected.begin() + at, taken.begin(), taken.end());
+                break;
+            }
             default:
                 if (step % 97 == 0) {
                     column.clear();
@@ -83,6 +98,23 @@ TEST(TextColumnTest, ReadsBackWhatAPlainListOfTextsHolds)
     latin1.append(QLatin1StringView("\xe9t\xe9"));
     EXPECT_EQ(latin1.at(0), QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
     EXPECT_FALSE(latin1.wide());
+
+    // Rows put back into a column of the other width.
+    TextColumn narrowRows;
+    narrowRows.append(QStringView(u"12"));
+    narrowRows.append(QStringView(u"\u00e9"));
+    TextColumn wideRows;
+    wideRows.append(QStringView(u"\u260e 1"));
+    TextColumn mixed;
+    mixed.append(QStringView(u"a"));
+    mixed.insertRows(0, wideRows);
+    mixed.insertRows(1, narrowRows);
+    ASSERT_EQ(mixed.count(), 4);
+    EXPECT_TRUE(mixed.wide());
+    EXPECT_EQ(mixed.at(0), QStringView(u"\u260e 1"));
+    EXPECT_EQ(mixed.at(1), QStringLiteral("12"));
+    EXPECT_EQ(mixed.at(2), QStringView(u"\u00e9"));
+    EXPECT_EQ(mixed.at(3), QStringLiteral("a"));
 }
 
 // A row appended from a view of the column's own buffer, at the moment the buffer must grow

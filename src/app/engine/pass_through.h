@@ -1,0 +1,12 @@
+#pragma once
+
+#include "app/lists/row_mark.h"
+
+#include <QLatin1StringView>
+#include <QStringView>
+
+// Why a rule whose length fits still leaves the text as it was: the text is not a plain digit
+// string, or the rule's pattern (its "x" already turned into "#") has no digit place. None
+// when the text is laid into the pattern.
+RowMark UnchangedByRule(QStringView text, QStringView digitPlaces);
+RowMark UnchangedByRule(QLatin1StringView text, QStringView digitPlaces);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// Draws a marked row (a result copied unchanged) in the palette's placeholder colour and in
+// italics, so it stands out in any colour scheme; selected rows keep the highlight's colours.
+class MarkedRowDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // What painting a cell starts from; public so the look of a marked row can be checked.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
