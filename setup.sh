@@ -48,58 +48,11 @@ run_tests() {
   ctest --preset "$1" --parallel "$jobs"
 }
 
-# The analysers read the plain build's compile commands, each source file once, without the
-# libraries' precompiled headers (the compiler's .gch files are not clang's): so they also check
-# that every file includes what it uses.
-analysis_commands() {
-  python3 - "$root" <<'PYTHON'
-import json, os, re, shlex, sys
-root = sys.argv[1]
-ours = re.compile(re.escape(root) + "/(src|tests|bench)/")
-seen, kept = set(), []
-for entry in json.load(open(os.path.join(root, "build", "compile_commands.json"))):
-    if not ours.match(entry["file"]) or entry["file"] in seen:
-        continue
-    seen.add(entry["file"])
-    words, arguments = iter(shlex.split(entry["command"])), []
-    for word in words:
-        if word == "-include" and (included := next(words)).endswith("cmake_pch.hxx"):
-            # Our own headers in it (the tests' printers) stay forced in, the libraries' go.
-            for ours_included in re.findall(r'#include "(.*)"', open(included).read()):
-                arguments += ["-include", ours_included]
-        elif word == "-include":
-            arguments += [word, included]
-        elif word != "-Winvalid-pch":
-            arguments.append(word)
-    kept.append({"directory": entry["directory"], "file": entry["file"], "arguments": arguments})
-os.makedirs(os.path.join(root, "build", "analysis"), exist_ok=True)
-json.dump(kept, open(os.path.join(root, "build", "analysis", "compile_commands.json"), "w"), indent=1)
-PYTHON
-}
-
 # clang-tidy over every file of the product, the tests and the benchmarks, and clazy's Qt checks
-# over the product code; any finding fails. Below the tests in priority, so that the window
-# checks running beside them keep their pace.
+# over the product code, from the plain build's compile commands; any finding fails. Below the
+# tests in priority, so that the window checks running beside them keep their pace.
 analyse() {
-  local started=$SECONDS database="$root/build/analysis"
-  analysis_commands || return 1
-  nice -n 10 run-clang-tidy -p "$database" -quiet -j "$jobs" "$root/(src|tests|bench)/" \
-    > "$root/build/clang-tidy.log" 2>&1 || {
-    grep -E "(warning|error):" "$root/build/clang-tidy.log" | sort -u >&2
-    echo "clang-tidy found the problems above" >&2
-    return 1
-  }
-  local findings
-  findings="$(find "$root/src" -name '*.cpp' -print0 \
-    | nice -n 10 xargs -0 -P "$jobs" -n 4 clazy-standalone -p "$database" \
-        --checks=level0,level1,qstring-allocations,reserve-candidates \
-        --header-filter="$root/src/.*" 2>&1 | grep -E "(warning|error):" | sort -u || true)"
-  if [ -n "$findings" ]; then
-    echo "$findings" >&2
-    echo "clazy found the problems above" >&2
-    return 1
-  fi
-  echo "Static analysis: no findings ($((SECONDS - started)) s)"
+  python3 "$root/tests/analysis/analyse.py" "$root" "$jobs" "$root/build/compile_commands.json"
 }
 
 case "${1:-}" in

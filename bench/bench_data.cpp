@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -98,4 +99,20 @@ double AwkMilliseconds(const QString& input, const QString& output)
     if (!awk.waitForFinished(600'000) || awk.exitCode() != 0)
         std::abort();
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+double Milliseconds(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+double Seconds(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e9;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <vector>
@@ -17,3 +18,10 @@ const char* AwkProgram();
 // A short awk program doing the formatting run and the comma-delimited save of the two sample
 // rules on the file, for comparison; returns its time in milliseconds.
 double AwkMilliseconds(const QString& input, const QString& output);
+
+// The time on a clock, for the figures that are printed rather than timed by the library.
+double Milliseconds(const QElapsedTimer& clock);
+double Seconds(const QElapsedTimer& clock);
+
+// The middle of a few rounds' figures: one slow round on a busy machine does not move it.
+double Median(std::vector<double> values);

@@ -17,11 +17,6 @@
 
 namespace {
 
-double Milliseconds(const QElapsedTimer& clock)
-{
-    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
-
 void BM_MillionNumbersEndToEnd(benchmark::State& state)
 {
     QTemporaryDir folder;

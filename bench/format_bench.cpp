@@ -70,12 +70,6 @@ Measured Run(std::vector<std::string> command, const QString& input, const QStri
     return {std::chrono::duration<double, std::milli>(elapsed).count(), kilobytes / 1024.0};
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 QByteArray Bytes(const QString& path)
 {
     QFile file(path);

@@ -20,11 +20,6 @@ namespace {
 
 constexpr size_t kNumbers = 10'000'000;
 
-double Milliseconds(const QElapsedTimer& clock)
-{
-    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
-
 // This thread's processor time in milliseconds: on a machine busy with other work the wall
 // clock mostly measures the wait for a core.
 double CpuMilliseconds()

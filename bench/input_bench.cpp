@@ -20,11 +20,6 @@
 
 namespace {
 
-double Seconds(const QElapsedTimer& clock)
-{
-    return static_cast<double>(clock.nsecsElapsed()) / 1e9;
-}
-
 // The same numbers as a Windows program's "Unicode text": UTF-16LE behind its mark.
 void RewriteAsUtf16(const QString& path)
 {

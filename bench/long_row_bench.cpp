@@ -20,11 +20,6 @@
 
 namespace {
 
-double Milliseconds(const QElapsedTimer& clock)
-{
-    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
-
 // A text of the given length without line breaks, as a base64 export would be.
 QByteArray OneLine(qsizetype length)
 {

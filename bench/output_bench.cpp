@@ -21,11 +21,6 @@
 
 namespace {
 
-double Seconds(const QElapsedTimer& clock)
-{
-    return static_cast<double>(clock.nsecsElapsed()) / 1e9;
-}
-
 // The floor: the same bytes written to a file in one call.
 double PlainWriteSeconds(const QString& path, const QByteArray& bytes)
 {

@@ -34,11 +34,6 @@ namespace {
 constexpr int kRounds = 3;
 constexpr std::array<qint64, 2> kSizes = {1'000'000, 10'000'000};
 
-double Milliseconds(const QElapsedTimer& clock)
-{
-    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
-
 // The process's peak resident memory so far, in megabytes, as the kernel counts it.
 double VmHwmMegabytes()
 {
@@ -172,12 +167,6 @@ int MeasureLoad(const QString& input, bool bare)
                 VmHwmMegabytes() - beforeLoad, beforeLoad,
                 (VmHwmMegabytes() - beforeLoad) / fileMb);
     return 0;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 int Drive(const QString& program)

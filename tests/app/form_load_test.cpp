@@ -1,4 +1,5 @@
 #include "support/form_fixture.h"
+#include "support/locations.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -7,8 +8,6 @@
 #include <QImageWriter>
 
 namespace {
-
-const QString kFormLoad = QStringLiteral("in Tessaline2021/08/31.Form1.Form_Load ");
 
 // A .cur file: an .ico whose type field says cursor and whose plane/depth fields hold the
 // pointer's hot spot.

@@ -1,6 +1,7 @@
 #include "program.h"
 #include "support/file_helpers.h"
 #include "support/form_fixture.h"
+#include "support/locations.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -9,8 +10,6 @@
 #include <random>
 
 namespace {
-
-const QString kRun = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton7_Click ");
 
 // Phone texts of every kind: digit strings of many lengths (leading zeros too), numbers
 // written with blanks and dashes, letters, characters outside ASCII and outside the
@@ -149,7 +148,7 @@ TEST_F(FormatDifferential, CommandLineWritesWhatTheWindowSaves)
                 reported << why;
         }
         for (const QString& why : reported)
-            desktop.expectErrorReport(why, kRun, 116);
+            desktop.expectErrorReport(why, kRunClick, 116);
         desktop.expectInfo(phones().count() > 0 ? QStringLiteral("Done.")
                                                 : QStringLiteral("No files added."));
         form->PushButton7_Click();

@@ -1,5 +1,6 @@
 #include "support/file_helpers.h"
 #include "support/form_fixture.h"
+#include "support/locations.h"
 
 #include <QDir>
 
@@ -7,8 +8,6 @@
 #include <unistd.h>
 
 namespace {
-
-const QString kLoad = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton3_Click ");
 
 class LoadFiles : public FormTest {
 protected:
@@ -110,12 +109,15 @@ TEST_F(LoadFiles, SpecialFilesAreRefusedWithoutHangingAndTheHourglassGoes)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("folder")));
     phones().append(QStringLiteral("kept"));
-    load(fifo,
-         [&] { desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoad, 120); });
-    load(several(work.path(), {"folder", "fifo"}),
-         [&] { desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoad, 134); });
-    load(QStringLiteral("/dev/null"),
-         [&] { desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoad, 120); });
+    load(fifo, [&] {
+        desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoadClick, 120);
+    });
+    load(several(work.path(), {"folder", "fifo"}), [&] {
+        desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoadClick, 134);
+    });
+    load(QStringLiteral("/dev/null"), [&] {
+        desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoadClick, 120);
+    });
     EXPECT_EQ(texts(phones()), (QStringList{"kept"}));
 }
 
@@ -126,7 +128,7 @@ TEST_F(LoadFiles, UnreadableFileReportsPermissionDenied)
     const QString locked = file("locked.txt", "1\r\n");
     ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
     load(locked,
-         [&] { desktop.expectErrorReport(QStringLiteral("Permission denied"), kLoad, 120); });
+         [&] { desktop.expectErrorReport(QStringLiteral("Permission denied"), kLoadClick, 120); });
     EXPECT_EQ(phones().count(), 0);
 }
 
@@ -172,10 +174,11 @@ TEST_F(LoadFiles, AFileLargerThanMemoryIsRefusedBeforeItIsRead)
     file("small.txt", "6034343563\r\n");
     phones().append(QStringLiteral("kept"));
     results().append(QStringLiteral("result"));
-    load(huge, [&] { desktop.expectErrorReport(QStringLiteral("Out of memory"), kLoad, 120); });
+    load(huge,
+         [&] { desktop.expectErrorReport(QStringLiteral("Out of memory"), kLoadClick, 120); });
     EXPECT_EQ(texts(phones()), (QStringList{"kept"}));
     load(several(work.path(), {"huge.txt", "small.txt"}),
-         [&] { desktop.expectErrorReport(QStringLiteral("Out of memory"), kLoad, 134); });
+         [&] { desktop.expectErrorReport(QStringLiteral("Out of memory"), kLoadClick, 134); });
     EXPECT_EQ(texts(phones()), (QStringList{"kept", "6034343563"}));
     EXPECT_EQ(texts(results()), (QStringList{"result"}));
     EXPECT_EQ(rules().count(), 0);

@@ -1,6 +1,7 @@
 #include "app/lists/list_model.h"
 #include "input/path_tidy.h"
 #include "input/text_lines.h"
+#include "support/file_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -60,17 +61,6 @@ TEST(PhoneLines, Utf8LosesOnlyTheByteOrderMarkItStartsWith)
                     "2"),
               (QStringList{QStringLiteral("1"), feff + QStringLiteral("2")}));
     EXPECT_EQ(Split("\xef\xbb\xbf"), QStringList());
-}
-
-QByteArray Utf16(const QString& text, bool bigEndian)
-{
-    QByteArray bytes(bigEndian ? "\xfe\xff" : "\xff\xfe");
-    for (const QChar c : text) {
-        const auto high = static_cast<char>(c.unicode() >> 8);
-        const auto low = static_cast<char>(c.unicode() & 0xff);
-        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
-    }
-    return bytes;
 }
 
 struct Utf16Case {

@@ -4,16 +4,12 @@
 #include "support/copy_messages.h"
 #include "support/file_helpers.h"
 #include "support/form_fixture.h"
+#include "support/locations.h"
 
 #include <QDir>
 
 namespace {
 
-const QString kCopyButton = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton8_Click ");
-const QString kCommaWriter =
-    QStringLiteral("in Tessaline2021/08/31.SaveComma.SaveListviewAsCommaDelimToFile ");
-const QString kAlignedWriter =
-    QStringLiteral("in Tessaline2021/08/31.SaveList.SaveListviewProperlySpaced ");
 const QByteArray kOldFile = "the old file\r\n";
 
 enum class Operation { Copy, CommaSave, AlignedSave };
@@ -112,7 +108,7 @@ TEST_P(ListClearedMidOperation, IsReportedOnceAndLeavesTheTargetAsItWas)
     expectSaveBoxes(c.operation);
     switch (c.operation) {
     case Operation::Copy:
-        desktop.expectErrorReport(QStringLiteral("Subscript out of range"), kCopyButton, c.step);
+        desktop.expectErrorReport(QStringLiteral("Subscript out of range"), kCopyClick, c.step);
         desktop.expectInfo(kNotCopied);
         break;
     case Operation::CommaSave:

@@ -1,6 +1,7 @@
 #include "output/save_comma.h"
 #include "support/file_helpers.h"
 #include "support/form_fixture.h"
+#include "support/locations.h"
 
 #include <QDir>
 
@@ -8,10 +9,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-const QString kButton = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton2_Click ");
-const QString kWriter =
-    QStringLiteral("in Tessaline2021/08/31.SaveComma.SaveListviewAsCommaDelimToFile ");
 
 class CommaSave : public FormTest {
 protected:
@@ -129,13 +126,13 @@ TEST_F(CommaSave, FileThatCannotBeCreatedIsReportedOnce)
     for (int i = 0; i < 20; ++i)
         results().append(QString::number(i));
     expectDialog(path("missing/out.txt"));
-    desktop.expectErrorReport(QStringLiteral("Path not found"), kWriter, 120);
+    desktop.expectErrorReport(QStringLiteral("Path not found"), kCommaWriter, 120);
     form->PushButton2_Click();
     // A folder given as the file name.
     ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("folder")));
     expectDialog(path("folder"), path("missing/out.txt"));
     expectOverwrite(path("folder"), MsgResult::Yes);
-    desktop.expectErrorReport(QStringLiteral("Path/File access error"), kWriter, 120);
+    desktop.expectErrorReport(QStringLiteral("Path/File access error"), kCommaWriter, 120);
     form->PushButton2_Click();
     EXPECT_EQ(form->pointer(), Form1::Pointer::Arrow);
 }
@@ -145,7 +142,7 @@ TEST_F(CommaSave, ANameTheFileSystemRefusesIsReportedOnce)
     results().append(QStringLiteral("r"));
     const QString tooLong = path(QString(300, QLatin1Char('n')));
     expectDialog(tooLong);
-    desktop.expectErrorReport(QStringLiteral("Bad file name or number"), kWriter, 120);
+    desktop.expectErrorReport(QStringLiteral("Bad file name or number"), kCommaWriter, 120);
     form->PushButton2_Click();
     EXPECT_TRUE(QDir(work.path()).isEmpty());
 }
@@ -158,7 +155,7 @@ TEST_F(CommaSave, FullDiskLeavesTheOldFileAsItWas)
     results().flushAppends();
     expectDialog(path("keep.txt"));
     expectOverwrite(path("keep.txt"), MsgResult::Yes);
-    desktop.expectErrorReport(QStringLiteral("Disk full"), kWriter, 172);
+    desktop.expectErrorReport(QStringLiteral("Disk full"), kCommaWriter, 172);
 
     // RLIMIT_FSIZE refuses large writes for root too.
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);

@@ -1,13 +1,12 @@
 #include "output/save_list.h"
 #include "support/file_helpers.h"
 #include "support/form_fixture.h"
+#include "support/locations.h"
 
 #include <QDir>
 
 namespace {
 
-const QString kWriter =
-    QStringLiteral("in Tessaline2021/08/31.SaveList.SaveListviewProperlySpaced ");
 const QByteArray kHeading = "If length of phone number is this\tthen format like this\t\r\n";
 
 class AlignedSave : public FormTest {
@@ -90,7 +89,7 @@ TEST_F(AlignedSave, CreationFailureIsReportedOnceAndTheArrowReturns)
 {
     form->PushButton11_Click();
     expectDialog(path("no/such/folder.txt"));
-    desktop.expectErrorReport(QStringLiteral("Path not found"), kWriter, 156);
+    desktop.expectErrorReport(QStringLiteral("Path not found"), kAlignedWriter, 156);
     form->PushButton6_Click();
     EXPECT_EQ(form->pointer(), Form1::Pointer::Arrow);
 }

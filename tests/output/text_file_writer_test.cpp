@@ -6,6 +6,7 @@
 #include "app/lists/list_model.h"
 #include "output/save_comma.h"
 #include "support/file_helpers.h"
+#include "support/locations.h"
 #include "support/scripted_desktop.h"
 
 #include <QDir>
@@ -25,8 +26,6 @@
 
 namespace {
 
-const QString kWriter =
-    QStringLiteral("in Tessaline2021/08/31.SaveComma.SaveListviewAsCommaDelimToFile ");
 constexpr uid_t kNobody = 65534;
 
 class Saves : public ::testing::Test {
@@ -291,7 +290,7 @@ TEST_F(Saves, AFileMountedOverTheNameIsRewrittenInPlace)
                     reader = ::open(native(mounted).constData(), O_RDONLY | O_NONBLOCK);
                 ASSERT_TRUE(mount()) << c.name;
             });
-            script.expectErrorReport(QStringLiteral("Path/File access error"), kWriter, 182);
+            script.expectErrorReport(QStringLiteral("Path/File access error"), kCommaWriter, 182);
         } else {
             ASSERT_TRUE(mount()) << c.name;
         }
@@ -366,7 +365,7 @@ TEST_F(Saves, AFullDiskDuringARewriteInPlaceLeavesEveryLinkAsItWas)
     desktop.expectMessage(
         QStringLiteral("Are you sure you wish to overwrite ") + file + QStringLiteral(" ?"),
         QStringLiteral("Dialwright"), MsgIcon::None, MsgButtons::YesNo, MsgResult::Yes);
-    desktop.expectErrorReport(QStringLiteral("Disk full"), kWriter, 182);
+    desktop.expectErrorReport(QStringLiteral("Disk full"), kCommaWriter, 182);
 
     // RLIMIT_FSIZE refuses large writes for root too.
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);

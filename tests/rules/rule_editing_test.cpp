@@ -1,10 +1,9 @@
 #include "support/form_fixture.h"
+#include "support/locations.h"
 
 #include <QTest>
 
 namespace {
-
-const QString kAdd = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton13_Click ");
 
 class RuleEditing : public FormTest {
 protected:

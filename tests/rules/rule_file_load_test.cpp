@@ -1,5 +1,6 @@
 #include "support/file_helpers.h"
 #include "support/form_fixture.h"
+#include "support/locations.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -13,8 +14,6 @@
 #include <memory>
 
 namespace {
-
-const QString kLoad = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton3_Click ");
 
 class RuleFileLoad : public FormTest {
 protected:
@@ -144,7 +143,9 @@ TEST_F(RuleFileLoad, EachFileAddsItsRulesAndIsReportedLikeAPhoneNumberFile)
         {"folder and special file",
          {folder, fifo, good},
          // One report for both: a report the same as one shown already is not shown again.
-         [&] { desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoad, 134); },
+         [&] {
+             desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoadClick, 134);
+         },
          {"9|x.x"}},
     };
     for (const Case& c : cases) {

@@ -16,17 +16,6 @@ QStringList Rows(const RuleFile::Contents& contents)
     return out;
 }
 
-QByteArray Utf16(const QString& text, bool bigEndian)
-{
-    QByteArray bytes = bigEndian ? QByteArray("\xfe\xff") : QByteArray("\xff\xfe");
-    for (const QChar c : text) {
-        const auto high = static_cast<char>(c.unicode() >> 8);
-        const auto low = static_cast<char>(c.unicode() & 0xFF);
-        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
-    }
-    return bytes;
-}
-
 const QByteArray kSaved = "If length of phone number is this\tthen format like this\t\r\n"
                           "10"
                           + QByteArray(31, ' ') + "\txxx-xxx-xxxx" + QByteArray(9, ' ')

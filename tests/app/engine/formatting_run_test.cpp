@@ -1,8 +1,7 @@
 #include "support/form_fixture.h"
+#include "support/locations.h"
 
 namespace {
-
-const QString kRun = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton7_Click ");
 
 class FormattingRun : public FormTest {
 protected:
@@ -121,8 +120,8 @@ TEST_F(FormattingRun, UnreadableRuleLengthCostsOneReportPerRunAndNeverFits)
     addRule(QStringLiteral("3"), QStringLiteral("x.x.x"));
     for (int i = 0; i < 50; ++i)
         phones().append(QStringLiteral("123"));
-    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kRun, 116);
-    desktop.expectErrorReport(QStringLiteral("Overflow"), kRun, 116);
+    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kRunClick, 116);
+    desktop.expectErrorReport(QStringLiteral("Overflow"), kRunClick, 116);
     desktop.expectInfo(QStringLiteral("Done."));
     run();
     ASSERT_EQ(results().count(), 50);
@@ -244,7 +243,7 @@ TEST_F(FormattingRun, AWiderTextAddedWhileAReportShowsLeavesTheItemUnderWayWhole
         for (size_t size = 1; size <= 256; ++size)
             reused.emplace_back(size, 'Z');
     });
-    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kRun, 116);
+    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kRunClick, 116);
     desktop.expectInfo(QStringLiteral("Done."));
     run();
     ASSERT_TRUE(phones().texts().wide());

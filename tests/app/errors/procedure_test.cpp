@@ -1,6 +1,7 @@
 #include "app/errors/app_error.h"
 #include "app/errors/error_report.h"
 #include "app/errors/procedure.h"
+#include "support/locations.h"
 #include "support/scripted_desktop.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +10,9 @@
 
 namespace {
 
-const QString kWhere = QStringLiteral("in Tessaline2021/08/31.Form1.PushButton7_Click ");
-
 TEST(ErrorReport, TextIsByteExact)
 {
-    EXPECT_EQ(ErrorReportText(QStringLiteral("Overflow"), kWhere, 116),
+    EXPECT_EQ(ErrorReportText(QStringLiteral("Overflow"), kRunClick, 116),
               QStringLiteral("Overflow\r\nin Tessaline2021/08/31.Form1.PushButton7_Click at line "
                              "116\r\rPlease email screenshot of this message to "
                              "support@dialwright.example"));
@@ -22,16 +21,16 @@ TEST(ErrorReport, TextIsByteExact)
 TEST(ErrorReport, IsAWarningTitledApplicationError)
 {
     ScriptedDesktop desktop;
-    desktop.expectMessage(ErrorReportText(QStringLiteral("Disk full"), kWhere, 104),
+    desktop.expectMessage(ErrorReportText(QStringLiteral("Disk full"), kRunClick, 104),
                           QStringLiteral("Application Error"), MsgIcon::Warning, MsgButtons::Ok);
-    ShowErrorReport(desktop, QStringLiteral("Disk full"), kWhere, 104);
+    ShowErrorReport(desktop, QStringLiteral("Disk full"), kRunClick, 104);
 }
 
 TEST(Procedure, ReportsAFailureAndCarriesOnWithTheNextStep)
 {
     ScriptedDesktop desktop;
-    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kWhere, 102);
-    Procedure proc(desktop, kWhere);
+    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kRunClick, 102);
+    Procedure proc(desktop, kRunClick);
     std::vector<int> ran;
     EXPECT_TRUE(proc.step(100, [&] { ran.push_back(100); }));
     EXPECT_FALSE(proc.step(102, [&] { throw AppError(ErrorCode::TypeMismatch); }));
@@ -42,8 +41,8 @@ TEST(Procedure, ReportsAFailureAndCarriesOnWithTheNextStep)
 TEST(Procedure, AFailureInACalledRoutineAbandonsThatRoutine)
 {
     ScriptedDesktop desktop;
-    desktop.expectErrorReport(QStringLiteral("File not found"), kWhere, 106);
-    Procedure proc(desktop, kWhere);
+    desktop.expectErrorReport(QStringLiteral("File not found"), kRunClick, 106);
+    Procedure proc(desktop, kRunClick);
     bool routineFinished = false;
     const auto routine = [&] {
         throw AppError(ErrorCode::FileNotFound);
@@ -59,10 +58,10 @@ TEST(Procedure, AFailureInACalledRoutineAbandonsThatRoutine)
 TEST(Procedure, TwoDifferentFailuresGiveTwoBoxesInOrder)
 {
     ScriptedDesktop desktop;
-    desktop.expectErrorReport(QStringLiteral("Overflow"), kWhere, 116);
-    desktop.expectErrorReport(QStringLiteral("Overflow"), kWhere, 118);
-    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kWhere, 116);
-    Procedure proc(desktop, kWhere);
+    desktop.expectErrorReport(QStringLiteral("Overflow"), kRunClick, 116);
+    desktop.expectErrorReport(QStringLiteral("Overflow"), kRunClick, 118);
+    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kRunClick, 116);
+    Procedure proc(desktop, kRunClick);
     proc.step(116, [] { throw AppError(ErrorCode::Overflow); });
     proc.step(118, [] { throw AppError(ErrorCode::Overflow); });
     proc.step(116, [] { throw AppError(ErrorCode::TypeMismatch); });
@@ -72,17 +71,17 @@ TEST(Procedure, TwoDifferentFailuresGiveTwoBoxesInOrder)
 TEST(Procedure, AnIdenticalFailureIsShownOncePerRun)
 {
     ScriptedDesktop desktop;
-    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kWhere, 116);
+    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kRunClick, 116);
     {
-        Procedure proc(desktop, kWhere);
+        Procedure proc(desktop, kRunClick);
         for (int row = 0; row < 1000; ++row)
             proc.step(116, [] { throw AppError(ErrorCode::TypeMismatch); });
         proc.report(116, QStringLiteral("Type mismatch"));
     }
     EXPECT_EQ(desktop.shown().size(), 1u);
     // A new run of the procedure reports it again.
-    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kWhere, 116);
-    Procedure nextRun(desktop, kWhere);
+    desktop.expectErrorReport(QStringLiteral("Type mismatch"), kRunClick, 116);
+    Procedure nextRun(desktop, kRunClick);
     nextRun.step(116, [] { throw AppError(ErrorCode::TypeMismatch); });
     EXPECT_EQ(desktop.shown().size(), 2u);
 }
@@ -90,9 +89,9 @@ TEST(Procedure, AnIdenticalFailureIsShownOncePerRun)
 TEST(Procedure, OutOfMemoryAndForeignExceptionsAreReportedToo)
 {
     ScriptedDesktop desktop;
-    desktop.expectErrorReport(QStringLiteral("Out of memory"), kWhere, 100);
-    desktop.expectErrorReport(QStringLiteral("Invalid procedure call or argument"), kWhere, 102);
-    Procedure proc(desktop, kWhere);
+    desktop.expectErrorReport(QStringLiteral("Out of memory"), kRunClick, 100);
+    desktop.expectErrorReport(QStringLiteral("Invalid procedure call or argument"), kRunClick, 102);
+    Procedure proc(desktop, kRunClick);
     proc.step(100, [] { throw std::bad_alloc(); });
     proc.step(102, [] { throw std::out_of_range("x"); });
 }
