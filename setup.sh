@@ -44,6 +44,12 @@ build() {
   cmake --build --preset "$build_preset" --parallel "$jobs"
 }
 
+# Each stage of the test command says when it starts, so a slow run shows where its time went.
+stage() {
+  echo "== $1 (at $((SECONDS - began)) s)"
+}
+began=$SECONDS
+
 run_tests() {
   ctest --preset "$1" --parallel "$jobs"
 }
@@ -71,11 +77,15 @@ case "${1:-}" in
     export QT_QPA_PLATFORM=offscreen
     # The fuzzing target, then the unit suite under AddressSanitizer and
     # UndefinedBehaviorSanitizer.
+    stage "fuzzing targets: build"
     build fuzz
+    stage "sanitizer build"
     build sanitize
+    stage "sanitizer tests"
     run_tests sanitize
     # The plain build, warnings as errors; the benchmarks are built here too, so they keep
     # compiling (they run only by hand).
+    stage "plain build"
     build plain
     # Its tests with the end-to-end checks in real X servers mostly wait on those servers, so the
     # fuzz pass and the static analysis run beside them; the tests' report comes last.
@@ -85,6 +95,7 @@ case "${1:-}" in
     trap 'exit 130' INT TERM
     echo "Plain unit and end-to-end tests started; their report follows the analysis."
     status=0
+    stage "fuzzing pass"
     # A short, bounded fuzzing pass over the number rules.
     nice -n 10 "$root/build-fuzz/tests/fuzz/apply_digit_pattern_fuzz" -runs=2000000 -max_len=96 \
       -seed=1 -print_final_stats=0 2>&1 | tail -n 2 || status=1
@@ -93,10 +104,13 @@ case "${1:-}" in
       nice -n 10 "$root/build-fuzz/tests/fuzz/$target" -runs=300000 -max_total_time=5 \
         -max_len=256 -seed=1 -print_final_stats=0 2>&1 | tail -n 2 || status=1
     done
+    stage "static analysis"
     analyse || status=1
+    stage "waiting for the plain tests"
     wait "$tests" || status=1
     trap - EXIT INT TERM
     cat "$root/build/tests.log"
+    stage "done"
     exit "$status"
     ;;
   bench)
