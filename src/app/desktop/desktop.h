@@ -1,7 +1,6 @@
 #pragma once
 
-// Room app/desktop: the desktop-services seam and its Qt side, the pacer of long operations,
-// file-system helpers and the unfinished files a closing window removes.
+// Room app/desktop: the desktop seam and its Qt side, pacing, file helpers and ending signals.
 
 #include "app/errors/error_box.h"
 

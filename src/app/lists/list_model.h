@@ -1,7 +1,6 @@
 #pragma once
 
-// Room app/lists: list storage (TextColumn), the one list model and its view, and the rows a
-// long operation covers.
+// Room app/lists: list storage, the one list model, its view, its undo history and row marks.
 
 #include "app/lists/row_mark.h"
 #include "app/lists/text_column.h"
