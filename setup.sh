@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Dialwright's one set-up script: installs the Debian packages that are missing, builds, then
 #   ./setup.sh run    starts the program
-#   ./setup.sh test   runs the whole test suite (under ASan/UBSan, then plain, plus a fuzz pass)
+#   ./setup.sh test   runs the whole test suite (unit suites under ASan/UBSan, the real program's
+#                     end-to-end and packaging checks, a fuzz pass and the static analysis)
 #   ./setup.sh bench  builds and runs the big-list benchmarks (figures only; nothing gates on time)
 #   ./setup.sh package  builds the Debian packages beside this folder and checks them with lintian
 set -euo pipefail
@@ -18,7 +19,7 @@ packages=(
   xvfb xauth xdotool xclip dbus at-spi2-core python3-pyatspi python3-xlib
   desktop-file-utils appstream
   debhelper dpkg-dev lintian
-  acl
+  acl procps
 )
 
 install_missing() {
@@ -54,11 +55,26 @@ run_tests() {
   ctest --preset "$1" --parallel "$jobs"
 }
 
-# clang-tidy over every file of the product, the tests and the benchmarks, and clazy's Qt checks
-# over the product code, from the plain build's compile commands; any finding fails. Below the
-# tests in priority, so that the window checks running beside them keep their pace.
+# clang-tidy over every file of the product, the tests, the benchmarks and the fuzzing targets,
+# and clazy's Qt checks over the product code, from the builds' compile commands; any finding
+# fails. Below the tests in priority, so that the window checks running beside them keep their
+# pace.
 analyse() {
-  python3 "$root/tests/analysis/analyse.py" "$root" "$jobs" "$root/build/compile_commands.json"
+  python3 "$root/tests/analysis/analyse.py" "$root" "$jobs" \
+    "$root/build-sanitize/compile_commands.json" "$root/build/compile_commands.json" \
+    "$root/build-fuzz/compile_commands.json"
+}
+
+# A short, bounded fuzzing pass over the number rules, then a few seconds each for the
+# rule-file reader and the reading of phone-number files.
+fuzz_pass() {
+  local target
+  nice -n 10 "$root/build-fuzz/tests/fuzz/apply_digit_pattern_fuzz" -runs=2000000 -max_len=96 \
+    -seed=1 -print_final_stats=0 || return 1
+  for target in rule_file_fuzz text_lines_fuzz; do
+    nice -n 10 "$root/build-fuzz/tests/fuzz/$target" -runs=300000 -max_total_time=5 \
+      -max_len=256 -seed=1 -print_final_stats=0 || return 1
+  done
 }
 
 case "${1:-}" in
@@ -75,16 +91,16 @@ case "${1:-}" in
     install_missing
     # Test discovery starts the test programs while building; they need no display.
     export QT_QPA_PLATFORM=offscreen
-    # The fuzzing target, then the unit suite under AddressSanitizer and
-    # UndefinedBehaviorSanitizer.
+    # The fuzzing targets, then the unit suites, built once with clang under AddressSanitizer
+    # and UndefinedBehaviorSanitizer.
     stage "fuzzing targets: build"
     build fuzz
     stage "sanitizer build"
     build sanitize
     stage "sanitizer tests"
     run_tests sanitize
-    # The plain build, warnings as errors; the benchmarks are built here too, so they keep
-    # compiling (they run only by hand).
+    # The plain build of the program, with gcc and warnings as errors, for the checks of the real
+    # program; the benchmarks are built here too, so they keep compiling (they run only by hand).
     stage "plain build"
     build plain
     # Its tests with the end-to-end checks in real X servers mostly wait on those servers, so the
@@ -93,20 +109,22 @@ case "${1:-}" in
     tests=$!
     trap 'kill -- -"$tests" 2>/dev/null || true' EXIT
     trap 'exit 130' INT TERM
-    echo "Plain unit and end-to-end tests started; their report follows the analysis."
+    echo "End-to-end and packaging checks started; their report follows the analysis."
     status=0
-    stage "fuzzing pass"
-    # A short, bounded fuzzing pass over the number rules.
-    nice -n 10 "$root/build-fuzz/tests/fuzz/apply_digit_pattern_fuzz" -runs=2000000 -max_len=96 \
-      -seed=1 -print_final_stats=0 2>&1 | tail -n 2 || status=1
-    # The rule-file reader and the reading of phone-number files, a few seconds each.
-    for target in rule_file_fuzz text_lines_fuzz; do
-      nice -n 10 "$root/build-fuzz/tests/fuzz/$target" -runs=300000 -max_total_time=5 \
-        -max_len=256 -seed=1 -print_final_stats=0 2>&1 | tail -n 2 || status=1
-    done
-    stage "static analysis"
+    # The fuzzing pass, on one core, beside the analysis on the others.
+    stage "fuzzing pass and static analysis"
+    fuzz_pass > "$root/build-fuzz/fuzz.log" 2>&1 &
+    fuzzing=$!
+    trap 'kill -- -"$tests" 2>/dev/null || true; pkill -P "$fuzzing" 2>/dev/null || true' EXIT
     analyse || status=1
-    stage "waiting for the plain tests"
+    if wait "$fuzzing"; then
+      grep -E "^Done" "$root/build-fuzz/fuzz.log"
+    else
+      cat "$root/build-fuzz/fuzz.log"
+      echo "The fuzzing pass found the problem above" >&2
+      status=1
+    fi
+    stage "waiting for the end-to-end checks"
     wait "$tests" || status=1
     trap - EXIT INT TERM
     cat "$root/build/tests.log"

@@ -86,6 +86,22 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
+// Calls read until it is not interrupted by a signal; after each interruption, onBlock may
+// stop the reading (an ending signal that the caller turns into its own exit).
+template <typename Read>
+ssize_t Uninterrupted(const Read& read, const std::function<bool(qint64)>& onBlock, qint64 done)
+{
+    for (;;) {
+        const ssize_t got = read();
+        if (got >= 0)
+            return got;
+        if (errno != EINTR)
+            throw ReadFailure{errno};
+        if (onBlock && !onBlock(done))
+            throw ReadFailure{EINTR};
+    }
+}
+
 }  // namespace
 
 // Splits text that arrives in pieces into phone items: a line ends at CR LF or at a lone CR,
@@ -188,25 +204,16 @@ std::size_t PhoneLineReader::readSome(char* buffer, std::size_t size)
 {
     if (atEnd_)
         return 0;
-    for (;;) {
-        const ssize_t got = ::read(fd_, buffer, size);
-        if (got < 0 && errno == EINTR) {
-            if (onBlock && !onBlock(read_))
-                throw ReadFailure{EINTR};
-            continue;
-        }
-        if (got < 0)
-            throw ReadFailure{errno};
-        if (got == 0) {
-            atEnd_ = true;
-            return 0;
-        }
-        read_ += got;
-        nextOffset_ += got;
-        if (onBlock && !onBlock(read_))
-            throw ReadFailure{EINTR};
-        return static_cast<std::size_t>(got);
+    const ssize_t got = Uninterrupted([&] { return ::read(fd_, buffer, size); }, onBlock, read_);
+    if (got == 0) {
+        atEnd_ = true;
+        return 0;
     }
+    read_ += got;
+    nextOffset_ += got;
+    if (onBlock && !onBlock(read_))
+        throw ReadFailure{EINTR};
+    return static_cast<std::size_t>(got);
 }
 
 void PhoneLineReader::take(const char* data, std::size_t size, bool inputStart)
@@ -234,14 +241,8 @@ void PhoneLineReader::settle(const char* data, std::size_t size)
     bool valid = check.feed({data, size});
     if (seekable_) {
         for (off_t at = nextOffset_; valid;) {
-            const ssize_t got = ::pread(fd_, ahead_.get(), blockBytes_, at);
-            if (got < 0 && errno == EINTR) {
-                if (onBlock && !onBlock(read_))
-                    throw ReadFailure{EINTR};
-                continue;
-            }
-            if (got < 0)
-                throw ReadFailure{errno};
+            const ssize_t got = Uninterrupted(
+                [&] { return ::pread(fd_, ahead_.get(), blockBytes_, at); }, onBlock, read_);
             if (got == 0)
                 break;
             at += got;

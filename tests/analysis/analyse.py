@@ -23,29 +23,43 @@ import time
 
 BATCH = 16
 CLAZY_CHECKS = "level0,level1,qstring-allocations,reserve-candidates"
-MAIN = re.compile(r"^int main\(", re.MULTILINE)
+MAIN = re.compile(r"^(int main|int LLVMFuzzerTestOneInput|extern \"C\" int LLVMFuzzerTestOneInput)\(",
+                  re.MULTILINE)
 FINDING = re.compile(r"^(/[^:]+):(\d+):(\d+): (warning|error): (.*)$")
+
+
+# Flags that change only the code a compiler makes, or its warnings, not what a checker reads;
+# NDEBUG and QT_NO_DEBUG go too, so that assertions are read in every file.
+IGNORED = re.compile(r"^(-O.*|-g.*|-f(no-)?sanitize.*|-fno-omit-frame-pointer|-fPIC|-Werror|"
+                     r"-Winvalid-pch|-DNDEBUG|-DQT_NO_DEBUG)$")
 
 
 def compile_arguments(entry):
     """The flags that matter to a checker, without the output, the file itself and the
-    precompiled header (the compiler's .gch files are not clang's); our own headers forced into
-    that header (the tests' printers) stay forced in."""
+    precompiled header (gcc's .gch files are not clang's); our own headers forced into that
+    header (the tests' printers) stay forced in."""
     words = iter(entry["arguments"] if "arguments" in entry else shlex.split(entry["command"]))
     next(words)  # the compiler
     kept = []
     for word in words:
+        if word == "-Xclang":  # clang's precompiled header comes in -Xclang pairs
+            word = next(words)
+            if word not in ("-include", "-include-pch"):
+                kept += ["-Xclang", word]
+                continue
+            next(words)  # the -Xclang before its path
         if word == "-o":
+            next(words)
+        elif word == "-include-pch":
             next(words)
         elif word == "-include":
             included = next(words)
-            if included.endswith("cmake_pch.hxx"):
+            if included.endswith(("cmake_pch.hxx", "cmake_pch.hxx.cxx")):
                 for ours in re.findall(r'#include "(.*)"', open(included).read()):
                     kept += ["-include", ours]
             else:
                 kept += ["-include", included]
-        elif word in ("-c", entry["file"], "-Winvalid-pch", "-Werror"):
-            # The compilers' own warnings are the builds' to report.
+        elif word in ("-c", entry["file"]) or IGNORED.match(word):
             continue
         else:
             kept.append(word)
@@ -91,7 +105,7 @@ def groups_of(root, databases):
         for header in forced:
             arguments += ["-include", header]
         arguments.append("-ferror-limit=0")
-        # A program's main() goes with other programs' files only.
+        # A program's main() (or a fuzzing target's entry) goes with other programs' files only.
         mains = sorted(source for source in group["files"] if MAIN.search(open(source).read()))
         files = sorted(source for source in group["files"] if source not in mains)
         count = max(1, round(len(group["files"]) / BATCH), len(mains))
