@@ -13,8 +13,10 @@ struct MemoryLimit {
 };
 
 // The memory the process can still take, in bytes: MemAvailable of the system, and within it
-// the room left under every control-group limit above the process. -1 when nothing is known.
-qint64 MemoryRoom(QByteArrayView meminfo, const std::vector<MemoryLimit>& limits);
+// the room left under every control-group limit above the process and under its own
+// address-space limit (addressSpaceLeft; -1 when there is none). -1 when nothing is known.
+qint64 MemoryRoom(QByteArrayView meminfo, const std::vector<MemoryLimit>& limits,
+                  qint64 addressSpaceLeft = -1);
 
 // The same, read from /proc and /sys for this process now.
 qint64 MemoryRoomNow();

@@ -117,10 +117,13 @@ class Session:
                                capture_output=True, text=True, timeout=WAIT_SECONDS).stdout
         address = reply.split('"')[1]
         # Start the registry before the program, which would otherwise wait for it at start-up.
-        subprocess.run(["dbus-send", "--bus=" + address, "--print-reply",
-                        "--dest=org.a11y.atspi.Registry", "/org/a11y/atspi/registry",
-                        "org.freedesktop.DBus.Peer.Ping"], check=True, stdout=subprocess.DEVNULL,
-                       timeout=WAIT_SECONDS)
+        # On a loaded machine the registry has been seen to leave the bus before its first
+        # answer; the bus starts it again for the next call.
+        wait_until("the accessibility registry", lambda: subprocess.run(
+            ["dbus-send", "--bus=" + address, "--print-reply", "--dest=org.a11y.atspi.Registry",
+             "/org/a11y/atspi/registry", "org.freedesktop.DBus.Peer.Ping"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            timeout=WAIT_SECONDS).returncode == 0)
         self.phase("accessibility bus and registry up")
 
         self.log = open(os.path.join(self.work.name, "program.log"), "w")
@@ -131,8 +134,9 @@ class Session:
         """Starts the program and waits until its window can be driven."""
         self.app = self.start([self.program, *arguments], stdout=self.log,
                               stderr=subprocess.STDOUT)
+        # Only a mapped window takes the focus; its name is set before it is mapped.
         self.window = wait_until("the main window", lambda: self.xdotool(
-            "search", "--name", "^Dialwright$").split()[0])
+            "search", "--onlyvisible", "--name", "^Dialwright$").split()[0])
         self.phase("window shown")
         self.xdotool("windowfocus", self.window)
         import pyatspi  # only now: it joins the accessibility bus of this session

@@ -18,10 +18,12 @@ struct RoomCase {
     QByteArray meminfo;
     std::vector<MemoryLimit> limits;
     qint64 room;
+    qint64 addressSpaceLeft = -1;  // what a ulimit -v leaves, -1 for none
 };
 
 // The room is the tightest of the system's available memory and every group's limit less
-// what the group uses, counting file cache nobody touched lately as free.
+// what the group uses, counting file cache nobody touched lately as free, and of what an
+// address-space limit leaves.
 TEST(MemoryRoom, TightestOfTheSystemAndEveryControlGroup)
 {
     const RoomCase cases[] = {
@@ -48,9 +50,15 @@ TEST(MemoryRoom, TightestOfTheSystemAndEveryControlGroup)
          {{"1073741824\n", "2147483648\n", ""}},
          0},
         {"a group without a system figure", "", {{"2147483648\n", "1073741824\n", ""}}, kGiB},
+        {"an address-space limit tighter than the rest",
+         kMeminfo20G,
+         {{"6442450944\n", "1073741824\n", ""}},
+         2 * kGiB,
+         2 * kGiB},
+        {"an address-space limit already reached", kMeminfo20G, {}, 0, -kGiB},
     };
     for (const RoomCase& c : cases)
-        EXPECT_EQ(MemoryRoom(c.meminfo, c.limits), c.room) << c.name;
+        EXPECT_EQ(MemoryRoom(c.meminfo, c.limits, c.addressSpaceLeft), c.room) << c.name;
 }
 
 struct FitCase {
