@@ -19,7 +19,7 @@ packages=(
   xvfb xauth xdotool xclip dbus at-spi2-core python3-pyatspi python3-xlib
   desktop-file-utils appstream
   debhelper dpkg-dev lintian
-  acl procps
+  acl
 )
 
 install_missing() {
@@ -55,28 +55,6 @@ run_tests() {
   ctest --preset "$1" --parallel "$jobs"
 }
 
-# clang-tidy over every file of the product, the tests, the benchmarks and the fuzzing targets,
-# and clazy's Qt checks over the product code, from the builds' compile commands; any finding
-# fails. Below the tests in priority, so that the window checks running beside them keep their
-# pace.
-analyse() {
-  python3 "$root/tests/analysis/analyse.py" "$root" "$jobs" \
-    "$root/build-sanitize/compile_commands.json" "$root/build/compile_commands.json" \
-    "$root/build-fuzz/compile_commands.json"
-}
-
-# A short, bounded fuzzing pass over the number rules, then a few seconds each for the
-# rule-file reader and the reading of phone-number files.
-fuzz_pass() {
-  local target
-  nice -n 10 "$root/build-fuzz/tests/fuzz/apply_digit_pattern_fuzz" -runs=2000000 -max_len=96 \
-    -seed=1 -print_final_stats=0 || return 1
-  for target in rule_file_fuzz text_lines_fuzz; do
-    nice -n 10 "$root/build-fuzz/tests/fuzz/$target" -runs=300000 -max_total_time=5 \
-      -max_len=256 -seed=1 -print_final_stats=0 || return 1
-  done
-}
-
 case "${1:-}" in
   run)
     install_missing
@@ -91,32 +69,41 @@ case "${1:-}" in
     install_missing
     # Test discovery starts the test programs while building; they need no display.
     export QT_QPA_PLATFORM=offscreen
-    # The fuzzing targets, then the unit suites, built once with clang under AddressSanitizer
-    # and UndefinedBehaviorSanitizer.
+    status=0
+    # Every build configured first: their compile commands are all the analysis needs, so it
+    # starts at once and, below the builds in priority, takes what they leave of the cores.
+    stage "configuring"
+    for preset in fuzz sanitize plain; do
+      cmake --preset "$preset" >/dev/null
+    done
+    # clang-tidy over every file of the product, the tests, the benchmarks and the fuzzing
+    # targets, and clazy's Qt checks over the product code; any finding fails. Each background
+    # job leads its own process group, so that an interrupted run stops it whole.
+    setsid python3 "$root/tests/analysis/analyse.py" "$root" "$jobs" \
+      "$root/build-sanitize/compile_commands.json" "$root/build/compile_commands.json" \
+      "$root/build-fuzz/compile_commands.json" > "$root/build/analysis.log" 2>&1 &
+    analysis=$!
+    trap 'kill -- -"$analysis" 2>/dev/null || true' EXIT
+    trap 'exit 130' INT TERM
+    # The fuzzing targets, then their short pass, beside the rest in the same way.
     stage "fuzzing targets: build"
     build fuzz
+    setsid "$root/tests/fuzz/pass.sh" "$root/build-fuzz" > "$root/build-fuzz/fuzz.log" 2>&1 &
+    fuzzing=$!
+    trap 'kill -- -"$analysis" -"$fuzzing" 2>/dev/null || true' EXIT
+    # The unit suites, built once with clang under AddressSanitizer and
+    # UndefinedBehaviorSanitizer.
     stage "sanitizer build"
     build sanitize
     stage "sanitizer tests"
-    run_tests sanitize
+    run_tests sanitize || status=1
     # The plain build of the program, with gcc and warnings as errors, for the checks of the real
     # program; the benchmarks are built here too, so they keep compiling (they run only by hand).
     stage "plain build"
     build plain
-    # Its tests with the end-to-end checks in real X servers mostly wait on those servers, so the
-    # fuzz pass and the static analysis run beside them; the tests' report comes last.
-    setsid ctest --preset plain --parallel "$jobs" > "$root/build/tests.log" 2>&1 &
-    tests=$!
-    trap 'kill -- -"$tests" 2>/dev/null || true' EXIT
-    trap 'exit 130' INT TERM
-    echo "End-to-end and packaging checks started; their report follows the analysis."
-    status=0
-    # The fuzzing pass, on one core, beside the analysis on the others.
-    stage "fuzzing pass and static analysis"
-    fuzz_pass > "$root/build-fuzz/fuzz.log" 2>&1 &
-    fuzzing=$!
-    trap 'kill -- -"$tests" 2>/dev/null || true; pkill -P "$fuzzing" 2>/dev/null || true' EXIT
-    analyse || status=1
+    stage "end-to-end and packaging checks"
+    run_tests plain || status=1
+    stage "waiting for the fuzzing pass"
     if wait "$fuzzing"; then
       grep -E "^Done" "$root/build-fuzz/fuzz.log"
     else
@@ -124,10 +111,10 @@ case "${1:-}" in
       echo "The fuzzing pass found the problem above" >&2
       status=1
     fi
-    stage "waiting for the end-to-end checks"
-    wait "$tests" || status=1
+    stage "waiting for the static analysis"
+    wait "$analysis" || status=1
+    cat "$root/build/analysis.log"
     trap - EXIT INT TERM
-    cat "$root/build/tests.log"
     stage "done"
     exit "$status"
     ;;

@@ -255,7 +255,9 @@ void AppendPhoneLines(const QByteArray& bytes, ListModel& items, qsizetype block
             std::memcpy(into, bytes.constData() + offset, static_cast<size_t>(got));
             return got;
         },
-        items, block);
+        // Bytes already in memory need no block larger than themselves (a rule file of a few
+        // lines would otherwise take a megabyte for each reading).
+        items, std::min<qsizetype>(block, bytes.size() + 1));
 }
 
 void ForEachFileLine(const QByteArray& bytes, const std::function<void(QStringView)>& line)

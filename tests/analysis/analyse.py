@@ -21,7 +21,7 @@ import subprocess
 import sys
 import time
 
-BATCH = 16
+BATCH = 24
 CLAZY_CHECKS = "level0,level1,qstring-allocations,reserve-candidates"
 MAIN = re.compile(r"^(int main|int LLVMFuzzerTestOneInput|extern \"C\" int LLVMFuzzerTestOneInput)\(",
                   re.MULTILINE)
