@@ -70,40 +70,34 @@ case "${1:-}" in
     # Test discovery starts the test programs while building; they need no display.
     export QT_QPA_PLATFORM=offscreen
     status=0
-    # Every build configured first: their compile commands are all the analysis needs, so it
-    # starts at once and, below the builds in priority, takes what they leave of the cores.
-    stage "configuring"
-    for preset in fuzz sanitize plain; do
-      cmake --preset "$preset" >/dev/null
-    done
-    # clang-tidy over every file of the product, the tests, the benchmarks and the fuzzing
-    # targets, and clazy's Qt checks over the product code; any finding fails. Each background
-    # job leads its own process group, so that an interrupted run stops it whole.
-    setsid python3 "$root/tests/analysis/analyse.py" "$root" "$jobs" \
-      "$root/build-sanitize/compile_commands.json" "$root/build/compile_commands.json" \
-      "$root/build-fuzz/compile_commands.json" > "$root/build/analysis.log" 2>&1 &
-    analysis=$!
-    trap 'kill -- -"$analysis" 2>/dev/null || true' EXIT
-    trap 'exit 130' INT TERM
-    # The fuzzing targets, then their short pass, beside the rest in the same way.
     stage "fuzzing targets: build"
     build fuzz
-    setsid "$root/tests/fuzz/pass.sh" "$root/build-fuzz" > "$root/build-fuzz/fuzz.log" 2>&1 &
-    fuzzing=$!
-    trap 'kill -- -"$analysis" -"$fuzzing" 2>/dev/null || true' EXIT
     # The unit suites, built once with clang under AddressSanitizer and
-    # UndefinedBehaviorSanitizer.
+    # UndefinedBehaviorSanitizer; the benchmarks are built there too, so they keep compiling
+    # (they run only by hand, from their own optimised build).
     stage "sanitizer build"
     build sanitize
     stage "sanitizer tests"
     run_tests sanitize || status=1
     # The plain build of the program, with gcc and warnings as errors, for the checks of the real
-    # program; the benchmarks are built here too, so they keep compiling (they run only by hand).
+    # program.
     stage "plain build"
     build plain
-    stage "end-to-end and packaging checks"
-    run_tests plain || status=1
-    stage "waiting for the fuzzing pass"
+    # The end-to-end checks mostly wait on their X servers, so the fuzzing pass and the static
+    # analysis run beside them, below them in priority; each background job leads its own
+    # process group, so that an interrupted run stops it whole.
+    stage "end-to-end and packaging checks, fuzzing pass, static analysis"
+    setsid ctest --preset plain --parallel "$jobs" > "$root/build/tests.log" 2>&1 &
+    tests=$!
+    setsid "$root/tests/fuzz/pass.sh" "$root/build-fuzz" > "$root/build-fuzz/fuzz.log" 2>&1 &
+    fuzzing=$!
+    trap 'kill -- -"$tests" -"$fuzzing" 2>/dev/null || true' EXIT
+    trap 'exit 130' INT TERM
+    # clang-tidy over every file of the product, the tests, the benchmarks and the fuzzing
+    # targets, and clazy's Qt checks over the product code; any finding fails.
+    python3 "$root/tests/analysis/analyse.py" "$root" "$jobs" \
+      "$root/build-sanitize/compile_commands.json" "$root/build/compile_commands.json" \
+      "$root/build-fuzz/compile_commands.json" || status=1
     if wait "$fuzzing"; then
       grep -E "^Done" "$root/build-fuzz/fuzz.log"
     else
@@ -111,10 +105,10 @@ case "${1:-}" in
       echo "The fuzzing pass found the problem above" >&2
       status=1
     fi
-    stage "waiting for the static analysis"
-    wait "$analysis" || status=1
-    cat "$root/build/analysis.log"
+    stage "waiting for the end-to-end and packaging checks"
+    wait "$tests" || status=1
     trap - EXIT INT TERM
+    cat "$root/build/tests.log"
     stage "done"
     exit "$status"
     ;;

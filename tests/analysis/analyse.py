@@ -4,10 +4,11 @@ product code; prints every finding and fails when there is one.
 
 Most of a checker's time goes into reading Qt's and the standard library's headers and walking
 what they declare, once per file it is given. So the files are checked in batches: one generated
-file includes a dozen of ours, and the libraries' headers are read once for all of them. Our own
+file includes about two dozen of ours, and the libraries' headers are read once for all of them. Our own
 files then count as headers of the batch, which the header filters of both tools let through. A
-batch that does not compile as one (two files that both define the same helper) is split in two
-until each part does, so a clash never hides a file.
+batch that does not compile as one (two files that both define the same helper) is split until
+each part does, so a clash never hides a file. Programs' entries (main, the fuzzing targets'
+entry) are renamed within a batch, so that several programs share one.
 
 usage: analyse.py ROOT JOBS COMPILE_COMMANDS.json...
 (ANALYSE_TRACE=1 prints each run of a checker, its size and its time.)
@@ -23,8 +24,10 @@ import time
 
 BATCH = 24
 CLAZY_CHECKS = "level0,level1,qstring-allocations,reserve-candidates"
-MAIN = re.compile(r"^(int main|int LLVMFuzzerTestOneInput|extern \"C\" int LLVMFuzzerTestOneInput)\(",
-                  re.MULTILINE)
+# A program's entry, which every program has under the same name: renamed in a batch.
+ENTRIES = ("main", "LLVMFuzzerTestOneInput")
+ENTRY = re.compile(r"^(int main\(|BENCHMARK_MAIN\(|extern \"C\" int LLVMFuzzerTestOneInput\()",
+                   re.MULTILINE)
 FINDING = re.compile(r"^(/[^:]+):(\d+):(\d+): (warning|error): (.*)$")
 
 
@@ -105,14 +108,11 @@ def groups_of(root, databases):
         for header in forced:
             arguments += ["-include", header]
         arguments.append("-ferror-limit=0")
-        # A program's main() (or a fuzzing target's entry) goes with other programs' files only.
-        mains = sorted(source for source in group["files"] if MAIN.search(open(source).read()))
-        files = sorted(source for source in group["files"] if source not in mains)
-        count = max(1, round(len(group["files"]) / BATCH), len(mains))
+        files = sorted(group["files"])
+        count = max(1, round(len(files) / BATCH))
         for index in range(count):
             batches.append((group["directory"], arguments,
-                            files[index * len(files) // count:(index + 1) * len(files) // count] +
-                            mains[index:index + 1]))
+                            files[index * len(files) // count:(index + 1) * len(files) // count]))
     return batches
 
 
@@ -125,8 +125,13 @@ class Checker:
         path = os.path.join(self.folder, f"batch_{self.made}.cpp")
         with open(path, "w") as out:
             out.write("// Generated: these files are checked together.\n")
-            for source in files:
+            for number, source in enumerate(files):
+                entry = ENTRY.search(open(source).read())
+                for name in ENTRIES if entry else ():
+                    out.write(f"#define {name} {name}_{number}\n")
                 out.write(f'#include "{source}" // NOLINT(bugprone-suspicious-include)\n')
+                for name in ENTRIES if entry else ():
+                    out.write(f"#undef {name}\n")
         return path
 
     def run(self, tool, directory, arguments, files):

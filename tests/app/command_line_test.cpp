@@ -98,7 +98,6 @@ class CommandLineFiles : public FormTest {};
 // box naming the first twenty and counting the rest, one line each on standard error.
 TEST_F(CommandLineFiles, LoadInOrderAndReportTheMissingOnceByName)
 {
-    QTemporaryDir work;
     const QByteArray folder = QFile::encodeName(work.path()) + '/';
     WriteBytes(work.filePath("first.txt"), "1\r\n2\r\n");
     WriteBytes(work.filePath("second.txt"), QByteArray("\xff\xfe"

@@ -28,8 +28,11 @@ void PrintTo(const Lists& lists, std::ostream* out)
 class History : public FormTest {
 public:
     using FormTest::desktop;
+    using FormTest::expectLoadDialog;
+    using FormTest::file;
     using FormTest::form;
     using FormTest::phones;
+    using FormTest::work;
 
 protected:
     void SetUp() override
@@ -61,20 +64,6 @@ public:
     }
     void redoY() { QTest::keyClick(form.get(), Qt::Key_Y, Qt::ControlModifier); }
 
-    QString file(const QString& name, const QByteArray& bytes)
-    {
-        QString path = work.filePath(name);
-        WriteBytes(path, bytes);
-        return path;
-    }
-    void expectOpenDialog(const QString& answer)
-    {
-        FileDialogSettings settings;
-        settings.title = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
-        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-        settings.multiSelect = true;
-        desktop.expectOpenFile(settings, OpenFileResult{answer, false});
-    }
     void sampleRules()
     {
         addRule(QStringLiteral("10"), QStringLiteral("xxx-xxx-xxxx"));
@@ -86,8 +75,6 @@ public:
         form->PushButton7_Click();
     }
     QPoint centre(int row) { return form->ListView1->visualRect(phones().index(row, 0)).center(); }
-
-    QTemporaryDir work;
 };
 
 struct StepCase {
@@ -118,8 +105,9 @@ TEST_F(History, EachKindOfStepIsUndoneAndRedoneWhole)
          [](History& t) {
              t.file(QStringLiteral("a.txt"), "111\r\n222\r\n");
              t.file(QStringLiteral("b.txt"), "\xe2\x98\x8e 333\n");
-             t.expectOpenDialog(t.work.path() + QChar(u'\0') + QStringLiteral("a.txt")
-                                + QChar(u'\0') + QStringLiteral("b.txt"));
+             t.expectLoadDialog({t.work.path() + QChar(u'\0') + QStringLiteral("a.txt")
+                                     + QChar(u'\0') + QStringLiteral("b.txt"),
+                                 false});
              t.form->PushButton3_Click();
          }},
         {"numbers from the command line",

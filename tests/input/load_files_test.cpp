@@ -11,25 +11,11 @@ namespace {
 
 class LoadFiles : public FormTest {
 protected:
-    QString file(const QString& name, const QByteArray& bytes)
-    {
-        QString path = work.filePath(name);
-        WriteBytes(path, bytes);
-        return path;
-    }
-    void expectDialog(const OpenFileResult& answer)
-    {
-        FileDialogSettings settings;
-        settings.title = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
-        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-        settings.multiSelect = true;
-        desktop.expectOpenFile(settings, answer);
-    }
     // Shows the dialog answering with the result; the boxes expected after it come from
     // thenExpect.
     void load(const QString& dialogResult, const std::function<void()>& thenExpect = {})
     {
-        expectDialog(OpenFileResult{dialogResult, false});
+        expectLoadDialog(OpenFileResult{dialogResult, false});
         if (thenExpect)
             thenExpect();
         form->PushButton3->click();
@@ -39,8 +25,6 @@ protected:
     {
         return (QStringList{folder} + names).join(QChar(u'\0'));
     }
-
-    QTemporaryDir work;
 };
 
 TEST_F(LoadFiles, OneFileAppendsItsLinesInOrderAfterWhatIsThere)
@@ -82,7 +66,7 @@ TEST_F(LoadFiles, CancelledDialogNeverShowsTheHourglass)
 
 TEST_F(LoadFiles, TooLongASelectionShowsTheTwoLineMessageAndLoadsNothing)
 {
-    expectDialog(OpenFileResult{QString(), true});
+    expectLoadDialog(OpenFileResult{QString(), true});
     desktop.expectInfo(QStringLiteral("You've selected too many files to add.\r\rPlease try adding "
                                       "via the \"Add All\" button."));
     form->PushButton3_Click();

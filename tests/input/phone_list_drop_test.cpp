@@ -73,8 +73,6 @@ protected:
         return gainedDuringTheDrop;
     }
     QStringList added() { return texts(phones()); }
-
-    QTemporaryDir work;
 };
 
 TEST_F(PhoneListDrop, TextIsNotAFileListAndShowsNoDrop)

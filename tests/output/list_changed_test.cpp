@@ -66,8 +66,6 @@ protected:
     {
         return QDir(work.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
-
-    QTemporaryDir work;
 };
 
 struct ClearCase {

@@ -33,8 +33,6 @@ protected:
         expectDialog(file, form->dialogFileName());
         form->PushButton2->click();
     }
-
-    QTemporaryDir work;
 };
 
 TEST_F(CommaSave, ResultsAreJoinedByCommasAcrossLineEnds)

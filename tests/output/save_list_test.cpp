@@ -27,8 +27,6 @@ protected:
         form->PushButton6->click();
     }
     static QByteArray spaces(int n) { return QByteArray(n, ' '); }
-
-    QTemporaryDir work;
 };
 
 TEST_F(AlignedSave, SampleRulesGiveTheThreeWorkedLines)

@@ -17,12 +17,6 @@ namespace {
 
 class RuleFileLoad : public FormTest {
 protected:
-    QString file(const QString& name, const QByteArray& bytes)
-    {
-        QString path = work.filePath(name);
-        WriteBytes(path, bytes);
-        return path;
-    }
     // The rules as "length|pattern".
     QStringList ruleRows()
     {
@@ -64,8 +58,6 @@ protected:
         EXPECT_TRUE(desktop.scriptDone());
         return duringTheDrop;
     }
-
-    QTemporaryDir work;
 };
 
 // Rules typed in, saved by "Save Results As Text File", the list cleared, the file dropped:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/form1.h"
+#include "support/file_helpers.h"
 #include "support/scripted_desktop.h"
 
 #include <QPushButton>
@@ -31,6 +32,24 @@ protected:
         rules().setSubItem(row, 1, pattern);
     }
 
+    // A file of those bytes in the test's own folder; its path.
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        QString path = work.filePath(name);
+        WriteBytes(path, bytes);
+        return path;
+    }
+
+    // The dialog of "Load Phone Numbers From File", answered with the result.
+    void expectLoadDialog(const OpenFileResult& answer)
+    {
+        FileDialogSettings settings;
+        settings.title = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
+        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+        settings.multiSelect = true;
+        desktop.expectOpenFile(settings, answer);
+    }
+
     static QStringList texts(const ListModel& list)
     {
         QStringList out;
@@ -40,6 +59,7 @@ protected:
     }
 
     QTemporaryDir programFolder;
+    QTemporaryDir work;  // the test's own files
     ScriptedDesktop desktop;
     std::unique_ptr<Form1> form;
 };
