@@ -3,7 +3,12 @@
 #include <QElapsedTimer>
 #include <QString>
 
+#include <array>
 #include <vector>
+
+// The list sizes the programs that print their own figures measure at, and their rounds.
+inline constexpr std::array<qint64, 2> kSizes = {1'000'000, 10'000'000};
+inline constexpr int kRounds = 3;
 
 // Phone texts for the big-list figures: 70% ten digits, 20% seven digits, 10% other text,
 // the same every run.

@@ -23,9 +23,6 @@
 
 namespace {
 
-constexpr int kRounds = 3;
-constexpr std::array<long long, 2> kSizes = {1'000'000, 10'000'000};
-
 struct Measured {
     double milliseconds = 0;
     double peakMegabytes = 0;

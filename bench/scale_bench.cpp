@@ -31,9 +31,6 @@
 
 namespace {
 
-constexpr int kRounds = 3;
-constexpr std::array<qint64, 2> kSizes = {1'000'000, 10'000'000};
-
 // The process's peak resident memory so far, in megabytes, as the kernel counts it.
 double VmHwmMegabytes()
 {

@@ -4,6 +4,7 @@
 
 #include "app/engine/decimal_number.h"
 #include "input/text_lines.h"
+#include "require.h"
 #include "rules/rule_file.h"
 
 #include <QString>
@@ -13,12 +14,6 @@
 #include <cstdlib>
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool CleanCell(const QString& cell)
 {

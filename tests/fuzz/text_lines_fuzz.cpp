@@ -4,6 +4,7 @@
 
 #include "app/lists/list_model.h"
 #include "input/text_lines.h"
+#include "require.h"
 
 #include <QString>
 #include <QStringDecoder>
@@ -13,12 +14,6 @@
 #include <cstdlib>
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // An independent reading of the same rules: the whole file decoded at once, then split.
 QString Decoded(const QByteArray& bytes)
