@@ -14,6 +14,7 @@ usage: analyse.py ROOT JOBS COMPILE_COMMANDS.json...
 (ANALYSE_TRACE=1 prints each run of a checker, its size and its time.)
 """
 import concurrent.futures
+import itertools
 import json
 import os
 import re
@@ -118,11 +119,11 @@ def groups_of(root, databases):
 
 class Checker:
     def __init__(self, root, folder):
-        self.root, self.folder, self.made = root, folder, 0
+        # Batches are written from several threads: each takes its own number.
+        self.root, self.folder, self.numbers = root, folder, itertools.count(1)
 
     def unity(self, files):
-        self.made += 1
-        path = os.path.join(self.folder, f"batch_{self.made}.cpp")
+        path = os.path.join(self.folder, f"batch_{next(self.numbers)}.cpp")
         with open(path, "w") as out:
             out.write("// Generated: these files are checked together.\n")
             for number, source in enumerate(files):
