@@ -1,5 +1,7 @@
 #include "bench_desktop.h"
 
+#include "app/form1.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -59,6 +61,24 @@ void EventGapWatch::tick()
 {
     longestNs_ = std::max(longestNs_, sinceTick_.nsecsElapsed());
     sinceTick_.restart();
+}
+
+void KeepOnlySampleRules(Form1& form)
+{
+    form.PushButton11_Click();  // the two sample rules and three sample numbers
+    form.PushButton4_Click();   // keep the rules, start from an empty phone list
+}
+
+double TimeWatchingEvents(EventGapWatch& watch, double& longestGapMs,
+                          const std::function<void()>& operation)
+{
+    watch.start();
+    QElapsedTimer clock;
+    clock.start();
+    operation();
+    const double milliseconds = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    longestGapMs = std::max(longestGapMs, watch.stop());
+    return milliseconds;
 }
 
 double PeakResidentMegabytes()

@@ -5,6 +5,10 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <functional>
+
+class Form1;
+
 // A desktop for benchmarks: every box is answered at once (OK, Yes, the scripted names), yields
 // let window events run as the real desktop's do, and the longest stretch without a yield is
 // measured.
@@ -63,6 +67,14 @@ private:
     QElapsedTimer sinceTick_;
     qint64 longestNs_ = 0;
 };
+
+// The window as the figures start from: the two sample rules, and an empty phone list.
+void KeepOnlySampleRules(Form1& form);
+
+// Runs the operation, watching window events meanwhile; returns its wall time in milliseconds
+// and raises longestGapMs to the operation's longest stretch without events if that is longer.
+double TimeWatchingEvents(EventGapWatch& watch, double& longestGapMs,
+                          const std::function<void()>& operation);
 
 // Peak resident memory of this process so far, in megabytes.
 double PeakResidentMegabytes();

@@ -115,12 +115,8 @@ void BM_DropTreeOfThirtyThousandFolders(benchmark::State& state)
     double longestGap = 0;
     for (auto _ : state) {
         form.PushButton4_Click();
-        watch.start();
-        QElapsedTimer clock;
-        clock.start();
-        form.AddDroppedPaths({root});
-        state.SetIterationTime(Seconds(clock));
-        longestGap = std::max(longestGap, watch.stop());
+        state.SetIterationTime(
+            TimeWatchingEvents(watch, longestGap, [&] { form.AddDroppedPaths({root}); }) / 1e3);
     }
     state.counters["longest_gap_ms"] = longestGap;
     state.counters["files"] = static_cast<double>(form.ListView1->count());

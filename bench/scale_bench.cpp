@@ -74,8 +74,7 @@ int Measure(qint64 size, const QString& input, const QString& work)
     Form1 form(desktop, QStringLiteral("/nonexistent"));
     form.show();
     QCoreApplication::processEvents();
-    form.PushButton11_Click();  // the two sample rules and three sample numbers
-    form.PushButton4_Click();   // keep the rules, start from an empty phone list
+    KeepOnlySampleRules(form);
     desktop.openAnswer = input;
     desktop.saveAnswer = QDir(work).filePath(QStringLiteral("results.txt"));
 
