@@ -86,7 +86,7 @@ std::vector<MemoryLimit> LimitsNow()
 }  // namespace
 
 qint64 MemoryRoom(QByteArrayView meminfo, const std::vector<MemoryLimit>& limits,
-                  qint64 addressSpaceLeft)
+                  std::optional<qint64> addressSpaceLeft)
 {
     qint64 room = -1;
     const auto narrow = [&room](qint64 value) {
@@ -104,25 +104,26 @@ qint64 MemoryRoom(QByteArrayView meminfo, const std::vector<MemoryLimit>& limits
         const qint64 cache = NumberAfter(limit.stat, "inactive_file ").value_or(0);
         narrow(*most - std::max<qint64>(*used - cache, 0));
     }
-    // A negative figure here is a limit already passed, not "unknown".
-    if (addressSpaceLeft != -1)
-        narrow(addressSpaceLeft);
+    if (addressSpaceLeft)
+        narrow(*addressSpaceLeft);
     return room;
 }
 
 namespace {
 
 // What an address-space limit (ulimit -v) leaves of the process's address space: allocations
-// fail past it whatever memory is free. -1 when no limit is set.
-qint64 AddressSpaceLeftNow()
+// fail past it whatever memory is free. Nothing when no limit is set.
+std::optional<qint64> AddressSpaceLeftNow()
 {
     rlimit limit{};
     if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY
         || limit.rlim_cur > rlim_t(std::numeric_limits<qint64>::max()))
-        return -1;
+        return std::nullopt;
     const std::optional<qint64> kilobytes =
         NumberAfter(ReadSmallFile(QStringLiteral("/proc/self/status")), "VmSize:");
-    return kilobytes ? qint64(limit.rlim_cur) - *kilobytes * 1024 : -1;
+    if (!kilobytes)
+        return std::nullopt;
+    return qint64(limit.rlim_cur) - *kilobytes * 1024;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <optional>
 #include <vector>
 
 // One memory limit of a control group the process is in, as its files read.
@@ -14,9 +15,9 @@ struct MemoryLimit {
 
 // The memory the process can still take, in bytes: MemAvailable of the system, and within it
 // the room left under every control-group limit above the process and under its own
-// address-space limit (addressSpaceLeft; -1 when there is none). -1 when nothing is known.
+// address-space limit (what it leaves, when one is set). -1 when nothing is known.
 qint64 MemoryRoom(QByteArrayView meminfo, const std::vector<MemoryLimit>& limits,
-                  qint64 addressSpaceLeft = -1);
+                  std::optional<qint64> addressSpaceLeft = std::nullopt);
 
 // The same, read from /proc and /sys for this process now.
 qint64 MemoryRoomNow();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -18,7 +19,8 @@ struct RoomCase {
     QByteArray meminfo;
     std::vector<MemoryLimit> limits;
     qint64 room;
-    qint64 addressSpaceLeft = -1;  // what a ulimit -v leaves, -1 for none
+    std::optional<qint64> addressSpaceLeft =
+        std::nullopt;  // what a ulimit -v leaves, when one is set
 };
 
 // The room is the tightest of the system's available memory and every group's limit less
