@@ -10,7 +10,7 @@ QList<MissingFile> Form1::LoadPhoneNumberFiles(const QList<QByteArray>& names)
 {
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton3_Click "));
     QList<MissingFile> missing;
-    const qsizetype firstRow = ListView1->count();
+    ListHistory::Appending appending(history_, ListView1->items());
     proc.step(114, [&] { setPointer(Pointer::Hourglass); });
     for (const QByteArray& name : names)
         proc.step(134, [&] {
@@ -21,7 +21,7 @@ QList<MissingFile> Form1::LoadPhoneNumberFiles(const QList<QByteArray>& names)
             AppendLinesOfFile(*ListView1, name);
         });
     proc.step(138, [&] { setPointer(Pointer::Default); });
-    RecordAppends(*ListView1, firstRow);
+    appending.record();
     return missing;
 }
 

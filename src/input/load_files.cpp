@@ -34,7 +34,11 @@ void Form1::AppendLinesOfFile(ListView& list, const QByteArray& name)
         return qint64(texts.characters()) * (texts.wide() ? 2 : 1) + qint64(texts.count()) * 4;
     };
     const qint64 before = stored();
+    // Window events run between blocks, so a file of a gigabyte or a line of fifty megabytes
+    // does not hold the window; a row is appended only once it is whole.
+    Pacer pacer = MakePacer(true);
     const auto read = [&](qint64 offset, char* into, qsizetype size) {
+        pacer.paceSlice();
         // A file that needs more than its size foretold (characters beyond eight bits take two
         // bytes each) stops with the rows read so far, before the kernel would end the program.
         if (!StillFits(stored() - before, room))
@@ -72,7 +76,9 @@ void Form1::PushButton3_Click()
         return;
     QStringList pieces;
     proc.step(112, [&] { pieces = chosen.text.split(QChar(u'\0')); });
-    const qsizetype firstRow = ListView1->count();
+    // The rows the files add are one step to undo; a list cleared while the load yields keeps
+    // the rows added before the clear as a step of their own.
+    ListHistory::Appending appending(history_, ListView1->items());
     proc.step(114, [&] { setPointer(Pointer::Hourglass); });
     if (pieces.size() == 1) {                                                     // 116
         proc.step(120, [&] { AddNumbersFromFile(*ListView1, pieces.first()); });  // 118, 120
@@ -85,5 +91,5 @@ void Form1::PushButton3_Click()
         }
     }
     proc.step(138, [&] { setPointer(Pointer::Default); });
-    RecordAppends(*ListView1, firstRow);
+    appending.record();
 }

@@ -145,6 +145,39 @@ TEST_F(LoadFiles, BinaryFilesAndHugeLinesLoad)
     EXPECT_EQ(phones().text(0).size(), line.size());
 }
 
+// A load lets window events run between blocks, and a row goes into the list only once it is
+// whole: a line that spans several blocks is one row, whatever is added to the list meanwhile.
+TEST_F(LoadFiles, ALoadYieldsBetweenBlocksAndKeepsEveryRowWhole)
+{
+    const QByteArray longAscii(qsizetype{3} << 20, '7');
+    const QByteArray longUtf8 = QByteArray(qsizetype{3} << 20, '8') + "\xc3\xa9";
+    struct Case {
+        const char* name;
+        QByteArray longLine;
+        QString longText;
+        bool typeMeanwhile;
+    };
+    const Case cases[] = {
+        {"AsciiAlone", longAscii, QString::fromLatin1(longAscii), false},
+        {"AsciiWithANumberTypedMeanwhile", longAscii, QString::fromLatin1(longAscii), true},
+        {"Utf8WithANumberTypedMeanwhile", longUtf8, QString::fromUtf8(longUtf8), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->PushButton4_Click();
+        const int before = desktop.yields();
+        // By the second yield the first block's whole line is in the list, the long one not yet.
+        if (c.typeMeanwhile)
+            desktop.onYield(before + 2, [&] { phones().append(QStringLiteral("typed")); });
+        load(file(QStringLiteral("long.txt"), "111\r\n" + c.longLine + "\r\n222\r\n"));
+        EXPECT_GE(desktop.yields() - before, 3);
+        const QStringList expected = c.typeMeanwhile
+                                         ? QStringList{"111", "typed", c.longText, "222"}
+                                         : QStringList{"111", c.longText, "222"};
+        EXPECT_EQ(texts(phones()), expected);
+    }
+}
+
 // A file larger than the memory the program can have is refused before a byte of it is read:
 // one report, every list as it was, and the next file still loads.
 TEST_F(LoadFiles, AFileLargerThanMemoryIsRefusedBeforeItIsRead)

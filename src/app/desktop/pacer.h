@@ -29,6 +29,15 @@ public:
         return yieldNow();
     }
 
+    // Called between pieces of work that each take a while (a block of a file read and turned
+    // into rows): looks at the clock every time.
+    bool paceSlice()
+    {
+        if (!everyRow_ && slice_.elapsed() < kTimeSliceMs)
+            return false;
+        return yieldNow();
+    }
+
     static constexpr qint64 kTimeSliceMs = 16;
     static constexpr qint64 kAnnounceMs = 100;
     // Reading the clock costs more than a row of most loops; look at it every few calls.

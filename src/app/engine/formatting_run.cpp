@@ -7,7 +7,7 @@
 #include "app/lists/character_count.h"
 #include "app/lists/covered_rows.h"
 
-#include <string>
+#include <cstring>
 
 // "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
 // whose length equals the text's length, or copied unchanged, and appended to the results.
@@ -42,7 +42,8 @@ void Form1::PushButton7_Click()
         const TextColumn& column = phones.texts();
         QString current;
         QString formatted;
-        std::string narrowText;
+        // A copy of a fifty-megabyte row lands in huge pages here, not in twelve thousand faults.
+        RawArray<char> narrowText;
         QByteArray narrowFormatted;
         for (qsizetype i = 0; i < n; ++i) {
             proc.step(108, [&] { pacer.pace(); });
@@ -58,7 +59,10 @@ void Form1::PushButton7_Click()
             proc.step(112, [&] {
                 if (narrow) {
                     const QLatin1StringView stored = column.narrow(i);
-                    narrowText.assign(stored.data(), static_cast<size_t>(stored.size()));
+                    narrowText.truncate(0);
+                    if (!stored.isEmpty())
+                        std::memcpy(narrowText.grow(stored.size()), stored.data(),
+                                    static_cast<size_t>(stored.size()));
                     narrowCurrent = QLatin1StringView(narrowText.data(), stored.size());
                 } else {
                     column.read(i, current);

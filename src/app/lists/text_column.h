@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/lists/raw_array.h"
+
 #include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
@@ -10,97 +12,6 @@
 #include <new>
 #include <type_traits>
 #include <unordered_map>
-
-// A growable array of plain values in one malloc'd block. Large blocks grow by realloc, which
-// the C library does by remapping pages rather than copying, so a list of ten million rows
-// grows without a long pause.
-template <class T> class RawArray {
-    static_assert(std::is_trivially_copyable_v<T>);
-
-public:
-    RawArray() = default;
-    RawArray(const RawArray&) = delete;
-    RawArray& operator=(const RawArray&) = delete;
-    RawArray(RawArray&& other) noexcept { swap(other); }
-    RawArray& operator=(RawArray&& other) noexcept
-    {
-        RawArray(std::move(other)).swap(*this);
-        return *this;
-    }
-    ~RawArray() { std::free(data_); }
-
-    qsizetype size() const { return size_; }
-    T* data() { return data_; }
-    const T* data() const { return data_; }
-    T& operator[](qsizetype i) { return data_[i]; }
-    const T& operator[](qsizetype i) const { return data_[i]; }
-
-    void reserve(qsizetype wanted)
-    {
-        if (wanted <= capacity_)
-            return;
-        void* grown = std::realloc(data_, static_cast<size_t>(wanted) * sizeof(T));
-        if (grown == nullptr)
-            throw std::bad_alloc();
-        data_ = static_cast<T*>(grown);
-        capacity_ = wanted;
-    }
-    // Room for more, growing by half again at least, so appends stay linear.
-    void makeRoom(qsizetype more)
-    {
-        if (size_ + more > capacity_)
-            reserve(std::max(size_ + more, capacity_ + capacity_ / 2 + 16));
-    }
-    void push(T value)
-    {
-        makeRoom(1);
-        data_[size_++] = value;
-    }
-    T* grow(qsizetype more)
-    {
-        makeRoom(more);
-        T* at = data_ + size_;
-        size_ += more;
-        return at;
-    }
-    // Removes [at, at + count) and moves the rest down.
-    void erase(qsizetype at, qsizetype count)
-    {
-        if (count == 0)
-            return;
-        std::memmove(data_ + at, data_ + at + count,
-                     static_cast<size_t>(size_ - at - count) * sizeof(T));
-        size_ -= count;
-    }
-    // Makes [at, at + count) a gap of unset values, moving the rest up.
-    void open(qsizetype at, qsizetype count)
-    {
-        if (count == 0)
-            return;
-        grow(count);
-        std::memmove(data_ + at + count, data_ + at,
-                     static_cast<size_t>(size_ - count - at) * sizeof(T));
-    }
-    // Forgets everything from size on.
-    void truncate(qsizetype size) { size_ = std::min(size_, size); }
-    void clear()
-    {
-        std::free(data_);
-        data_ = nullptr;
-        size_ = capacity_ = 0;
-    }
-    void swap(RawArray& other) noexcept
-    {
-        std::swap(data_, other.data_);
-        std::swap(size_, other.size_);
-        std::swap(capacity_, other.capacity_);
-    }
-
-private:
-    T* data_ = nullptr;
-    qsizetype size_ = 0;
-    qsizetype capacity_ = 0;
-};
 
 // A column of texts stored end to end in one buffer with the end of each row beside it: a
 // fraction of the memory of one QString per row. While every character fits in eight bits the

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+// Blocks for RawArray. A block of a megabyte or more is mapped from the kernel directly: it
+// grows by remapping its pages, never by copying them (the C library's allocator would copy a
+// block of up to 32 MB once it has raised its threshold for mapping), and it asks for huge
+// pages, so a fresh block of 50 MB is filled with a few dozen page faults rather than twelve
+// thousand, and is given back as quickly. Smaller blocks come from malloc.
+namespace RawBlock {
+// A block of newBytes that starts with the first oldBytes of the old block, which is gone then;
+// nullptr when there is no memory for it, and the old block is as it was.
+void* Grow(void* block, size_t oldBytes, size_t newBytes);
+void Free(void* block, size_t bytes);
+}  // namespace RawBlock
+
+// A growable array of plain values in one block (RawBlock): a list of ten million rows grows
+// without a long pause.
+template <class T> class RawArray {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    RawArray() = default;
+    RawArray(const RawArray&) = delete;
+    RawArray& operator=(const RawArray&) = delete;
+    RawArray(RawArray&& other) noexcept { swap(other); }
+    RawArray& operator=(RawArray&& other) noexcept
+    {
+        RawArray(std::move(other)).swap(*this);
+        return *this;
+    }
+    ~RawArray() { RawBlock::Free(data_, bytes(capacity_)); }
+
+    qsizetype size() const { return size_; }
+    T* data() { return data_; }
+    const T* data() const { return data_; }
+    T& operator[](qsizetype i) { return data_[i]; }
+    const T& operator[](qsizetype i) const { return data_[i]; }
+
+    void reserve(qsizetype wanted)
+    {
+        if (wanted <= capacity_)
+            return;
+        void* grown = RawBlock::Grow(data_, bytes(capacity_), bytes(wanted));
+        if (grown == nullptr)
+            throw std::bad_alloc();
+        data_ = static_cast<T*>(grown);
+        capacity_ = wanted;
+    }
+    // Room for more, growing by half again at least, so appends stay linear.
+    void makeRoom(qsizetype more)
+    {
+        if (size_ + more > capacity_)
+            reserve(std::max(size_ + more, capacity_ + capacity_ / 2 + 16));
+    }
+    void push(T value)
+    {
+        makeRoom(1);
+        data_[size_++] = value;
+    }
+    T* grow(qsizetype more)
+    {
+        makeRoom(more);
+        T* at = data_ + size_;
+        size_ += more;
+        return at;
+    }
+    // Removes [at, at + count) and moves the rest down.
+    void erase(qsizetype at, qsizetype count)
+    {
+        if (count == 0)
+            return;
+        std::memmove(data_ + at, data_ + at + count,
+                     static_cast<size_t>(size_ - at - count) * sizeof(T));
+        size_ -= count;
+    }
+    // Makes [at, at + count) a gap of unset values, moving the rest up.
+    void open(qsizetype at, qsizetype count)
+    {
+        if (count == 0)
+            return;
+        grow(count);
+        std::memmove(data_ + at + count, data_ + at,
+                     static_cast<size_t>(size_ - count - at) * sizeof(T));
+    }
+    // Forgets everything from size on.
+    void truncate(qsizetype size) { size_ = std::min(size_, size); }
+    void clear()
+    {
+        RawBlock::Free(data_, bytes(capacity_));
+        data_ = nullptr;
+        size_ = capacity_ = 0;
+    }
+    void swap(RawArray& other) noexcept
+    {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        std::swap(capacity_, other.capacity_);
+    }
+
+private:
+    static size_t bytes(qsizetype count) { return static_cast<size_t>(count) * sizeof(T); }
+
+    T* data_ = nullptr;
+    qsizetype size_ = 0;
+    qsizetype capacity_ = 0;
+};
