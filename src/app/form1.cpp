@@ -161,13 +161,13 @@ void Form1::connectHandlers()
     onKeys(Qt::CTRL | Qt::Key_Y, &Form1::Form_Redo);
 }
 
-Pacer Form1::MakePacer(bool keepBusy)
+Pacer Form1::MakePacer(bool keepBusy, Pacer::Input input)
 {
     std::function<void()> afterYield;
     if (keepBusy)
         afterYield = [this] { setPointer(Pointer::Hourglass); };
     return Pacer(desktop_, {&ListView1->items(), &ListView2->items(), &ListView3->items()},
-                 std::move(afterYield));
+                 std::move(afterYield), input);
 }
 
 MsgResult Form1::MsgBox(const QString& text, MsgButtons buttons)

@@ -52,7 +52,7 @@ public:
     // The pacer of one long operation: it announces the rows all three lists gain, and with
     // keepBusy it shows the hourglass again after every yield, so the busy state holds for the
     // whole operation even when a handler that ran meanwhile put the arrow back.
-    Pacer MakePacer(bool keepBusy);
+    Pacer MakePacer(bool keepBusy, Pacer::Input input = Pacer::Input::Runs);
 
     // The file dialog's name, kept from one save to the next; loading clears it.
     const QString& dialogFileName() const { return dialogFileName_; }

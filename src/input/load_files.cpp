@@ -34,9 +34,11 @@ void Form1::AppendLinesOfFile(ListView& list, const QByteArray& name)
         return qint64(texts.characters()) * (texts.wide() ? 2 : 1) + qint64(texts.count()) * 4;
     };
     const qint64 before = stored();
-    // Window events run between blocks, so a file of a gigabyte or a line of fifty megabytes
-    // does not hold the window; a row is appended only once it is whole.
-    Pacer pacer = MakePacer(true);
+    // The window repaints between blocks, so a file of a gigabyte or a line of fifty megabytes
+    // does not freeze it; a row is appended only once it is whole. Clicks and keys wait for the
+    // end of the load, as before: a run started halfway would format part of the file and say
+    // "Done.".
+    Pacer pacer = MakePacer(true, Pacer::Input::Waits);
     const auto read = [&](qint64 offset, char* into, qsizetype size) {
         pacer.paceSlice();
         // A file that needs more than its size foretold (characters beyond eight bits take two

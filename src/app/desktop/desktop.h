@@ -53,6 +53,9 @@ public:
     virtual bool yieldsEveryRow() const { return false; }
     // Lets pending window events run, then returns.
     virtual void yield() = 0;
+    // Lets the window repaint and answer the window manager while the user's clicks and keys
+    // wait for the operation to end, then returns.
+    virtual void yieldWithoutInput() { yield(); }
 
     virtual void openUrl(const QUrl& url) = 0;
 

@@ -4,8 +4,8 @@
 #include "app/lists/list_model.h"
 
 Pacer::Pacer(Desktop& desktop, std::initializer_list<ListModel*> announced,
-             std::function<void()> afterYield)
-    : desktop_(&desktop), everyRow_(desktop.yieldsEveryRow()), lists_(announced),
+             std::function<void()> afterYield, Input input)
+    : desktop_(&desktop), everyRow_(desktop.yieldsEveryRow()), input_(input), lists_(announced),
       afterYield_(std::move(afterYield))
 {
     slice_.start();
@@ -21,7 +21,10 @@ bool Pacer::yieldNow()
     };
     if (everyRow_)
         announce();
-    desktop_->yield();
+    if (input_ == Input::Waits)
+        desktop_->yieldWithoutInput();
+    else
+        desktop_->yield();
     slice_.restart();
     if (afterYield_)
         afterYield_();

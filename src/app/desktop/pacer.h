@@ -18,8 +18,11 @@ class ListModel;
 // announced at once.
 class Pacer {
 public:
+    // Whether the user's clicks and keys run at a yield, or wait until the operation ends.
+    enum class Input { Runs, Waits };
+
     Pacer(Desktop& desktop, std::initializer_list<ListModel*> announced,
-          std::function<void()> afterYield = {});
+          std::function<void()> afterYield = {}, Input input = Input::Runs);
 
     // Called before each row or cell; returns true when it yielded. Most calls only count.
     bool pace()
@@ -48,6 +51,7 @@ private:
 
     Desktop* desktop_;
     bool everyRow_;
+    Input input_;
     std::vector<ListModel*> lists_;
     std::function<void()> afterYield_;
     QElapsedTimer slice_;

@@ -157,6 +157,13 @@ void QtDesktop::yield()
     --handlersWaiting_;
 }
 
+void QtDesktop::yieldWithoutInput()
+{
+    ++handlersWaiting_;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    --handlersWaiting_;
+}
+
 void QtDesktop::openUrl(const QUrl& url)
 {
     QDesktopServices::openUrl(url);

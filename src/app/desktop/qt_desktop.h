@@ -25,6 +25,7 @@ public:
     bool trySetClipboardText(const QString& text) override;
     int pointerScreenY() override;
     void yield() override;
+    void yieldWithoutInput() override;
     void openUrl(const QUrl& url) override;
     int secondsSinceMidnight() override;
     void seedRandom(unsigned seed) override;
