@@ -34,48 +34,25 @@ bool IsAscii(const char* at, qsizetype size)
     return (bits & 0x8080808080808080ULL) == 0;
 }
 
-// Where the next c stands at or after from, or the text's size when there is none. Searched
-// with the library's vector code: a line of fifty megabytes is crossed in a few milliseconds.
-qsizetype NextOf(QLatin1StringView text, char c, qsizetype from)
-{
-    if (from >= text.size())
-        return text.size();
-    const void* at = std::memchr(text.data() + from, c, static_cast<size_t>(text.size() - from));
-    return at == nullptr ? text.size() : static_cast<const char*>(at) - text.data();
-}
-
-qsizetype NextOf(QStringView text, char c, qsizetype from)
-{
-    const qsizetype at = from >= text.size() ? -1 : text.indexOf(QLatin1Char(c), from);
-    return at < 0 ? text.size() : at;
-}
-
 // Calls line() with each item of a text that ends at a line break (or at the end of the
 // file). loneLf carries, from one piece of the file to the next, whether the last break was an
-// LF on its own: a file that ends with one has an empty last item.
-// No break stands before unbroken: the search starts there.
+// LF on its own: a file that ends with one has an empty last item. No break stands before
+// unbroken, so the search starts there: a line of fifty megabytes read block by block is not
+// searched again at its end.
 template <class View, class Line>
 void EmitLines(View text, bool fileEnd, bool& loneLf, Line&& line, qsizetype unbroken = 0)
 {
     const qsizetype size = text.size();
-    // The next CR and the next LF, each searched for again only once it has been passed, so a
-    // file with no CR at all is searched for one once.
-    qsizetype cr = NextOf(text, '\r', unbroken);
-    qsizetype lf = NextOf(text, '\n', unbroken);
     qsizetype start = 0;
-    for (;;) {
-        const qsizetype at = std::min(cr, lf);
-        if (at == size)
-            break;
-        line(text.sliced(start, at - start));
-        loneLf = at == lf;
-        start = at + 1;
-        if (at == cr && lf == at + 1)
-            start = at + 2;  // CR LF is one break
-        if (cr < start)
-            cr = NextOf(text, '\r', start);
-        if (lf < start)
-            lf = NextOf(text, '\n', start);
+    for (qsizetype i = unbroken; i < size; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        line(text.sliced(start, i - start));
+        loneLf = c == u'\n';
+        if (c == u'\r' && i + 1 < size && text[i + 1].unicode() == u'\n')
+            ++i;
+        start = i + 1;
     }
     if (fileEnd && (start < size || loneLf))
         line(text.sliced(start, size - start));
