@@ -58,8 +58,10 @@ void EmitLines(View text, bool fileEnd, bool& loneLf, Line&& line, qsizetype unb
         line(text.sliced(start, size - start));
 }
 
-// Reads a file a block at a time and appends its lines. Only whole lines are decoded and
-// appended; the start of a line that goes on in the next block waits for it.
+// Reads a file a block at a time and appends its lines. An ASCII file is split as it stands;
+// once a file turns out to be anything else, each block is decoded as it arrives. Only whole
+// lines are appended; the start of a line that goes on in the next block waits for it, so the
+// work on a line of fifty megabytes is spread over its blocks rather than done at its end.
 class LineLoader {
 public:
     LineLoader(const ReadAt& read, ListModel& items, qsizetype block)
@@ -81,13 +83,21 @@ public:
         if (encoding_ != Encoding::Ascii)
             pending_.erase(0, 2);
         for (;;) {
-            const qsizetype cut = more ? wholeLines() : pending_.size();
-            if (cut > 0 || !more)
-                appendLines(cut, !more);
-            pending_.erase(0, cut);
-            asciiChecked_ = std::max<qsizetype>(asciiChecked_ - cut, 0);
-            const qsizetype unit = unitSize();
-            scanned_ = std::max<qsizetype>(pending_.size() / unit - 1, 0) * unit;
+            if (encoding_ == Encoding::Ascii && asciiChecked_ < pending_.size()) {
+                // A byte-order mark cut by a block's end waits for the rest of it.
+                if (more && !emitted_ && pending_.size() < 3) {
+                    more = fill();
+                    continue;
+                }
+                leaveAscii();
+            }
+            if (encoding_ == Encoding::Ascii) {
+                const qsizetype cut = takeLines<QLatin1StringView>(pending_, scanned_, !more);
+                asciiChecked_ = std::max<qsizetype>(asciiChecked_ - cut, 0);
+            } else {
+                decodePending(!more);
+                takeLines<QStringView>(text_, scanned_, !more);
+            }
             if (!more)
                 return;
             more = fill();
@@ -95,21 +105,6 @@ public:
     }
 
 private:
-    qsizetype unitSize() const
-    {
-        return encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be ? 2 : 1;
-    }
-
-    char16_t unitAt(qsizetype i) const
-    {
-        const auto* at = reinterpret_cast<const unsigned char*>(pending_.data());
-        if (encoding_ == Encoding::Utf16Le)
-            return static_cast<char16_t>(at[2 * i] | (at[2 * i + 1] << 8));
-        if (encoding_ == Encoding::Utf16Be)
-            return static_cast<char16_t>((at[2 * i] << 8) | at[2 * i + 1]);
-        return at[i];
-    }
-
     // Reads the next block after what is pending; false at the end of the file.
     bool fill()
     {
@@ -124,51 +119,44 @@ private:
         return got > 0;
     }
 
-    // How many pending bytes end at a line break. A CR in the last unit is left waiting: it may
-    // be the first half of a CR LF. Only what the last call did not look at is searched, so a
-    // line of a gigabyte is not searched again for every block.
-    qsizetype wholeLines() const
+    // Appends the whole lines at the start of the buffer (all of it at the end of the file) and
+    // removes them; returns how many units went. A CR in the last unit is left waiting: it may
+    // be the first half of a CR LF. The units before scanned were searched before and hold no
+    // break, so a line of a gigabyte is not searched again for every block.
+    template <class View, class Buffer>
+    qsizetype takeLines(Buffer& buffer, qsizetype& scanned, bool fileEnd)
     {
-        const qsizetype unit = unitSize();
-        const qsizetype units = pending_.size() / unit;
-        for (qsizetype i = units - 1; i >= scanned_ / unit; --i) {
-            const char16_t c = unitAt(i);
-            if (c == u'\n' || (c == u'\r' && i + 1 < units))
-                return (i + 1) * unit;
+        const View text(buffer.data(), buffer.size());
+        qsizetype cut = fileEnd ? text.size() : 0;
+        for (qsizetype i = text.size() - 1; cut == 0 && i >= scanned; --i) {
+            const char16_t c = text[i].unicode();
+            if (c == u'\n' || (c == u'\r' && i + 1 < text.size()))
+                cut = i + 1;
         }
-        return 0;
-    }
-
-    // Appends the lines among the first size pending bytes, which end at a line break or at the
-    // end of the file.
-    void appendLines(qsizetype size, bool fileEnd)
-    {
-        const char* data = pending_.data();
-        if (encoding_ == Encoding::Ascii && size > asciiChecked_
-            && !IsAscii(data + asciiChecked_, size - asciiChecked_)) {
-            encoding_ = chooseEightBitEncoding();
-            // The one byte-order mark a UTF-8 file may start with is not part of its text.
-            if (encoding_ == Encoding::Utf8 && !emitted_ && size >= 3
-                && std::memcmp(data, "\xef\xbb\xbf", 3) == 0) {
-                data += 3;
-                size -= 3;
-            }
-        }
-        emitted_ = true;
-        if (encoding_ == Encoding::Ascii) {
-            // The bytes before scanned_ were searched for breaks as they came, and hold none.
+        if (cut > 0 || fileEnd) {
             EmitLines(
-                QLatin1StringView(data, size), fileEnd, loneLf_,
-                [this](QLatin1StringView line) { items_.appendDeferred(line); },
-                std::min(scanned_, size));
-            return;
+                text.first(cut), fileEnd, loneLf_,
+                [this](View line) { items_.appendDeferred(line); }, std::min(scanned, cut));
+            emitted_ = true;
         }
-        EmitLines(decode(data, size, fileEnd), fileEnd, loneLf_,
-                  [this](QStringView line) { items_.appendDeferred(line); });
+        buffer.erase(0, cut);
+        scanned = std::max<qsizetype>(buffer.size() - 1, 0);
+        return cut;
     }
 
     // Up to here every byte was ASCII, which reads the same either way. The first other byte
-    // decides for the whole file: UTF-8 only when all the rest of it is valid UTF-8.
+    // decides for the whole file: UTF-8 only when all the rest of it is valid UTF-8. From here
+    // on the pending bytes are decoded, and searched afresh.
+    void leaveAscii()
+    {
+        encoding_ = chooseEightBitEncoding();
+        // The one byte-order mark a UTF-8 file may start with is not part of its text.
+        if (encoding_ == Encoding::Utf8 && !emitted_ && pending_.size() >= 3
+            && std::memcmp(pending_.data(), "\xef\xbb\xbf", 3) == 0)
+            pending_.erase(0, 3);
+        scanned_ = 0;
+    }
+
     Encoding chooseEightBitEncoding()
     {
         Utf8Check check;
@@ -185,70 +173,79 @@ private:
         return valid && check.complete() ? Encoding::Utf8 : Encoding::Windows1252;
     }
 
-    QStringView decode(const char* data, qsizetype size, bool fileEnd)
+    // Decodes the pending bytes onto the end of the text, all but a UTF-16 unit or pair the
+    // next block completes.
+    void decodePending(bool fileEnd)
     {
+        const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
+        qsizetype size = pending_.size();
+        // At most one UTF-16 unit a byte, plus the replacement for an odd last byte.
+        char16_t* out = text_.grow(size + 1);
+        char16_t* const begin = out;
         if (encoding_ == Encoding::Utf8) {
-            decoded_.resize(size);
-            const QChar* end = utf8_.appendToBuffer(decoded_.data(), QByteArrayView(data, size));
-            return {decoded_.constData(), end - decoded_.constData()};
+            // The decoder keeps a sequence a block's end cuts until the next block completes it.
+            out = reinterpret_cast<char16_t*>(utf8_.appendToBuffer(
+                reinterpret_cast<QChar*>(out), QByteArrayView(pending_.data(), size)));
+        } else if (encoding_ == Encoding::Windows1252) {
+            for (qsizetype i = 0; i < size; ++i)
+                *out++ = Windows1252Character(data[i]);
+        } else {
+            out = decodeUtf16(data, size, fileEnd, out);
         }
-        if (encoding_ == Encoding::Windows1252) {
-            decoded_.resize(size);
-            QChar* out = decoded_.data();
-            for (qsizetype i = 0; i < size; ++i) {
-                const auto code = static_cast<unsigned char>(data[i]);
-                out[i] = (code >= 0x80 && code <= 0x9F) ? QChar(kWindows1252High[code - 0x80])
-                                                        : QChar(code);
-            }
-            return {decoded_.constData(), size};
-        }
-        return decodeUtf16(data, size, fileEnd);
+        text_.truncate(text_.size() - (size + 1) + (out - begin));
+        pending_.erase(0, size - undecoded_);
+        undecoded_ = 0;
     }
 
     // UTF-16 after its byte-order mark. A unit that cannot stand where it is (a surrogate
     // without its partner, an odd byte at the end of the file) becomes U+FFFD, and everything
-    // else still loads. Pieces end at a line break, so no pair is ever cut in two.
-    QStringView decodeUtf16(const char* data, qsizetype size, bool fileEnd)
+    // else still loads. Before the end of the file, an odd last byte and a last unit that may
+    // start a pair wait for the next block (undecoded_).
+    char16_t* decodeUtf16(const unsigned char* bytes, qsizetype size, bool fileEnd, char16_t* out)
     {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(data);
         const bool bigEndian = encoding_ == Encoding::Utf16Be;
-        const qsizetype units = size / 2;
+        qsizetype units = size / 2;
         const auto unit = [&](qsizetype i) {
             const unsigned char* at = bytes + 2 * i;
             return static_cast<char16_t>(bigEndian ? (at[0] << 8) | at[1] : (at[1] << 8) | at[0]);
         };
-        decoded_.resize(units + 1);
-        QChar* out = decoded_.data();
+        if (!fileEnd) {
+            if (units > 0 && QChar::isHighSurrogate(unit(units - 1)))
+                --units;
+            undecoded_ = size - 2 * units;
+        }
         for (qsizetype i = 0; i < units; ++i) {
             const char16_t c = unit(i);
             if (QChar::isHighSurrogate(c) && i + 1 < units && QChar::isLowSurrogate(unit(i + 1))) {
-                *out++ = QChar(c);
-                *out++ = QChar(unit(++i));
-            } else if (QChar::isSurrogate(c)) {
-                *out++ = QChar(QChar::ReplacementCharacter);
+                *out++ = c;
+                *out++ = unit(++i);
             } else {
-                *out++ = QChar(c);
+                *out++ = QChar::isSurrogate(c) ? char16_t(QChar::ReplacementCharacter) : c;
             }
         }
         if (fileEnd && size % 2 != 0)
-            *out++ = QChar(QChar::ReplacementCharacter);
-        return {decoded_.constData(), out - decoded_.constData()};
+            *out++ = QChar::ReplacementCharacter;
+        return out;
     }
 
     const ReadAt& read_;
     ListModel& items_;
     const qsizetype block_;
+    // Bytes read and not yet split (ASCII) or decoded (anything else).
     RawArray<char> pending_;
+    // The decoded text not yet split into lines.
+    RawArray<char16_t> text_;
     // Where the next block starts in the file.
     qint64 offset_ = 0;
-    // The pending bytes before this hold no line break but perhaps a CR waiting for its LF.
+    // The units of pending_ (ASCII) or text_ before this hold no line break.
     qsizetype scanned_ = 0;
     // The pending bytes before this are known to be ASCII.
     qsizetype asciiChecked_ = 0;
+    // Pending bytes the last decoding left for the next block.
+    qsizetype undecoded_ = 0;
     Encoding encoding_ = Encoding::Ascii;
     bool emitted_ = false;
     bool loneLf_ = false;
-    QString decoded_;
     // Never drops a U+FEFF: the loader alone decides about the byte-order mark.
     QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
 };
