@@ -8,7 +8,18 @@ namespace {
 
 bool FitsEightBits(QStringView text)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+    // Four characters at a time: a bit in any high byte is a character beyond eight bits.
+    const char16_t* at = text.utf16();
+    const char16_t* const end = at + text.size();
+    quint64 bits = 0;
+    for (; end - at >= 4; at += 4) {
+        quint64 word = 0;
+        std::memcpy(&word, at, sizeof word);
+        bits |= word;
+    }
+    for (; at < end; ++at)
+        bits |= *at;
+    return (bits & 0xFF00FF00FF00FF00ULL) == 0;
 }
 
 // Where a text lies in the buffer, when it is a view of the buffer itself: its offset, so it can
@@ -93,9 +104,10 @@ void TextColumn::append(QStringView text)
         const char16_t* from = own < 0 ? text.utf16() : wideText_.data() + own;
         std::copy(from, from + size, wideText_.grow(size));
     } else {
-        char* out = narrowText_.grow(size);
-        for (const QChar c : text)
-            *out++ = static_cast<char>(c.unicode());
+        char* const out = narrowText_.grow(size);
+        const char16_t* const from = text.utf16();
+        for (qsizetype i = 0; i < size; ++i)
+            out[i] = static_cast<char>(from[i]);
     }
     pushEnd(characters());
 }
