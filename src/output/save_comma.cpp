@@ -7,6 +7,8 @@
 #include "output/overwrite_question.h"
 #include "output/text_file_writer.h"
 
+#include <functional>
+
 namespace SaveComma {
 
 void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QString& applicationTitle,
@@ -20,11 +22,13 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
     if (!replace)  // 100 to 106
         return;
 
-    TextFileWriter file(fileName);
+    const std::function<void()> between = [&pacer] { pacer.paceSlice(); };
+    TextFileWriter file(fileName, between);
     // A file that cannot be created is reported once; nothing else would succeed after it.
     if (!proc.step(120, [&] { file.create(); }))
         return;
-    // Lines are built in UTF-8, the file's own encoding, straight from the list.
+    // Lines are built in UTF-8, the file's own encoding, straight from the list, into the save's
+    // own buffer: a row is read whole between two yields, so it is never part old, part new.
     std::string line;
     if (list.columnCountTotal() > 1) {  // 122
         proc.step(124, [&] { line.clear(); });

@@ -28,6 +28,14 @@ public:
             return false;
         return yieldNow();
     }
+    // Called between the slices of one long piece of work (a long row written part by part),
+    // each of which takes a millisecond or more: it reads the clock every time.
+    bool paceSlice()
+    {
+        if (!everyRow_ && slice_.elapsed() < kTimeSliceMs)
+            return false;
+        return yieldNow();
+    }
 
     static constexpr qint64 kTimeSliceMs = 16;
     static constexpr qint64 kAnnounceMs = 100;
