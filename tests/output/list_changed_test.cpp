@@ -278,7 +278,7 @@ INSTANTIATE_TEST_SUITE_P(
     ChangedMidLine, LongRowChangedWhileWritten,
     ::testing::Values(LongRowCase{"CommaSaveListCleared", Operation::CommaSave, false,
                                   Change::ListCleared, 154},
-                      // The last row's comma is decided before the row is appended.
+                      // The long row was the last when its line was made: no comma.
                       LongRowCase{"CommaSaveRowAppendedAfterTheLastRow", Operation::CommaSave, true,
                                   Change::RowAppended, 0},
                       LongRowCase{"AlignedSaveListCleared", Operation::AlignedSave, false,
