@@ -7,6 +7,30 @@
 #include "output/overwrite_question.h"
 #include "output/text_file_writer.h"
 
+#include <functional>
+
+namespace {
+
+// Bytes of a line's memory taken from the system at a time (a few milliseconds' worth).
+constexpr size_t kRoomSlice = size_t{1} << 22;
+
+// Copying a long row into memory the program has never touched costs as much again as the copy,
+// as the system hands the pages over one by one; they are taken in slices here instead, with
+// window events between. The line is empty and the save's own, so nothing it reads can change.
+void MakeRoom(std::string& line, size_t bytes, const std::function<void()>& between)
+{
+    if (line.capacity() >= bytes)
+        return;
+    line.reserve(bytes);
+    for (size_t size = kRoomSlice; size < bytes; size += kRoomSlice) {
+        line.resize(size);
+        between();
+    }
+    line.clear();
+}
+
+}  // namespace
+
 namespace SaveComma {
 
 void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QString& applicationTitle,
@@ -20,11 +44,13 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
     if (!replace)  // 100 to 106
         return;
 
-    TextFileWriter file(fileName);
+    const std::function<void()> between = [&pacer] { pacer.paceSlice(); };
+    TextFileWriter file(fileName, between);
     // A file that cannot be created is reported once; nothing else would succeed after it.
     if (!proc.step(120, [&] { file.create(); }))
         return;
-    // Lines are built in UTF-8, the file's own encoding, straight from the list.
+    // Lines are built in UTF-8, the file's own encoding, straight from the list, into the save's
+    // own buffer: a row is read whole between two yields, so it is never part old, part new.
     std::string line;
     if (list.columnCountTotal() > 1) {  // 122
         proc.step(124, [&] { line.clear(); });
@@ -44,6 +70,11 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
         // A row that left the list is reported; the writer ends and the old file stays.
         const bool read = proc.step(154, [&] {
             covered.reach(r);
+            size_t least = 0;
+            for (int k = 0; k < list.columnCountTotal(); ++k)
+                least += static_cast<size_t>(list.cellUnits(r, k)) + 1;
+            MakeRoom(line, least, between);
+            covered.reach(r);  // the row may have left while the room was made
             const int columns = list.columnCountTotal();  // 152
             for (int k = 0; k < columns; ++k) {
                 list.appendCellUtf8(line, r, k);

@@ -36,7 +36,7 @@ void SaveListviewProperlySpaced(Desktop& desktop, Pacer& pacer, const ListModel&
         widths.push_back(m);  // 136, 138
     }
 
-    TextFileWriter file(fileName);
+    TextFileWriter file(fileName, [&pacer] { pacer.paceSlice(); });
     // A file that cannot be created is reported once; nothing else would succeed after it.
     if (!proc.step(156, [&] { file.create(); }))
         return;

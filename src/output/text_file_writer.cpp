@@ -8,17 +8,27 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <fcntl.h>
+#include <future>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
 
 // Encoded lines are gathered and written in chunks of about this many bytes.
 constexpr size_t kChunkBytes = 1 << 19;
+// UTF-16 units whose UTF-8 surely fits in a chunk: at most three bytes a unit.
+constexpr qsizetype kChunkUnits = kChunkBytes / 3;
+// A file this long or longer takes the disk longer to sync than a window may stay still, so its
+// syncs run on a worker thread; a smaller one is synced at once, as its sync takes a moment.
+constexpr off_t kSyncAsideBytes = 1 << 22;
+// How often the window's thread looks whether a sync done aside has finished.
+constexpr std::chrono::milliseconds kSyncPoll{2};
 // As many links as the system itself follows before it gives up.
 constexpr int kMaxLinks = 40;
 
@@ -128,6 +138,12 @@ int MakeTemporary(const QByteArray& target, mode_t mode, QByteArray& name)
     ThrowErrno(EEXIST);
 }
 
+// Syncs the file or folder; returns 0 or the errno.
+int Sync(int fd)
+{
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
 // Writes everything, at the file's offset or from the given one; returns 0 or the errno.
 int WriteAll(int fd, std::string_view bytes, off_t at = -1)
 {
@@ -170,7 +186,10 @@ int CopyAll(int from, int to, off_t size)
 
 }  // namespace
 
-TextFileWriter::TextFileWriter(QString path) : path_(std::move(path)) {}
+TextFileWriter::TextFileWriter(QString path, std::function<void()> betweenSlices)
+    : path_(std::move(path)), betweenSlices_(std::move(betweenSlices))
+{
+}
 
 TextFileWriter::~TextFileWriter()
 {
@@ -227,10 +246,23 @@ void TextFileWriter::writeLine(QStringView line)
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);
     // Encoded straight into the pending bytes: UTF-8 takes at most three bytes a UTF-16 unit.
-    const size_t start = pending_.size();
-    pending_.resize(start + static_cast<size_t>(utf8_.requiredSpace(line.size())));
-    char* const end = utf8_.appendToBuffer(pending_.data() + start, line);
-    pending_.resize(static_cast<size_t>(end - pending_.data()));
+    const auto encode = [this](QStringView text) {
+        const size_t start = pending_.size();
+        pending_.resize(start + static_cast<size_t>(utf8_.requiredSpace(text.size())));
+        char* const end = utf8_.appendToBuffer(pending_.data() + start, text);
+        pending_.resize(static_cast<size_t>(end - pending_.data()));
+    };
+    // A long line is encoded and written a chunk at a time; a surrogate pair stays whole.
+    while (line.size() > kChunkUnits) {
+        const qsizetype length =
+            line[kChunkUnits - 1].isHighSurrogate() ? kChunkUnits - 1 : kChunkUnits;
+        encode(line.first(length));
+        flush();
+        if (betweenSlices_)
+            betweenSlices_();
+        line = line.sliced(length);
+    }
+    encode(line);
     pending_ += "\r\n";
     if (pending_.size() >= kChunkBytes)
         flush();
@@ -240,7 +272,10 @@ void TextFileWriter::writeUtf8Line(std::string_view line)
 {
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);
-    pending_ += line;
+    if (line.size() >= kChunkBytes)
+        writeLong(line);
+    else
+        pending_ += line;
     pending_ += "\r\n";
     if (pending_.size() >= kChunkBytes)
         flush();
@@ -250,9 +285,32 @@ void TextFileWriter::writeUtf8(std::string_view bytes)
 {
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);
+    if (bytes.size() >= kChunkBytes) {
+        writeLong(bytes);
+        return;
+    }
     pending_ += bytes;
     if (pending_.size() >= kChunkBytes)
         flush();
+}
+
+void TextFileWriter::writeLong(std::string_view bytes)
+{
+    flush();
+    if (inPlace_) {
+        whole_ += bytes;
+        return;
+    }
+    // Written from where the bytes lie: a copy of a line of tens of megabytes would cost as
+    // much as writing it.
+    for (size_t at = 0; at < bytes.size(); at += kChunkBytes) {
+        if (at > 0 && betweenSlices_)
+            betweenSlices_();
+        if (const int error = WriteAll(fd_, bytes.substr(at, kChunkBytes)); error != 0) {
+            discard();
+            ThrowErrno(error);
+        }
+    }
 }
 
 void TextFileWriter::flush()
@@ -283,8 +341,12 @@ void TextFileWriter::commit()
 
 void TextFileWriter::replaceByRename()
 {
+    struct stat written {};
+    const bool aside =
+        betweenSlices_ && ::fstat(fd_, &written) == 0 && written.st_size >= kSyncAsideBytes;
     // The descriptor is closed whatever fsync says; the first failure is the one reported.
-    int failure = ::fsync(fd_) == 0 ? 0 : errno;
+    const auto sync = [this, aside](int fd) { return aside ? syncAside(fd) : Sync(fd); };
+    int failure = sync(fd_);
     if (::close(fd_) != 0 && failure == 0)
         failure = errno;
     fd_ = -1;
@@ -306,10 +368,27 @@ void TextFileWriter::replaceByRename()
     const int folder = ::open(FolderOf(target_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
         ThrowErrno(errno);
-    failure = ::fsync(folder) == 0 || errno == EINVAL ? 0 : errno;
+    failure = sync(folder);
     ::close(folder);
+    if (failure == EINVAL)
+        failure = 0;
     if (failure != 0)
         ThrowErrno(failure);
+}
+
+int TextFileWriter::syncAside(int fd)
+{
+    std::future<int> synced;
+    try {
+        synced = std::async(std::launch::async, Sync, fd);
+    } catch (const std::system_error&) {
+        return Sync(fd);  // no thread to be had: synced here, the window waiting
+    }
+    // Should the program end meanwhile (the window closed), the temporary file is removed and
+    // the thread ends with the process; the target is renamed over only after this returns.
+    while (synced.wait_for(kSyncPoll) != std::future_status::ready)
+        betweenSlices_();
+    return synced.get();
 }
 
 void TextFileWriter::rewriteFromTemporary()

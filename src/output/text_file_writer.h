@@ -5,6 +5,8 @@
 #include <QStringEncoder>
 #include <QStringView>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 #include <string>
@@ -26,9 +28,14 @@
 //
 // A symbolic link, or a chain of them, is followed to its last target, which is the file
 // written; the links stay links. A link whose target does not exist yet creates that target.
+//
+// A line longer than a chunk is written from where it lies, a chunk at a time, and a long
+// file's final syncs run on a worker thread. betweenSlices, when given, runs between those
+// chunks and while such a sync is waited for, so a window can take its events; the line is the
+// caller's and must stay as it is meanwhile. The rewrite in place never yields.
 class TextFileWriter {
 public:
-    explicit TextFileWriter(QString path);
+    explicit TextFileWriter(QString path, std::function<void()> betweenSlices = {});
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
@@ -45,6 +52,10 @@ public:
 
 private:
     void flush();
+    // Writes what is pending, then bytes longer than a chunk, a chunk at a time.
+    void writeLong(std::string_view bytes);
+    // fsync on a worker thread, with betweenSlices_ meanwhile; 0 or the errno.
+    int syncAside(int fd);
     void replaceByRename();
     // Writes the text over the target's, from the given finished file or (-1) from memory.
     void rewriteInPlace(int from);
@@ -56,6 +67,7 @@ private:
     void discard();
 
     QString path_;
+    std::function<void()> betweenSlices_;
     QByteArray target_;
     QByteArray temporary_;
     // Encoded lines not yet written (a std::string: appending a few bytes is inline there).

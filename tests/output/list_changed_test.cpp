@@ -8,6 +8,8 @@
 
 #include <QDir>
 
+#include <functional>
+
 namespace {
 
 const QByteArray kOldFile = "the old file\r\n";
@@ -186,5 +188,101 @@ INSTANTIATE_TEST_SUITE_P(
                     + QByteArray(31, ' ') + "\txxx-xxx-xxxx" + QByteArray(9, ' ') + "\t\r\n7"
                     + QByteArray(32, ' ') + "\txxx/xxxx" + QByteArray(13, ' ') + "\t\r\n"}),
     [](const ::testing::TestParamInfo<RunCase>& param) { return Name(param.param.operation); });
+
+// A line far longer than the writer's chunk is written a chunk at a time, with window events
+// between. A change made while such a line is partly written must neither mix the row nor cut
+// the file short: the file holds whole the rows the save counted, or the save fails visibly and
+// the old file stays.
+enum class Change { ListCleared, RowAppended };
+
+struct LongRowCase {
+    const char* name;
+    Operation operation;
+    bool longRowLast;  // else a short row follows it
+    Change change;
+    int step;  // the step reported, or 0 when the file is saved whole
+};
+
+class LongRowChangedWhileWritten : public ListChangedUnderAnOperation,
+                                   public ::testing::WithParamInterface<LongRowCase> {
+protected:
+    // Millions of UTF-16 units, with two-byte characters and surrogate pairs throughout, so
+    // slices and blocks of any length fall inside characters somewhere.
+    static QString LongText()
+    {
+        const QString piece = QStringLiteral("0123456789\u00e9") + QString::fromUcs4(U"\U0001F600");
+        return piece.repeated(270'000);
+    }
+
+    // Whether the temporary file ends inside the line after the first `lines` ones.
+    bool writingLineAfter(int lines) const
+    {
+        for (const QString& name : filesInWork()) {
+            if (name == QStringLiteral("keep.txt"))
+                continue;
+            const QByteArray text = ReadBytes(work.filePath(name));
+            return !text.isEmpty() && !text.endsWith('\n') && text.count("\r\n") == lines;
+        }
+        return false;
+    }
+};
+
+TEST_P(LongRowChangedWhileWritten, LeavesTheCountedRowsWholeOrTheOldFile)
+{
+    const LongRowCase c = GetParam();
+    const QString longText = LongText();
+    ListModel& list = c.operation == Operation::CommaSave ? results() : rules();
+    const QStringList texts = c.longRowLast
+                                  ? QStringList{QStringLiteral("a"), longText}
+                                  : QStringList{QStringLiteral("a"), longText, QStringLiteral("b")};
+    for (const QString& text : texts) {
+        if (c.operation == Operation::CommaSave)
+            list.append(text);
+        else
+            addRule(QString::number(text.size()), text);
+    }
+    WriteBytes(target(), kOldFile);
+    // The aligned text has its captions' line before the rows.
+    const int linesBefore = c.operation == Operation::CommaSave ? 1 : 2;
+    bool changed = false;
+    std::function<void()> watch = [&] {
+        if (!writingLineAfter(linesBefore)) {
+            desktop.onYield(desktop.yields() + 1, watch);
+            return;
+        }
+        changed = true;
+        if (c.change == Change::RowAppended)
+            list.append(QStringLiteral("appended"));
+        else if (c.operation == Operation::CommaSave)
+            form->PushButton9->click();  // the result list's "Clear List"
+        else
+            form->PushButton15->click();  // the rule list's "Clear List"
+    };
+    desktop.onYield(desktop.yields() + 1, watch);
+    expectSaveBoxes(c.operation);
+    if (c.step != 0)
+        desktop.expectErrorReport(
+            QStringLiteral("Subscript out of range"),
+            c.operation == Operation::CommaSave ? kCommaWriter : kAlignedWriter, c.step);
+    press(c.operation);
+    EXPECT_TRUE(changed) << "no window events while the long row was written";
+    EXPECT_TRUE(desktop.scriptDone());
+    EXPECT_EQ(filesInWork(), QStringList{"keep.txt"});  // no temporary file left beside it
+    if (c.step != 0)
+        EXPECT_EQ(ReadBytes(target()), kOldFile);
+    else
+        EXPECT_EQ(ReadBytes(target()), "a,\r\n" + longText.toUtf8() + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChangedMidLine, LongRowChangedWhileWritten,
+    ::testing::Values(LongRowCase{"CommaSaveListCleared", Operation::CommaSave, false,
+                                  Change::ListCleared, 154},
+                      // The long row was the last when its line was made: no comma.
+                      LongRowCase{"CommaSaveRowAppendedAfterTheLastRow", Operation::CommaSave, true,
+                                  Change::RowAppended, 0},
+                      LongRowCase{"AlignedSaveListCleared", Operation::AlignedSave, false,
+                                  Change::ListCleared, 188}),
+    [](const ::testing::TestParamInfo<LongRowCase>& param) { return param.param.name; });
 
 }  // namespace

@@ -61,6 +61,12 @@ TEST_F(CommaSave, CellsAreWrittenAsTheyStandInUtf8)
     save(path("cells.txt"));
     EXPECT_EQ(ReadBytes(path("cells.txt")),
               QByteArray(" a, \"b\" ,\r\n,\r\nZo\xc3\xab \xe2\x98\x8e 5\r\n"));
+    // Texts of eight-bit characters are held as Latin-1 and encoded on the way out.
+    results().clear();
+    results().append(QString::fromUtf8("Zoë \u00a0\u00ff"));
+    ASSERT_FALSE(results().texts().wide());
+    save(path("latin.txt"));
+    EXPECT_EQ(ReadBytes(path("latin.txt")), QByteArray("Zo\xc3\xab \xc2\xa0\xc3\xbf\r\n"));
 }
 
 // The writer needs no window: a desktop, a pacer and any list.

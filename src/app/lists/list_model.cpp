@@ -3,6 +3,8 @@
 #include "app/errors/app_error.h"
 #include "app/lists/character_count.h"
 
+#include <QStringEncoder>
+
 #include <algorithm>
 #include <iterator>
 #include <type_traits>
@@ -35,6 +37,51 @@ QString Shown(QLatin1StringView text)
     if (text.size() <= ListModel::kShownCharacters)
         return QString(text);
     return QString(text.left(ListModel::kShownCharacters)) + QChar(0x2026);
+}
+
+// Texts are encoded a block at a time, straight onto the end of the output: a row of millions
+// of characters is read once and never copied whole on the way.
+constexpr qsizetype kEncodeBlock = 1 << 14;
+
+void AppendUtf8(std::string& out, QLatin1StringView text)
+{
+    for (qsizetype at = 0; at < text.size(); at += kEncodeBlock) {
+        const QLatin1StringView block = text.sliced(at, std::min(kEncodeBlock, text.size() - at));
+        // ASCII is its own UTF-8; the test ORs every byte, which the compiler does many at once.
+        unsigned char any = 0;
+        for (const char c : block)
+            any |= static_cast<unsigned char>(c);
+        if (any < 0x80) {
+            out.append(block.data(), static_cast<size_t>(block.size()));
+            continue;
+        }
+        // Latin-1 is the first 256 code points: the others take two bytes each.
+        for (const char c : block) {
+            const auto code = static_cast<unsigned char>(c);
+            if (code < 0x80) {
+                out += c;
+            } else {
+                out += static_cast<char>(0xC0 | (code >> 6));
+                out += static_cast<char>(0x80 | (code & 0x3F));
+            }
+        }
+    }
+}
+
+void AppendUtf8(std::string& out, QStringView text)
+{
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype length = std::min(kEncodeBlock, text.size() - at);
+        // A surrogate pair is never cut in two.
+        if (at + length < text.size() && text[at + length - 1].isHighSurrogate())
+            --length;
+        const size_t start = out.size();
+        out.resize(start + static_cast<size_t>(utf8.requiredSpace(length)));
+        char* const end = utf8.appendToBuffer(out.data() + start, text.sliced(at, length));
+        out.resize(static_cast<size_t>(end - out.data()));
+        at += length;
+    }
 }
 }  // namespace
 
@@ -71,24 +118,20 @@ QString ListModel::text(qsizetype row) const
 
 void ListModel::appendCellUtf8(std::string& out, qsizetype row, int k) const
 {
-    const auto appendEncoded = [&out](const QString& text) { out += text.toStdString(); };
     if (k != 0) {
-        appendEncoded(subItem(row, k));
+        AppendUtf8(out, subItem(row, k));
         return;
     }
     checkRow(row);
-    text_.visit(row, [&](auto text) {
-        // ASCII is its own UTF-8; anything else is encoded.
-        if constexpr (std::is_same_v<decltype(text), QLatin1StringView>) {
-            if (std::all_of(text.begin(), text.end(),
-                            [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-                out.append(text.data(), static_cast<size_t>(text.size()));
-            else
-                appendEncoded(QString(text));
-        } else {
-            appendEncoded(text.toString());
-        }
-    });
+    text_.visit(row, [&out](auto text) { AppendUtf8(out, text); });
+}
+
+qsizetype ListModel::cellUnits(qsizetype row, int k) const
+{
+    if (k != 0)
+        return subItem(row, k).size();
+    checkRow(row);
+    return text_.visit(row, [](auto text) { return text.size(); });
 }
 
 qsizetype ListModel::cellLength(qsizetype row, int k) const

@@ -44,6 +44,9 @@ public:
     qsizetype cellLength(qsizetype row, int k) const;
     void appendCell(QString& out, qsizetype row, int k) const;
     void appendCellUtf8(std::string& out, qsizetype row, int k) const;
+    // The cell's length as stored (Latin-1 characters or UTF-16 units), known without reading
+    // it: its UTF-8 takes no fewer bytes, and exactly as many when it is ASCII.
+    qsizetype cellUnits(qsizetype row, int k) const;
     // The main texts, for loops that read millions of rows.
     const TextColumn& texts() const { return text_; }
     // Every row reports checked: no list shows check boxes.
