@@ -31,17 +31,9 @@ public:
             return false;
         return yieldNow();
     }
-    // Called between the slices of one long piece of work (a long row written part by part),
-    // each of which takes a millisecond or more: it reads the clock every time.
-    bool paceSlice()
-    {
-        if (!everyRow_ && slice_.elapsed() < kTimeSliceMs)
-            return false;
-        return yieldNow();
-    }
-
-    // Called between pieces of work that each take a while (a block of a file read and turned
-    // into rows): looks at the clock every time.
+    // Called between the slices of one long piece of work (a block of a file read and turned
+    // into rows, a long row written part by part), each of which takes a millisecond or more:
+    // it reads the clock every time.
     bool paceSlice()
     {
         if (!everyRow_ && slice_.elapsed() < kTimeSliceMs)
