@@ -8,6 +8,12 @@
 #include "app/lists/covered_rows.h"
 
 #include <cstring>
+#include <functional>
+
+namespace {
+// Rows at least this long have the memory of their copies taken in slices.
+constexpr qsizetype kLongRow = qsizetype(4) << 20;
+}  // namespace
 
 // "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
 // whose length equals the text's length, or copied unchanged, and appended to the results.
@@ -42,11 +48,24 @@ void Form1::PushButton7_Click()
         const TextColumn& column = phones.texts();
         QString current;
         QString formatted;
-        // A copy of a fifty-megabyte row lands in huge pages here, not in twelve thousand faults.
         RawArray<char> narrowText;
         QByteArray narrowFormatted;
+        const std::function<void()> between = [&pacer] { pacer.paceSlice(); };
         for (qsizetype i = 0; i < n; ++i) {
-            proc.step(108, [&] { pacer.pace(); });
+            proc.step(108, [&] {
+                pacer.pace();
+                // The memory a row of millions of characters is copied into (its copy here, its
+                // result) is taken in slices first, with window events between, so that the
+                // copies themselves take milliseconds. The row is read afresh after.
+                if (i < phones.count() && phones.cellUnits(i, 0) >= kLongRow) {
+                    const qsizetype units = phones.cellUnits(i, 0);
+                    if (!column.wide()) {
+                        narrowText.truncate(0);
+                        PrepareRoom(narrowText, units, between);
+                    }
+                    results.prepareRoom(units, between);
+                }
+            });
             proc.step(110, [&] { setPointer(Pointer::Hourglass); });
             if (!covered.reach(i))
                 continue;

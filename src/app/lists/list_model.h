@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -67,6 +68,11 @@ public:
     void flushAppends();
     // Makes room for that many more rows and characters at once.
     void reserve(qsizetype moreRows, qsizetype moreCharacters);
+    // Makes room for a row of that many characters, in slices with between() after each.
+    void prepareRoom(qsizetype characters, const std::function<void()>& between)
+    {
+        text_.prepareRoom(characters, between);
+    }
 
     void removeAt(qsizetype row);
     void clear();

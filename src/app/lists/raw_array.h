@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -53,6 +54,14 @@ public:
             throw std::bad_alloc();
         data_ = static_cast<T*>(grown);
         capacity_ = wanted;
+    }
+    // Writes over the room past the end, from..to values beyond it (as far as there is room), so
+    // that its pages are the program's before a long copy lands in them.
+    void touchRoom(qsizetype from, qsizetype to)
+    {
+        to = std::min(to, capacity_ - size_);
+        if (to > from)
+            std::memset(static_cast<void*>(data_ + size_ + from), 0, bytes(to - from));
     }
     // Room for more, growing by half again at least, so appends stay linear.
     void makeRoom(qsizetype more)
@@ -112,3 +121,24 @@ private:
     qsizetype size_ = 0;
     qsizetype capacity_ = 0;
 };
+
+// Makes room for that many more values and has the system hand over its pages a few megabytes
+// at a time, calling between() after each slice but the last: a copy of tens of megabytes then
+// lands in memory that is already the program's, and takes a fraction of the time. Whatever
+// between() does to the array, the room is only ever written past its end. Without the memory
+// nothing is done; the copy itself will say so.
+template <class T>
+void PrepareRoom(RawArray<T>& array, qsizetype more, const std::function<void()>& between)
+{
+    constexpr qsizetype kSlice = (qsizetype(4) << 20) / qsizetype(sizeof(T));
+    try {
+        array.reserve(array.size() + more);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    for (qsizetype done = 0; done < more; done += kSlice) {
+        if (done > 0)
+            between();
+        array.touchRoom(done, std::min(more, done + kSlice));
+    }
+}

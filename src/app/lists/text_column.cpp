@@ -141,6 +141,14 @@ void TextColumn::reserve(qsizetype moreRows, qsizetype moreCharacters)
         narrowText_.reserve(narrowText_.size() + moreCharacters);
 }
 
+void TextColumn::prepareRoom(qsizetype characters, const std::function<void()>& between)
+{
+    if (wide_)
+        PrepareRoom(wideText_, characters, between);
+    else
+        PrepareRoom(narrowText_, characters, between);
+}
+
 void TextColumn::shiftEnds(qsizetype from, qsizetype to, qsizetype delta)
 {
     if (delta == 0)

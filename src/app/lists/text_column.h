@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <type_traits>
 #include <unordered_map>
@@ -56,6 +57,8 @@ public:
     void append(QLatin1StringView text);
     // Room for that many more rows and characters in all, taken in one step.
     void reserve(qsizetype moreRows, qsizetype moreCharacters);
+    // Room for a row of that many characters, its pages taken a slice at a time (PrepareRoom).
+    void prepareRoom(qsizetype characters, const std::function<void()>& between);
 
     // Exchanges the texts of two rows; costs what the two rows hold, whatever lies between.
     void swap(qsizetype a, qsizetype b);

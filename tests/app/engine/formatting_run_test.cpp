@@ -1,6 +1,8 @@
 #include "support/form_fixture.h"
 #include "support/locations.h"
 
+#include <functional>
+
 namespace {
 
 class FormattingRun : public FormTest {
@@ -248,6 +250,45 @@ TEST_F(FormattingRun, AWiderTextAddedWhileAReportShowsLeavesTheItemUnderWayWhole
     run();
     ASSERT_TRUE(phones().texts().wide());
     EXPECT_EQ(texts(results()), (QStringList{"603-434-3563", "797/8118"}));
+}
+
+// A row of millions of characters has the memory of its copies taken in slices, with window
+// events between; whatever changes meanwhile, the row and the items after it come out whole.
+TEST_F(FormattingRun, ARowOfMillionsYieldsWhileItsRoomIsTakenAndComesOutWhole)
+{
+    const QString longRow(qsizetype{5} << 20, u'7');
+    struct Case {
+        const char* name;
+        std::function<void(ListModel& phones, ListModel& results)> meanwhile;
+        QStringList results;
+    };
+    const Case cases[] = {
+        {"NothingChanges", [](ListModel&, ListModel&) {}, {"603-434-3563", longRow, "797/8118"}},
+        {"ResultsCleared",
+         [](ListModel&, ListModel& results) { results.clear(); },
+         {longRow, "797/8118"}},
+        {"PhonesCleared", [](ListModel& phones, ListModel&) { phones.clear(); }, {"603-434-3563"}},
+        {"PhonesWidened",
+         [](ListModel& phones, ListModel&) { phones.append(QString::fromUtf8("\xce\xb1")); },
+         {"603-434-3563", longRow, "797/8118"}},
+    };
+    addRule(QStringLiteral("10"), QStringLiteral("xxx-xxx-xxxx"));
+    addRule(QStringLiteral("7"), QStringLiteral("xxx/xxxx"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        phones().clear();
+        results().clear();
+        for (const QString& phone :
+             {QStringLiteral("6034343563"), longRow, QStringLiteral("7978118")})
+            phones().append(phone);
+        // Yield 1 comes before the first item, 2 before the long one, 3 while its room is taken.
+        const int before = desktop.yields();
+        desktop.onYield(before + 3, [&] { c.meanwhile(phones(), results()); });
+        desktop.expectInfo(QStringLiteral("Done."));
+        run();
+        EXPECT_GE(desktop.yields() - before, 5);
+        EXPECT_EQ(texts(results()), c.results);
+    }
 }
 
 // Lengths count characters: a character beyond the Basic Multilingual Plane is one, though it
