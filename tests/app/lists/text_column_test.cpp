@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 
 #include <cstdlib>
+#include <functional>
 #include <new>
 #include <random>
 #include <vector>
@@ -202,6 +203,36 @@ rlim_t AddressSpace()
     return 0;
 }
 #endif
+
+// A list's buffer moves from the C library's heap to pages of its own and grows by remapping
+// them; room taken ahead in slices is written over only past the end. Whatever the road, every
+// value stays where it was.
+TEST(RawArrayTest, KeepsItsValuesThroughEveryGrowth)
+{
+    RawArray<quint32> values;
+    int slices = 0;
+    const std::function<void()> between = [&slices] { ++slices; };
+    quint32 next = 0;
+    const auto pushUpTo = [&](quint32 count) {
+        while (next < count)
+            values.push(next++);
+    };
+    pushUpTo(100);                                     // on the heap
+    pushUpTo(quint32(1) << 20);                        // past a megabyte: mapped
+    PrepareRoom(values, qsizetype(3) << 20, between);  // twelve megabytes ahead, in slices
+    EXPECT_EQ(slices, 2);
+    pushUpTo(quint32(6) << 20);  // into the room, and past it by remapping
+    ASSERT_EQ(values.size(), qsizetype(6) << 20);
+    for (quint32 i = 0; i < next; ++i)
+        if (values[i] != i)
+            FAIL() << "value " << i << " reads " << values[i];
+    values.truncate(10);
+    values.touchRoom(0, qsizetype(1) << 22);
+    EXPECT_EQ(values[9], 9U);
+    values.clear();
+    values.push(7);
+    EXPECT_EQ(values[0], 7U);
+}
 
 // Memory runs out for real (the address space limited, in a child process) just as a row needs
 // room for its end: the column keeps its rows whole, and no characters are left behind to join
