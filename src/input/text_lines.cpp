@@ -3,6 +3,7 @@
 #include "input/utf8_check.h"
 
 #include "app/lists/list_model.h"
+#include "app/lists/text_checks.h"
 
 #include <QStringDecoder>
 
@@ -18,21 +19,6 @@ constexpr char16_t kWindows1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 enum class Encoding { Ascii, Utf8, Windows1252, Utf16Le, Utf16Be };
-
-bool IsAscii(const char* at, qsizetype size)
-{
-    // Eight bytes at a time: any high bit among them is a byte above 127.
-    const char* const end = at + size;
-    quint64 bits = 0;
-    for (; end - at >= 8; at += 8) {
-        quint64 word = 0;
-        std::memcpy(&word, at, 8);
-        bits |= word;
-    }
-    for (; at < end; ++at)
-        bits |= static_cast<unsigned char>(*at);
-    return (bits & 0x8080808080808080ULL) == 0;
-}
 
 // Calls line() with each item of a text that ends at a line break (or at the end of the
 // file). loneLf carries, from one piece of the file to the next, whether the last break was an

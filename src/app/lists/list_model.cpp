@@ -2,6 +2,7 @@
 
 #include "app/errors/app_error.h"
 #include "app/lists/character_count.h"
+#include "app/lists/text_checks.h"
 
 #include <QStringEncoder>
 
@@ -47,11 +48,8 @@ void AppendUtf8(std::string& out, QLatin1StringView text)
 {
     for (qsizetype at = 0; at < text.size(); at += kEncodeBlock) {
         const QLatin1StringView block = text.sliced(at, std::min(kEncodeBlock, text.size() - at));
-        // ASCII is its own UTF-8; the test ORs every byte, which the compiler does many at once.
-        unsigned char any = 0;
-        for (const char c : block)
-            any |= static_cast<unsigned char>(c);
-        if (any < 0x80) {
+        // ASCII is its own UTF-8.
+        if (IsAscii(block.data(), block.size())) {
             out.append(block.data(), static_cast<size_t>(block.size()));
             continue;
         }

@@ -1,26 +1,12 @@
 #include "app/lists/text_column.h"
 
+#include "app/lists/text_checks.h"
+
 #include <algorithm>
 #include <functional>
 #include <limits>
 
 namespace {
-
-bool FitsEightBits(QStringView text)
-{
-    // Four characters at a time: a bit in any high byte is a character beyond eight bits.
-    const char16_t* at = text.utf16();
-    const char16_t* const end = at + text.size();
-    quint64 bits = 0;
-    for (; end - at >= 4; at += 4) {
-        quint64 word = 0;
-        std::memcpy(&word, at, sizeof word);
-        bits |= word;
-    }
-    for (; at < end; ++at)
-        bits |= *at;
-    return (bits & 0xFF00FF00FF00FF00ULL) == 0;
-}
 
 // Where a text lies in the buffer, when it is a view of the buffer itself: its offset, so it can
 // be found again after the buffer has grown and moved. -1 for any other text.
