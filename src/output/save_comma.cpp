@@ -29,6 +29,30 @@ void MakeRoom(std::string& line, size_t bytes, const std::function<void()>& betw
     line.clear();
 }
 
+// Reads a row's cells, commas between, onto the line a few megabytes at a time with window
+// events between; false, as soon as it sees it, when the list changed meanwhile.
+bool ReadInSlices(const ListModel& list, qsizetype r, std::string& line,
+                  const std::function<void()>& between)
+{
+    constexpr qsizetype kSliceUnits = qsizetype(1) << 22;
+    const quint64 revision = list.revision();
+    const int columns = list.columnCountTotal();
+    for (int k = 0; k < columns; ++k) {
+        const qsizetype units = list.cellUnits(r, k);
+        for (qsizetype at = 0; at < units;) {
+            at = list.appendCellUtf8(line, r, k, at, kSliceUnits);
+            if (at == units)
+                break;
+            between();
+            if (list.revision() != revision || list.columnCountTotal() != columns)
+                return false;
+        }
+        if (k != columns - 1)
+            line += ',';
+    }
+    return true;
+}
+
 }  // namespace
 
 namespace SaveComma {
@@ -75,6 +99,11 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
                 least += static_cast<size_t>(list.cellUnits(r, k)) + 1;
             MakeRoom(line, least, between);
             covered.reach(r);  // the row may have left while the room was made
+            if (ReadInSlices(list, r, line, between))
+                return;
+            // The list changed while the row was read: it is read again, whole and at once.
+            covered.reach(r);
+            line.clear();
             const int columns = list.columnCountTotal();  // 152
             for (int k = 0; k < columns; ++k) {
                 list.appendCellUtf8(line, r, k);

@@ -285,4 +285,42 @@ INSTANTIATE_TEST_SUITE_P(
                                   Change::ListCleared, 188}),
     [](const ::testing::TestParamInfo<LongRowCase>& param) { return param.param.name; });
 
+// The rows of a comma save exchanged at each of its yields in turn, while a row of millions of
+// units is read a slice at a time among them: every line written is one row's whole text, as it
+// stood at one moment, never the start of one row and the rest of another.
+TEST_F(LongRowChangedWhileWritten, RowsExchangedAtAnyYieldLeaveEachLineWhole)
+{
+    const QString longText = QStringLiteral("0123456789\u00e9").repeated(400'000);
+    const QByteArray longLine = longText.toUtf8();
+    const QList<QByteArray> wholeFiles = {"a,\r\n" + longLine + "\r\n", "a,\r\na\r\n",
+                                          longLine + ",\r\na\r\n"};
+    for (int yield = 1;; ++yield) {
+        SCOPED_TRACE(yield);
+        results().clear();
+        results().append(QStringLiteral("a"));
+        results().append(longText);
+        WriteBytes(target(), kOldFile);
+        bool exchanged = false;
+        bool writing = false;
+        desktop.onYield(desktop.yields() + yield, [&] {
+            results().swapTexts(0, 1);
+            exchanged = true;
+            for (const QString& name : filesInWork())
+                writing = writing
+                          || (name != QStringLiteral("keep.txt")
+                              && !ReadBytes(work.filePath(name)).isEmpty());
+        });
+        expectSaveBoxes(Operation::CommaSave);
+        press(Operation::CommaSave);
+        ASSERT_TRUE(desktop.scriptDone());
+        ASSERT_TRUE(exchanged) << "the save ended before it wrote";
+        EXPECT_TRUE(wholeFiles.contains(ReadBytes(target())));
+        EXPECT_EQ(filesInWork(), QStringList{"keep.txt"});
+        // Once lines are being written, they are the save's own copies: no later yield reads
+        // the list.
+        if (writing)
+            break;
+    }
+}
+
 }  // namespace

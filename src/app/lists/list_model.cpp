@@ -124,6 +124,24 @@ void ListModel::appendCellUtf8(std::string& out, qsizetype row, int k) const
     text_.visit(row, [&out](auto text) { AppendUtf8(out, text); });
 }
 
+qsizetype ListModel::appendCellUtf8(std::string& out, qsizetype row, int k, qsizetype from,
+                                    qsizetype units) const
+{
+    const auto part = [&](auto text) {
+        qsizetype end = std::min(text.size(), from + units);
+        if constexpr (std::is_same_v<decltype(text), QStringView>) {
+            if (end < text.size() && end - 1 > from && text[end - 1].isHighSurrogate())
+                --end;
+        }
+        AppendUtf8(out, text.sliced(from, end - from));
+        return end;
+    };
+    if (k != 0)
+        return part(QStringView(subItem(row, k)));
+    checkRow(row);
+    return text_.visit(row, part);
+}
+
 qsizetype ListModel::cellUnits(qsizetype row, int k) const
 {
     if (k != 0)

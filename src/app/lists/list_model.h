@@ -45,6 +45,10 @@ public:
     qsizetype cellLength(qsizetype row, int k) const;
     void appendCell(QString& out, qsizetype row, int k) const;
     void appendCellUtf8(std::string& out, qsizetype row, int k) const;
+    // The same for about `units` of the cell's units as stored (Latin-1 characters or UTF-16
+    // units) from `from` on, a surrogate pair never cut; returns the unit where it stopped.
+    qsizetype appendCellUtf8(std::string& out, qsizetype row, int k, qsizetype from,
+                             qsizetype units) const;
     // The cell's length as stored (Latin-1 characters or UTF-16 units), known without reading
     // it: its UTF-8 takes no fewer bytes, and exactly as many when it is ASCII.
     qsizetype cellUnits(qsizetype row, int k) const;
