@@ -51,38 +51,40 @@ void Form1::PushButton7_Click()
         RawArray<char> narrowText;
         QByteArray narrowFormatted;
         const std::function<void()> between = [&pacer] { pacer.paceSlice(); };
+        // A list of eight-bit text is read and formatted as it is stored, without widening or
+        // copying it. An error report shown for an item lets queued calls run, and one that adds
+        // a wider text to the phone list moves the whole list to new storage: the text under
+        // way is copied just before any box.
+        bool narrow = false;
+        QLatin1StringView narrowCurrent;
+        bool viewsPhones = false;
+        proc.setBeforeBox([&] {
+            if (!viewsPhones)
+                return;
+            narrowText.truncate(0);
+            if (!narrowCurrent.isEmpty())
+                std::memcpy(narrowText.grow(narrowCurrent.size()), narrowCurrent.data(),
+                            static_cast<size_t>(narrowCurrent.size()));
+            narrowCurrent = QLatin1StringView(narrowText.data(), narrowCurrent.size());
+            viewsPhones = false;
+        });
         for (qsizetype i = 0; i < n; ++i) {
             proc.step(108, [&] {
                 pacer.pace();
-                // The memory a row of millions of characters is copied into (its copy here, its
-                // result) is taken in slices first, with window events between, so that the
-                // copies themselves take milliseconds. The row is read afresh after.
-                if (i < phones.count() && phones.cellUnits(i, 0) >= kLongRow) {
-                    const qsizetype units = phones.cellUnits(i, 0);
-                    if (!column.wide()) {
-                        narrowText.truncate(0);
-                        PrepareRoom(narrowText, units, between);
-                    }
-                    results.prepareRoom(units, between);
-                }
+                // The memory a row of millions of characters is copied into as its result is
+                // taken in slices first, with window events between, so that the copy itself
+                // takes milliseconds. The row is read afresh after.
+                if (i < phones.count() && phones.cellUnits(i, 0) >= kLongRow)
+                    results.prepareRoom(phones.cellUnits(i, 0), between);
             });
             proc.step(110, [&] { setPointer(Pointer::Hourglass); });
             if (!covered.reach(i))
                 continue;
-            // A list of eight-bit text is read and formatted as it is stored, without widening
-            // it. The current text is a copy all the same: an error report shown for this item
-            // lets queued calls run, and one that adds a wider text to the phone list moves
-            // the whole list to new storage.
-            bool narrow = !column.wide();
-            QLatin1StringView narrowCurrent;
+            narrow = !column.wide();
             proc.step(112, [&] {
                 if (narrow) {
-                    const QLatin1StringView stored = column.narrow(i);
-                    narrowText.truncate(0);
-                    if (!stored.isEmpty())
-                        std::memcpy(narrowText.grow(stored.size()), stored.data(),
-                                    static_cast<size_t>(stored.size()));
-                    narrowCurrent = QLatin1StringView(narrowText.data(), stored.size());
+                    narrowCurrent = column.narrow(i);
+                    viewsPhones = true;
                 } else {
                     column.read(i, current);
                 }
@@ -108,11 +110,13 @@ void Form1::PushButton7_Click()
                             ApplyDigitPatternTo(narrowFormatted, narrowCurrent,
                                                 QLatin1StringView(*rule.narrowPattern));
                             narrowCurrent = QLatin1StringView(narrowFormatted);
+                            viewsPhones = false;
                             return;
                         }
                         if (narrow) {
                             current = QString(narrowCurrent);
                             narrow = false;
+                            viewsPhones = false;
                         }
                         ApplyDigitPatternTo(formatted, current, rule.pattern);
                         current.swap(formatted);
@@ -125,6 +129,7 @@ void Form1::PushButton7_Click()
                                              : results.appendDeferred(current);
                 results.setMark(row, mark);
             });
+            viewsPhones = false;
         }
         proc.step(126, [&] {
             results.flushAppends();

@@ -8,5 +8,7 @@ void Procedure::report(int number, const QString& description)
 {
     if (!shown_.emplace(number, description).second)
         return;
+    if (beforeBox_)
+        beforeBox_();
     ShowErrorReport(box_, description, location_, number);
 }

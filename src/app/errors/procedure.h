@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <new>
 #include <set>
 #include <utility>
@@ -45,8 +46,13 @@ public:
     // earlier pass of a loop).
     void report(int number, const QString& description);
 
+    // Runs before each box the procedure shows: a box lets queued calls run, and they may change
+    // what the procedure holds views of.
+    void setBeforeBox(std::function<void()> beforeBox) { beforeBox_ = std::move(beforeBox); }
+
 private:
     ErrorBox& box_;
     QString location_;
     std::set<std::pair<int, QString>> shown_;
+    std::function<void()> beforeBox_;
 };
