@@ -34,7 +34,7 @@ void MakeRoom(std::string& line, size_t bytes, const std::function<void()>& betw
 bool ReadInSlices(const ListModel& list, qsizetype r, std::string& line,
                   const std::function<void()>& between)
 {
-    constexpr qsizetype kSliceUnits = qsizetype(1) << 22;
+    constexpr auto kSliceUnits = static_cast<qsizetype>(kRoomSlice);
     const quint64 revision = list.revision();
     const int columns = list.columnCountTotal();
     for (int k = 0; k < columns; ++k) {
@@ -97,13 +97,16 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
             size_t least = 0;
             for (int k = 0; k < list.columnCountTotal(); ++k)
                 least += static_cast<size_t>(list.cellUnits(r, k)) + 1;
-            MakeRoom(line, least, between);
-            covered.reach(r);  // the row may have left while the room was made
-            if (ReadInSlices(list, r, line, between))
-                return;
-            // The list changed while the row was read: it is read again, whole and at once.
-            covered.reach(r);
-            line.clear();
+            // A row of millions of characters: room first, then the row, a slice at a time. Should
+            // the list change while it is read, it is read again below, whole and at once.
+            if (least >= kRoomSlice) {
+                MakeRoom(line, least, between);
+                covered.reach(r);  // the row may have left while the room was made
+                if (ReadInSlices(list, r, line, between))
+                    return;
+                covered.reach(r);
+                line.clear();
+            }
             const int columns = list.columnCountTotal();  // 152
             for (int k = 0; k < columns; ++k) {
                 list.appendCellUtf8(line, r, k);
