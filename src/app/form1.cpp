@@ -228,8 +228,20 @@ bool Form1::phoneListEvent(QEvent* event)
     }
 }
 
+bool Form1::refuseDropWhileLoading(QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (loadsUnderWay_ == 0
+        || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
+        return false;
+    event->ignore();
+    return true;
+}
+
 bool Form1::phoneListDropEvent(QEvent* event)
 {
+    if (refuseDropWhileLoading(event))
+        return true;
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: ListView1_OLEDragOver(*static_cast<QDragMoveEvent*>(event)); return true;
@@ -240,6 +252,8 @@ bool Form1::phoneListDropEvent(QEvent* event)
 
 bool Form1::ruleListDropEvent(QEvent* event)
 {
+    if (refuseDropWhileLoading(event))
+        return true;
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: ListView2_OLEDragOver(*static_cast<QDragMoveEvent*>(event)); return true;

@@ -163,6 +163,9 @@ private:
     bool phoneListDropEvent(QEvent* event);
     // Drags and drops over any part of the rule list; true when the event is used up.
     bool ruleListDropEvent(QEvent* event);
+    // While a file loads, neither list takes a drop: clicks and keys wait for the load, and a
+    // drop would run in the middle of it. True when the event was a drag or drop, refused.
+    bool refuseDropWhileLoading(QEvent* event);
     void RemoveSelectedPhone();
     // Changes to a list that are recorded as they are made, each one step.
     void RemoveSelectedRow(ListView& list);
@@ -179,6 +182,8 @@ private:
     Pointer pointer_ = Pointer::Default;
     std::optional<QCursor> handCursor_;
     bool FormattingBusy = false;
+    // Files being read into a list (AppendLinesOfFile) at this moment.
+    int loadsUnderWay_ = 0;
     QString dialogFileName_;
     // The phone list's drag state: the button is held, and the item that is moving. The index
     // follows its row and becomes invalid when the row leaves the list.

@@ -7,6 +7,7 @@
 #include "input/text_lines.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <new>
 
@@ -36,9 +37,11 @@ void Form1::AppendLinesOfFile(ListView& list, const QByteArray& name)
     const qint64 before = stored();
     // The window repaints between blocks, so a file of a gigabyte or a line of fifty megabytes
     // does not freeze it; a row is appended only once it is whole. Clicks and keys wait for the
-    // end of the load, as before: a run started halfway would format part of the file and say
-    // "Done.".
+    // end of the load, as before, and drops are refused meanwhile: a run started halfway would
+    // format part of the file and say "Done.".
     Pacer pacer = MakePacer(true, Pacer::Input::Waits);
+    ++loadsUnderWay_;
+    const auto loaded = qScopeGuard([this] { --loadsUnderWay_; });
     const auto read = [&](qint64 offset, char* into, qsizetype size) {
         pacer.paceSlice();
         // A file that needs more than its size foretold (characters beyond eight bits take two

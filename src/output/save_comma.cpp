@@ -4,6 +4,7 @@
 #include "app/desktop/pacer.h"
 #include "app/errors/procedure.h"
 #include "app/lists/covered_rows.h"
+#include "app/lists/raw_array.h"
 #include "output/overwrite_question.h"
 #include "output/text_file_writer.h"
 
@@ -11,8 +12,8 @@
 
 namespace {
 
-// Bytes of a line's memory taken from the system at a time (a few milliseconds' worth).
-constexpr size_t kRoomSlice = size_t{1} << 22;
+// Bytes of a line's memory taken from the system at a time, and units of a long row read.
+constexpr auto kRoomSlice = static_cast<size_t>(kSliceBytes);
 
 // Copying a long row into memory the program has never touched costs as much again as the copy,
 // as the system hands the pages over one by one; they are taken in slices here instead, with
@@ -34,18 +35,19 @@ void MakeRoom(std::string& line, size_t bytes, const std::function<void()>& betw
 bool ReadInSlices(const ListModel& list, qsizetype r, std::string& line,
                   const std::function<void()>& between)
 {
-    constexpr auto kSliceUnits = static_cast<qsizetype>(kRoomSlice);
+    constexpr qsizetype kSliceUnits = kSliceBytes;
     const quint64 revision = list.revision();
     const int columns = list.columnCountTotal();
     for (int k = 0; k < columns; ++k) {
         const qsizetype units = list.cellUnits(r, k);
         for (qsizetype at = 0; at < units;) {
-            at = list.appendCellUtf8(line, r, k, at, kSliceUnits);
-            if (at == units)
+            const qsizetype next = list.appendCellUtf8(line, r, k, at, kSliceUnits);
+            if (next == units)
                 break;
             between();
-            if (list.revision() != revision || list.columnCountTotal() != columns)
+            if (next <= at || list.revision() != revision || list.columnCountTotal() != columns)
                 return false;
+            at = next;
         }
         if (k != columns - 1)
             line += ',';
@@ -74,7 +76,8 @@ void SaveListviewAsCommaDelimToFile(Desktop& desktop, Pacer& pacer, const QStrin
     if (!proc.step(120, [&] { file.create(); }))
         return;
     // Lines are built in UTF-8, the file's own encoding, straight from the list, into the save's
-    // own buffer: a row is read whole between two yields, so it is never part old, part new.
+    // own buffer, which no yield while it is written can change. A row is never part old, part
+    // new: a long one read across yields is read again whole if the list changed meanwhile.
     std::string line;
     if (list.columnCountTotal() > 1) {  // 122
         proc.step(124, [&] { line.clear(); });

@@ -2,7 +2,11 @@
 #include "support/form_fixture.h"
 #include "support/locations.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QUrl>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -145,8 +149,9 @@ TEST_F(LoadFiles, BinaryFilesAndHugeLinesLoad)
     EXPECT_EQ(phones().text(0).size(), line.size());
 }
 
-// A load lets window events run between blocks, and a row goes into the list only once it is
-// whole: a line that spans several blocks is one row, whatever is added to the list meanwhile.
+// A load lets the window repaint between blocks, and a row goes into the list only once it is
+// whole: a line that spans several blocks is one row, whatever a queued call adds meanwhile.
+// Clicks and keys wait for the end of the load, and neither list takes a drop meanwhile.
 TEST_F(LoadFiles, ALoadYieldsBetweenBlocksAndKeepsEveryRowWhole)
 {
     const QByteArray longAscii(qsizetype{3} << 20, '7');
@@ -155,25 +160,41 @@ TEST_F(LoadFiles, ALoadYieldsBetweenBlocksAndKeepsEveryRowWhole)
         const char* name;
         QByteArray longLine;
         QString longText;
-        bool typeMeanwhile;
+        bool addMeanwhile;
     };
     const Case cases[] = {
         {"AsciiAlone", longAscii, QString::fromLatin1(longAscii), false},
-        {"AsciiWithANumberTypedMeanwhile", longAscii, QString::fromLatin1(longAscii), true},
-        {"Utf8WithANumberTypedMeanwhile", longUtf8, QString::fromUtf8(longUtf8), true},
+        {"AsciiWithARowAddedMeanwhile", longAscii, QString::fromLatin1(longAscii), true},
+        {"Utf8WithARowAddedMeanwhile", longUtf8, QString::fromUtf8(longUtf8), true},
+    };
+    const QString path = file(QStringLiteral("dropped.txt"), "1\r\n");
+    const auto dropTaken = [&path](QWidget* viewport) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        return enter.isAccepted();
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         form->PushButton4_Click();
         const int before = desktop.yields();
+        const int beforeWithoutInput = desktop.yieldsWithoutInput();
         // By the second yield the first block's whole line is in the list, the long one not yet.
-        if (c.typeMeanwhile)
-            desktop.onYield(before + 2, [&] { phones().append(QStringLiteral("typed")); });
+        bool dropsRefused = false;
+        desktop.onYield(before + 2, [&] {
+            if (c.addMeanwhile)
+                phones().append(QStringLiteral("added"));
+            dropsRefused =
+                !dropTaken(form->ListView1->viewport()) && !dropTaken(form->ListView2->viewport());
+        });
         load(file(QStringLiteral("long.txt"), "111\r\n" + c.longLine + "\r\n222\r\n"));
         EXPECT_GE(desktop.yields() - before, 3);
-        const QStringList expected = c.typeMeanwhile
-                                         ? QStringList{"111", "typed", c.longText, "222"}
-                                         : QStringList{"111", c.longText, "222"};
+        EXPECT_EQ(desktop.yieldsWithoutInput() - beforeWithoutInput, desktop.yields() - before);
+        EXPECT_TRUE(dropsRefused);
+        EXPECT_TRUE(dropTaken(form->ListView1->viewport()));
+        const QStringList expected = c.addMeanwhile ? QStringList{"111", "added", c.longText, "222"}
+                                                    : QStringList{"111", c.longText, "222"};
         EXPECT_EQ(texts(phones()), expected);
     }
 }

@@ -285,25 +285,30 @@ INSTANTIATE_TEST_SUITE_P(
                                   Change::ListCleared, 188}),
     [](const ::testing::TestParamInfo<LongRowCase>& param) { return param.param.name; });
 
-// The rows of a comma save exchanged at each of its yields in turn, while a row of millions of
-// units is read a slice at a time among them: every line written is one row's whole text, as it
-// stood at one moment, never the start of one row and the rest of another.
+// Two long rows of the same length exchanged at each yield of a comma save in turn, until its
+// lines are being written, while the first is read a slice at a time: every line written is
+// one row's whole text as it stood at one moment, never the start of one and the rest of the
+// other.
 TEST_F(LongRowChangedWhileWritten, RowsExchangedAtAnyYieldLeaveEachLineWhole)
 {
-    const QString longText = QStringLiteral("0123456789\u00e9").repeated(400'000);
-    const QByteArray longLine = longText.toUtf8();
-    const QList<QByteArray> wholeFiles = {"a,\r\n" + longLine + "\r\n", "a,\r\na\r\n",
-                                          longLine + ",\r\na\r\n"};
-    for (int yield = 1;; ++yield) {
+    const QString first = QStringLiteral("0123456789\u00e9").repeated(390'000);
+    const QString second = QStringLiteral("9876543210\u00e8").repeated(390'000);
+    const QByteArray firstLine = first.toUtf8();
+    const QByteArray secondLine = second.toUtf8();
+    const QList<QByteArray> wholeFiles = {"a,\r\n" + firstLine + ",\r\n" + secondLine + "\r\n",
+                                          "a,\r\n" + secondLine + ",\r\n" + firstLine + "\r\n",
+                                          "a,\r\n" + firstLine + ",\r\n" + firstLine + "\r\n"};
+    // Yields 1 and 2 come before each row; the long rows' own begin at 3.
+    for (int yield = 3;; ++yield) {
         SCOPED_TRACE(yield);
         results().clear();
-        results().append(QStringLiteral("a"));
-        results().append(longText);
+        for (const QString& text : {QStringLiteral("a"), first, second})
+            results().append(text);
         WriteBytes(target(), kOldFile);
         bool exchanged = false;
         bool writing = false;
         desktop.onYield(desktop.yields() + yield, [&] {
-            results().swapTexts(0, 1);
+            results().swapTexts(1, 2);
             exchanged = true;
             for (const QString& name : filesInWork())
                 writing = writing
@@ -316,8 +321,7 @@ TEST_F(LongRowChangedWhileWritten, RowsExchangedAtAnyYieldLeaveEachLineWhole)
         ASSERT_TRUE(exchanged) << "the save ended before it wrote";
         EXPECT_TRUE(wholeFiles.contains(ReadBytes(target())));
         EXPECT_EQ(filesInWork(), QStringList{"keep.txt"});
-        // Once lines are being written, they are the save's own copies: no later yield reads
-        // the list.
+        // Once lines are being written, the first long row is the save's own copy.
         if (writing)
             break;
     }

@@ -199,6 +199,12 @@ bool ScriptedDesktop::trySetClipboardText(const QString& text)
     return true;
 }
 
+void ScriptedDesktop::yieldWithoutInput()
+{
+    ++yieldsWithoutInput_;
+    yield();
+}
+
 void ScriptedDesktop::yield()
 {
     ++yields_;

@@ -53,6 +53,8 @@ public:
     // Let window events run at each yield, as the real desktop does.
     void setProcessEventsOnYield(bool process) { processEvents_ = process; }
     int yields() const { return yields_; }
+    // Of those, the yields during which the user's clicks and keys wait.
+    int yieldsWithoutInput() const { return yieldsWithoutInput_; }
     // Runs the callback during the given yield (counted from 1).
     void onYield(int number, std::function<void()> callback);
 
@@ -81,6 +83,7 @@ public:
     int pointerScreenY() override { return pointerY_; }
     bool yieldsEveryRow() const override { return yieldEveryRow_; }
     void yield() override;
+    void yieldWithoutInput() override;
     void openUrl(const QUrl& url) override { urls_.push_back(url); }
     int secondsSinceMidnight() override { return seconds_; }
     void seedRandom(unsigned seed) override { seeds_.push_back(seed); }
@@ -103,6 +106,7 @@ private:
     bool yieldEveryRow_ = true;
     bool processEvents_ = false;
     int yields_ = 0;
+    int yieldsWithoutInput_ = 0;
     std::map<int, std::function<void()>> yieldCallbacks_;
     int clearRefusals_ = 0;
     int setRefusals_ = 0;

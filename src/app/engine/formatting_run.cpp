@@ -6,14 +6,13 @@
 #include "app/errors/procedure.h"
 #include "app/lists/character_count.h"
 #include "app/lists/covered_rows.h"
+#include "app/lists/raw_array.h"
+
+#include <QScopeGuard>
 
 #include <cstring>
 #include <functional>
-
-namespace {
-// Rows at least this long have the memory of their copies taken in slices.
-constexpr qsizetype kLongRow = qsizetype(4) << 20;
-}  // namespace
+#include <new>
 
 // "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
 // whose length equals the text's length, or copied unchanged, and appended to the results.
@@ -58,29 +57,39 @@ void Form1::PushButton7_Click()
         bool narrow = false;
         QLatin1StringView narrowCurrent;
         bool viewsPhones = false;
+        // The copy failed for want of memory: the item is reported at its next step, not kept.
+        bool lost = false;
         proc.setBeforeBox([&] {
             if (!viewsPhones)
                 return;
-            narrowText.truncate(0);
-            if (!narrowCurrent.isEmpty())
-                std::memcpy(narrowText.grow(narrowCurrent.size()), narrowCurrent.data(),
-                            static_cast<size_t>(narrowCurrent.size()));
-            narrowCurrent = QLatin1StringView(narrowText.data(), narrowCurrent.size());
             viewsPhones = false;
+            try {
+                narrowText.truncate(0);
+                if (!narrowCurrent.isEmpty())
+                    std::memcpy(narrowText.grow(narrowCurrent.size()), narrowCurrent.data(),
+                                static_cast<size_t>(narrowCurrent.size()));
+                narrowCurrent = QLatin1StringView(narrowText.data(), narrowCurrent.size());
+            } catch (const std::bad_alloc&) {
+                narrowCurrent = {};
+                lost = true;
+            }
         });
+        // The hook refers to this block's locals; the reports after it need none.
+        const auto unhook = qScopeGuard([&proc] { proc.setBeforeBox({}); });
         for (qsizetype i = 0; i < n; ++i) {
             proc.step(108, [&] {
                 pacer.pace();
                 // The memory a row of millions of characters is copied into as its result is
                 // taken in slices first, with window events between, so that the copy itself
                 // takes milliseconds. The row is read afresh after.
-                if (i < phones.count() && phones.cellUnits(i, 0) >= kLongRow)
+                if (i < phones.count() && phones.cellUnits(i, 0) >= kSliceBytes)
                     results.prepareRoom(phones.cellUnits(i, 0), between);
             });
             proc.step(110, [&] { setPointer(Pointer::Hourglass); });
             if (!covered.reach(i))
                 continue;
             narrow = !column.wide();
+            lost = false;
             proc.step(112, [&] {
                 if (narrow) {
                     narrowCurrent = column.narrow(i);
@@ -106,6 +115,8 @@ void Form1::PushButton7_Click()
                     mark = narrow ? UnchangedByRule(narrowCurrent, rule.pattern)
                                   : UnchangedByRule(QStringView(current), rule.pattern);
                     proc.step(118, [&] {
+                        if (lost)
+                            throw std::bad_alloc();
                         if (narrow && rule.narrowPattern) {
                             ApplyDigitPatternTo(narrowFormatted, narrowCurrent,
                                                 QLatin1StringView(*rule.narrowPattern));
@@ -125,6 +136,8 @@ void Form1::PushButton7_Click()
                 }
             }
             proc.step(122, [&] {
+                if (lost)
+                    throw std::bad_alloc();
                 const qsizetype row = narrow ? results.appendDeferred(narrowCurrent)
                                              : results.appendDeferred(current);
                 results.setMark(row, mark);

@@ -36,17 +36,8 @@ namespace RawBlock {
 
 void* Grow(void* block, size_t oldBytes, size_t newBytes)
 {
-    if (!Mapped(newBytes) && !Mapped(oldBytes))
+    if (!Mapped(newBytes))
         return std::realloc(block, newBytes);
-    if (!Mapped(newBytes)) {
-        // Smaller than a mapped block ever is: it moves to the C library's heap.
-        void* moved = std::malloc(newBytes);
-        if (moved == nullptr)
-            return nullptr;
-        std::memcpy(moved, block, newBytes);
-        ::munmap(block, oldBytes);
-        return moved;
-    }
     void* grown = nullptr;
     if (block != nullptr && Mapped(oldBytes)) {
         grown = ::mremap(block, oldBytes, newBytes, MREMAP_MAYMOVE);

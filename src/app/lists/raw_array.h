@@ -16,8 +16,8 @@
 // pages, so a fresh block of 50 MB is filled with a few dozen page faults rather than twelve
 // thousand, and is given back as quickly. Smaller blocks come from malloc.
 namespace RawBlock {
-// A block of newBytes that starts with the first oldBytes of the old block, which is gone then;
-// nullptr when there is no memory for it, and the old block is as it was.
+// A block of newBytes, more than oldBytes, that starts with the old block's bytes; the old block
+// is gone then. nullptr when there is no memory for it, and the old block is as it was.
 void* Grow(void* block, size_t oldBytes, size_t newBytes);
 void Free(void* block, size_t bytes);
 }  // namespace RawBlock
@@ -127,10 +127,14 @@ private:
 // lands in memory that is already the program's, and takes a fraction of the time. Whatever
 // between() does to the array, the room is only ever written past its end. Without the memory
 // nothing is done; the copy itself will say so.
+// The memory long work takes or touches between two chances for window events: a few
+// milliseconds' worth.
+inline constexpr qsizetype kSliceBytes = qsizetype(4) << 20;
+
 template <class T>
 void PrepareRoom(RawArray<T>& array, qsizetype more, const std::function<void()>& between)
 {
-    constexpr qsizetype kSlice = (qsizetype(4) << 20) / qsizetype(sizeof(T));
+    constexpr qsizetype kSlice = kSliceBytes / qsizetype(sizeof(T));
     try {
         array.reserve(array.size() + more);
     } catch (const std::bad_alloc&) {
