@@ -86,6 +86,11 @@ public:
             }
             if (!more)
                 return;
+            // A line of megabytes so far: the list's room for it is taken as it comes, a block
+            // at a time, so that its append at the end lands in memory already the program's.
+            const qsizetype open = encoding_ == Encoding::Ascii ? pending_.size() : text_.size();
+            if (open >= kSliceBytes)
+                items_.prepareRoom(open + block_, [] {});
             more = fill();
         }
     }

@@ -55,13 +55,17 @@ public:
         data_ = static_cast<T*>(grown);
         capacity_ = wanted;
     }
-    // Writes over the room past the end, from..to values beyond it (as far as there is room), so
-    // that its pages are the program's before a long copy lands in them.
+    // Writes over the room past the end, from..to values beyond it (as far as there is room and
+    // it was not written over before), so that its pages are the program's before a long copy
+    // lands in them.
     void touchRoom(qsizetype from, qsizetype to)
     {
-        to = std::min(to, capacity_ - size_);
-        if (to > from)
-            std::memset(static_cast<void*>(data_ + size_ + from), 0, bytes(to - from));
+        const qsizetype begin = std::max(size_ + from, touched_);
+        const qsizetype end = std::min(size_ + to, capacity_);
+        if (end > begin) {
+            std::memset(static_cast<void*>(data_ + begin), 0, bytes(end - begin));
+            touched_ = end;
+        }
     }
     // Room for more, growing by half again at least, so appends stay linear.
     void makeRoom(qsizetype more)
@@ -105,13 +109,14 @@ public:
     {
         RawBlock::Free(data_, bytes(capacity_));
         data_ = nullptr;
-        size_ = capacity_ = 0;
+        size_ = capacity_ = touched_ = 0;
     }
     void swap(RawArray& other) noexcept
     {
         std::swap(data_, other.data_);
         std::swap(size_, other.size_);
         std::swap(capacity_, other.capacity_);
+        std::swap(touched_, other.touched_);
     }
 
 private:
@@ -120,6 +125,8 @@ private:
     T* data_ = nullptr;
     qsizetype size_ = 0;
     qsizetype capacity_ = 0;
+    // The room up to here was written over by touchRoom; it moves with the block when it grows.
+    qsizetype touched_ = 0;
 };
 
 // Makes room for that many more values and has the system hand over its pages a few megabytes
