@@ -235,6 +235,46 @@ TEST_F(History, StepsUndoInReverseOrderAcrossAClearDuringARun)
     EXPECT_EQ(lists(), end);
 }
 
+// A number typed while a dropped folder's files are still being added comes between them in the
+// list, and its step between theirs: undoing goes back through all three steps to the start.
+TEST_F(History, ANumberTypedWhileADropAddsFilesIsAStepBetweenTheDropsRows)
+{
+    QDir(work.path()).mkdir(QStringLiteral("in"));
+    for (int i = 0; i < 4; ++i)
+        file(QStringLiteral("in/%1.txt").arg(i), "");
+    bool typed = false;
+    std::function<void()> watch = [&] {
+        if (phones().count() < 2) {
+            desktop.onYield(desktop.yields() + 1, watch);
+            return;
+        }
+        desktop.expectInput(QStringLiteral("Enter phone number or numbers (use commas): "),
+                            QStringLiteral("Add Phone Number"), QString(),
+                            QStringLiteral("6034343563"));
+        form->PushButton1_Click();
+        typed = true;
+    };
+    desktop.onYield(desktop.yields() + 1, watch);
+    form->AddDroppedPaths({work.filePath(QStringLiteral("in"))});
+    ASSERT_TRUE(typed);
+    const Lists end = lists();
+    ASSERT_EQ(end.phones.size(), 5);
+    const qsizetype number = end.phones.indexOf(QStringLiteral("6034343563"));
+    ASSERT_TRUE(number > 0 && number < 4) << number;
+    std::vector<Lists> seen;
+    while (form->history().canUndo()) {
+        undo();
+        seen.push_back(lists());
+    }
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].phones, end.phones.first(number + 1));
+    EXPECT_EQ(seen[1].phones, end.phones.first(number));
+    EXPECT_EQ(lists(), Lists{});
+    while (form->history().canRedo())
+        redoY();
+    EXPECT_EQ(lists(), end);
+}
+
 // While an operation shows the hourglass the keys change nothing; afterwards they do.
 TEST_F(History, KeysDoNothingWhileAnOperationIsUnderWay)
 {

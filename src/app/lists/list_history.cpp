@@ -32,6 +32,7 @@ public:
     }
     qsizetype heldBytes() const override { return held_ ? held_->bytes() : 0; }
     qsizetype rowAfter(qsizetype row) const override { return row >= from_ ? row + count_ : row; }
+    std::pair<qsizetype, qsizetype> rowsPut() const override { return {from_, count_}; }
 
 private:
     qsizetype from_;
@@ -136,13 +137,29 @@ void ListHistory::record(Step step)
     std::erase_if(step, [](const std::unique_ptr<ListChange>& change) { return !change; });
     if (step.empty())
         return;
-    // Rows taken out of a list while an operation appends to it move its first row.
+    // Rows taken out of a list while an operation appends to it move its first row. Rows another
+    // action appended to it meanwhile come after the operation's rows so far, which become a
+    // step of their own first; the operation's own go on after them.
+    std::vector<Step> steps;
     for (Appending* appending : appending_)
-        for (const std::unique_ptr<ListChange>& change : step)
-            if (&change->list() == appending->list_)
+        for (const std::unique_ptr<ListChange>& change : step) {
+            if (&change->list() != appending->list_)
+                continue;
+            const auto [put, count] = change->rowsPut();
+            if (count > 0 && put > appending->from_) {
+                Step before;
+                before.push_back(
+                    RowsAdded(*appending->list_, appending->from_, put - appending->from_));
+                steps.push_back(std::move(before));
+                appending->from_ = put + count;
+            } else {
                 appending->from_ = change->rowAfter(appending->from_);
+            }
+        }
+    steps.push_back(std::move(step));
     steps_.resize(done_);
-    steps_.push_back(std::move(step));
+    for (Step& each : steps)
+        steps_.push_back(std::move(each));
     done_ = steps_.size();
     while (!steps_.empty() && (steps_.size() > stepLimit_ || heldBytes() > byteLimit_))
         dropOldest();

@@ -23,6 +23,8 @@ public:
     virtual qsizetype heldBytes() const = 0;
     // Where a row numbered before the change stands after it.
     virtual qsizetype rowAfter(qsizetype row) const = 0;
+    // The rows the change put into the list, as the first and how many; none for other changes.
+    virtual std::pair<qsizetype, qsizetype> rowsPut() const { return {0, 0}; }
 
 private:
     ListModel* list_;
