@@ -2,6 +2,7 @@
 
 #include "app/desktop/unfinished_files.h"
 #include "app/errors/app_error.h"
+#include "app/lists/text_checks.h"
 #include "output/file_attributes.h"
 
 #include <QFile>
@@ -254,8 +255,7 @@ void TextFileWriter::writeLine(QStringView line)
     };
     // A long line is encoded and written a chunk at a time; a surrogate pair stays whole.
     while (line.size() > kChunkUnits) {
-        const qsizetype length =
-            line[kChunkUnits - 1].isHighSurrogate() ? kChunkUnits - 1 : kChunkUnits;
+        const qsizetype length = PieceEnd(line, 0, kChunkUnits);
         encode(line.first(length));
         flush();
         if (betweenSlices_)

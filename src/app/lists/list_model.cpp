@@ -70,10 +70,7 @@ void AppendUtf8(std::string& out, QStringView text)
 {
     QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     for (qsizetype at = 0; at < text.size();) {
-        qsizetype length = std::min(kEncodeBlock, text.size() - at);
-        // A surrogate pair is never cut in two.
-        if (at + length < text.size() && text[at + length - 1].isHighSurrogate())
-            --length;
+        const qsizetype length = PieceEnd(text, at, kEncodeBlock) - at;
         const size_t start = out.size();
         out.resize(start + static_cast<size_t>(utf8.requiredSpace(length)));
         char* const end = utf8.appendToBuffer(out.data() + start, text.sliced(at, length));
@@ -116,23 +113,16 @@ QString ListModel::text(qsizetype row) const
 
 void ListModel::appendCellUtf8(std::string& out, qsizetype row, int k) const
 {
-    if (k != 0) {
-        AppendUtf8(out, subItem(row, k));
-        return;
-    }
-    checkRow(row);
-    text_.visit(row, [&out](auto text) { AppendUtf8(out, text); });
+    appendCellUtf8(out, row, k, 0, std::numeric_limits<qsizetype>::max());
 }
 
 qsizetype ListModel::appendCellUtf8(std::string& out, qsizetype row, int k, qsizetype from,
                                     qsizetype units) const
 {
     const auto part = [&](auto text) {
-        qsizetype end = std::min(text.size(), from + units);
-        if constexpr (std::is_same_v<decltype(text), QStringView>) {
-            if (end < text.size() && end - 1 > from && text[end - 1].isHighSurrogate())
-                --end;
-        }
+        qsizetype end = text.size() - from > units ? from + units : text.size();
+        if constexpr (std::is_same_v<decltype(text), QStringView>)
+            end = PieceEnd(text, from, units);
         AppendUtf8(out, text.sliced(from, end - from));
         return end;
     };
