@@ -98,7 +98,8 @@ class Session:
 
         read_end, write_end = os.pipe()
         self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
-                    "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+                    "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
+                   stderr=subprocess.DEVNULL)
         os.close(write_end)
         import select
         ready, _, _ = select.select([read_end], [], [], WAIT_SECONDS)
