@@ -31,7 +31,7 @@ constexpr std::array kOptions = {
                    line.problem = QStringLiteral("option --rules needs a file");
                    return;
                }
-               line.ruleFiles << QFile::decodeName(value);
+               line.ruleFiles << value;
            }},
 };
 

@@ -15,8 +15,8 @@ struct CommandLine {
     // How many of the arguments after the program's name Qt may read: those before "--", so a
     // file named "-display" is never taken for Qt's option.
     int qtArgumentCount = 0;
-    // The rule files to load (--rules FILE), in the order given.
-    QStringList ruleFiles;
+    // The rule files to load (--rules FILE), in the order given, as the bytes given.
+    QList<QByteArray> ruleFiles;
     // For Usage: what was wrong.
     QString problem;
 };

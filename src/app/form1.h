@@ -102,8 +102,8 @@ public:
     // appended in file order, as loading phone-number files appends their lines.
     void ListView2_OLEDragOver(QDragMoveEvent& event);
     void ListView2_OLEDragDrop(QDropEvent& event);
-    void LoadRuleFiles(const QStringList& paths);
-    void AddRulesFromFile(const QString& path);
+    void LoadRuleFiles(const QList<QByteArray>& names);
+    void AddRulesFromFile(const QByteArray& name);
     // Every rule that comes from a file joins the list here.
     void AppendRules(const QList<RuleFile::Rule>& loaded);
 

@@ -7,8 +7,6 @@
 #include "batch/standard_output.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 
 #include <csignal>
 
@@ -39,12 +37,8 @@ int main(int argc, char* argv[])
         arguments << QByteArray(argv[i]);
     // Formatting without a window needs no display: it branches off before any application
     // object exists.
-    QStringList named;
-    named.reserve(arguments.size());
-    for (const QByteArray& argument : std::as_const(arguments))
-        named << QFile::decodeName(argument);
-    if (IsFormatCommand(named))
-        return RunFormatCommand(named);
+    if (IsFormatCommand(arguments))
+        return RunFormatCommand(arguments);
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.action) {
     case CommandLine::Action::Help: return PrintToStandardOutput(HelpText() + FormatHelpText());
@@ -77,13 +71,8 @@ int main(int argc, char* argv[])
     const EndSignals endSignals(desktop);
     Form1 window(desktop, QCoreApplication::applicationDirPath());
     desktop.setMainWindow(&window);
-    if (!line.ruleFiles.isEmpty()) {
-        QStringList ruleFiles;
-        ruleFiles.reserve(line.ruleFiles.size());
-        for (const QString& file : line.ruleFiles)
-            ruleFiles << QFileInfo(file).absoluteFilePath();
-        window.LoadRuleFiles(ruleFiles);
-    }
+    if (!line.ruleFiles.isEmpty())
+        window.LoadRuleFiles(line.ruleFiles);
     window.show();
     if (!line.files.isEmpty()) {
         const QList<MissingFile> missing = window.LoadPhoneNumberFiles(line.files);

@@ -1,17 +1,26 @@
 #include "batch/format_options.h"
 
-bool IsFormatCommand(const QStringList& arguments)
+namespace {
+
+QString Shown(const QByteArray& argument)
 {
-    for (const QString& argument : arguments) {
-        if (argument == QLatin1String("--"))
+    return QString::fromLocal8Bit(argument);
+}
+
+}  // namespace
+
+bool IsFormatCommand(const QList<QByteArray>& arguments)
+{
+    for (const QByteArray& argument : arguments) {
+        if (argument == "--")
             return false;
-        if (argument == QLatin1String("--format"))
+        if (argument == "--format")
             return true;
     }
     return false;
 }
 
-FormatOptions ParseFormatOptions(const QStringList& arguments)
+FormatOptions ParseFormatOptions(const QList<QByteArray>& arguments)
 {
     FormatOptions options;
     const auto usage = [&](const QString& problem) {
@@ -21,61 +30,68 @@ FormatOptions ParseFormatOptions(const QStringList& arguments)
     };
     bool outputGiven = false;
     bool optionsEnded = false;
+    int ruleOptions = 0;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (optionsEnded || argument == QLatin1String("-")
-            || !argument.startsWith(QLatin1Char('-'))) {
+        const QByteArray& argument = arguments[i];
+        if (optionsEnded || argument == "-" || !argument.startsWith('-')) {
             options.inputs << argument;
             continue;
         }
-        if (argument == QLatin1String("--")) {
+        if (argument == "--") {
             optionsEnded = true;
             continue;
         }
-        if (argument == QLatin1String("--format"))
+        if (argument == "--format")
             continue;
-        if (argument == QLatin1String("--lines")) {
+        if (argument == "--lines") {
             options.lines = true;
             continue;
         }
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+        if (argument == "--help" || argument == "-h") {
             options.action = FormatOptions::Action::Help;
             return options;
         }
-        if (argument == QLatin1String("--version") || argument == QLatin1String("-v")) {
+        if (argument == "--version" || argument == "-v") {
             options.action = FormatOptions::Action::Version;
             return options;
         }
         // The options that take a value, as "--name VALUE" or "--name=VALUE".
-        const qsizetype equals = argument.indexOf(QLatin1Char('='));
-        const QString name = equals < 0 ? argument : argument.left(equals);
-        if (name != QLatin1String("--rules") && name != QLatin1String("--rule")
-            && name != QLatin1String("--output"))
-            return usage(QStringLiteral("unknown option %1").arg(argument));
-        QString value;
+        const qsizetype equals = argument.indexOf('=');
+        const QByteArray name = equals < 0 ? argument : argument.left(equals);
+        if (name != "--rules" && name != "--rule" && name != "--output")
+            return usage(QStringLiteral("unknown option %1").arg(Shown(argument)));
+        QByteArray value;
         if (equals >= 0)
             value = argument.mid(equals + 1);
         else if (i + 1 < arguments.size())
             value = arguments[++i];
         else
-            return usage(QStringLiteral("option %1 needs a value").arg(name));
-        if (name == QLatin1String("--rules")) {
-            options.rules.push_back({true, value});
-        } else if (name == QLatin1String("--rule")) {
-            if (!value.contains(QLatin1Char('=')))
-                return usage(QStringLiteral("--rule takes LENGTH=PATTERN, not %1").arg(value));
-            options.rules.push_back({false, value});
+            return usage(QStringLiteral("option %1 needs a value").arg(Shown(name)));
+        if (name == "--rules") {
+            if (value.isEmpty())
+                return usage(QStringLiteral("option --rules needs a file"));
+            options.rules.push_back({true, value, 0});
+        } else if (name == "--rule") {
+            if (!value.contains('='))
+                return usage(
+                    QStringLiteral("--rule takes LENGTH=PATTERN, not %1").arg(Shown(value)));
+            options.rules.push_back({false, value, ++ruleOptions});
         } else {
             if (outputGiven)
                 return usage(QStringLiteral("--output given twice"));
             outputGiven = true;
             if (value.isEmpty())
                 return usage(QStringLiteral("--output needs a file name"));
-            options.output = value == QLatin1String("-") ? QString() : value;
+            options.output = value == "-" ? QByteArray() : value;
         }
     }
     if (options.inputs.isEmpty())
-        options.inputs << QStringLiteral("-");
+        options.inputs << QByteArrayLiteral("-");
+    // Standard input can be read once: as the rules or as numbers, not both.
+    for (const FormatOptions::RuleSource& source : options.rules)
+        if (source.file && source.text == "-" && options.inputs.contains("-"))
+            return usage(QStringLiteral("standard input cannot hold both the rules (--rules -) "
+                                        "and the numbers; name the numbers' file"));
     return options;
 }
 

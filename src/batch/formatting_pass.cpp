@@ -5,28 +5,25 @@
 
 #include <algorithm>
 
-FormattingPass::FormattingPass(const std::vector<RuleText>& rules, ResultWriter& writer,
-                               Report report)
-    : texts_(rules), writer_(writer), report_(std::move(report))
+FormattingPass::FormattingPass(const std::vector<RuleText>& rules, ResultWriter& writer)
+    : writer_(writer)
 {
-    int longest = 0;
+    std::vector<std::optional<int>> lengths;
+    lengths.reserve(rules.size());
     patterns_.reserve(rules.size());
-    unfit_.reserve(rules.size());
-    rules_.reserve(rules.size());
+    int longest = 0;
     for (const RuleText& text : rules) {
-        FormattingRules::Rule rule = FormattingRules::make(text.length, text.pattern);
+        const FormattingRules::Rule rule = FormattingRules::make(text.length, text.pattern);
         const QByteArray utf8 = rule.pattern.toUtf8();
         patterns_.push_back({utf8.toStdString(), utf8.count('#')});
-        if (!rule.length)
-            unfit_.push_back(static_cast<qsizetype>(rules_.size()));
-        else
+        lengths.push_back(rule.length);
+        if (rule.length)
             longest = std::max(longest, *rule.length);
-        rules_.push_back(std::move(rule));
     }
-    const auto count = static_cast<qsizetype>(rules_.size());
+    const auto count = static_cast<qsizetype>(rules.size());
     firstFit_.assign(static_cast<std::size_t>(longest) + 1, count);
     for (qsizetype k = count - 1; k >= 0; --k) {
-        const std::optional<int>& length = rules_[static_cast<std::size_t>(k)].length;
+        const std::optional<int>& length = lengths[static_cast<std::size_t>(k)];
         if (length && *length >= 0)
             firstFit_[static_cast<std::size_t>(*length)] = k;
     }
@@ -34,16 +31,10 @@ FormattingPass::FormattingPass(const std::vector<RuleText>& rules, ResultWriter&
 
 void FormattingPass::phoneLine(std::string_view text, qsizetype length)
 {
-    const auto count = static_cast<qsizetype>(rules_.size());
+    const auto count = static_cast<qsizetype>(patterns_.size());
     const qsizetype fit = length < static_cast<qsizetype>(firstFit_.size())
                               ? firstFit_[static_cast<std::size_t>(length)]
                               : count;
-    // Every rule before the one that fits has been looked at.
-    while (reported_ < unfit_.size() && unfit_[reported_] < fit) {
-        const auto k = static_cast<std::size_t>(unfit_[reported_++]);
-        report_(static_cast<qsizetype>(k) + 1, texts_[k].length,
-                ErrorDescription(rules_[k].lengthError));
-    }
     if (fit == count) {
         writer_.add(text);
         return;

@@ -1,12 +1,11 @@
 #include "batch/input_spool.h"
 
-#include <QByteArray>
+#include "app/desktop/file_system.h"
+
 #include <QtGlobal>
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -15,7 +14,7 @@ constexpr std::size_t kMemoryBytes = std::size_t(4) << 20;
 
 [[noreturn]] void Fail(int error)
 {
-    throw std::system_error(error, std::generic_category());
+    throw SpoolFailure{error};
 }
 
 }  // namespace
@@ -28,18 +27,9 @@ InputSpool::~InputSpool()
 
 void InputSpool::openFile()
 {
-    QByteArray folder = qgetenv("TMPDIR");
-    if (folder.isEmpty())
-        folder = "/tmp";
-    fd_ = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
-    if (fd_ >= 0)
-        return;
-    // File systems without unnamed files: a named one, unlinked at once.
-    QByteArray pattern = folder + "/.dialwright-spool.XXXXXX";
-    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    fd_ = OpenUnnamedTemporary();
     if (fd_ < 0)
-        Fail(errno);
-    ::unlink(pattern.constData());
+        throw SpoolFailure{errno};
 }
 
 void InputSpool::append(std::string_view bytes)

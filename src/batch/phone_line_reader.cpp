@@ -1,5 +1,6 @@
 #include "batch/phone_line_reader.h"
 
+#include "input/memory_room.h"
 #include "input/text_lines.h"
 #include "input/utf8_check.h"
 
@@ -10,8 +11,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -24,6 +25,10 @@ struct ReadFailure {
 // content, as the loader keeps it); this many bytes are gathered before the first are looked at.
 constexpr std::size_t kHeadBytes = 6;
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+// A line's bytes are held while it is gathered, then copied for its decoding and its result;
+// the room is looked at again each time the line has grown by this much.
+constexpr std::size_t kCopiesOfALine = 6;
+constexpr std::size_t kGuardStep = std::size_t(16) << 20;
 
 std::size_t AsciiPrefix(const char* data, std::size_t size)
 {
@@ -147,11 +152,11 @@ template <class Char> struct PhoneLineReader::Splitter {
         carry.append(start, end);
     }
 
-    template <class Emit> void finish(Emit&& emit)
+    template <class Emit> void finish(bool finalLfEndsLine, Emit&& emit)
     {
         if (!carry.empty())
             emit(View(carry));
-        else if (loneLf)
+        else if (loneLf && !finalLfEndsLine)
             emit(View());
         carry.clear();
         loneLf = skipLf = false;
@@ -194,10 +199,25 @@ int PhoneLineReader::run()
         finish();
         return 0;
     } catch (const ReadFailure& failure) {
+        if (failure.error == ENOMEM)
+            failedLine_ = lines_ + 1;
         return failure.error;
-    } catch (const std::system_error& failure) {
-        return failure.code().value();
+    } catch (const SpoolFailure& failure) {
+        spoolFailed_ = true;
+        return failure.error;
+    } catch (const std::bad_alloc&) {
+        failedLine_ = lines_ + 1;
+        return ENOMEM;
     }
+}
+
+void PhoneLineReader::guardLine(std::size_t heldBytes)
+{
+    if (heldBytes < nextGuard_ + kGuardStep)
+        return;
+    nextGuard_ = heldBytes;
+    if (!StillFits(static_cast<qint64>(heldBytes * kCopiesOfALine), MemoryRoomNow()))
+        throw ReadFailure{ENOMEM};
 }
 
 std::size_t PhoneLineReader::readSome(char* buffer, std::size_t size)
@@ -224,8 +244,10 @@ void PhoneLineReader::take(const char* data, std::size_t size, bool inputStart)
     }
     const std::size_t ascii = AsciiPrefix(data, size);
     bytes_->split(data, ascii, [this](std::string_view line) { byteLine(line); });
-    if (ascii == size)
+    if (ascii == size) {
+        guardLine(bytes_->carry.size());
         return;
+    }
     settle(data + ascii, size - ascii);
     takeSettled(data + ascii, size - ascii, inputStart && ascii == 0);
     // What a pipe gave while the question was open.
@@ -281,10 +303,12 @@ void PhoneLineReader::takeSettled(const char* data, std::size_t size, bool input
     case Encoding::Windows1252: break;
     }
     bytes_->split(data, size, [this](std::string_view line) { byteLine(line); });
+    guardLine(bytes_->carry.size());
 }
 
 void PhoneLineReader::byteLine(std::string_view line)
 {
+    ++lines_;
     const auto length = static_cast<qsizetype>(line.size());
     switch (encoding_) {
     case Encoding::Utf8: sink_.phoneLine(line, static_cast<qsizetype>(Utf16Length(line))); return;
@@ -325,6 +349,7 @@ void PhoneLineReader::takeUtf16(const char* data, std::size_t size)
         oddByte_ = static_cast<unsigned char>(data[i]);
     units_->split(decoded_.data(), decoded_.size(),
                   [this](std::u16string_view line) { unitLine(line); });
+    guardLine(units_->carry.size() * sizeof(char16_t));
 }
 
 void PhoneLineReader::pushUnit(char16_t unit)
@@ -348,6 +373,7 @@ void PhoneLineReader::pushUnit(char16_t unit)
 
 void PhoneLineReader::unitLine(std::u16string_view line)
 {
+    ++lines_;
     converted_.clear();
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char16_t c = line[i];
@@ -371,8 +397,8 @@ void PhoneLineReader::finish()
         oddByte_ = -1;
         units_->split(decoded_.data(), decoded_.size(),
                       [this](std::u16string_view line) { unitLine(line); });
-        units_->finish([this](std::u16string_view line) { unitLine(line); });
+        units_->finish(finalLfEndsLine, [this](std::u16string_view line) { unitLine(line); });
         return;
     }
-    bytes_->finish([this](std::string_view line) { byteLine(line); });
+    bytes_->finish(finalLfEndsLine, [this](std::string_view line) { byteLine(line); });
 }

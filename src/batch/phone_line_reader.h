@@ -40,10 +40,18 @@ public:
 
     // Called after every block with the bytes read so far; returning false stops the reading.
     std::function<bool(qint64)> onBlock;
+    // A final LF ends the last line, as line tools read it, instead of being followed by an
+    // empty item as the phone list loads it.
+    bool finalLfEndsLine = false;
 
     // Reads to the end. Returns 0, or the errno of what failed (the items before it have been
-    // handed on); EINTR when onBlock asked to stop.
+    // handed on); EINTR when onBlock asked to stop; ENOMEM when a line would outgrow the memory
+    // the program may still take, or an allocation failed.
     int run();
+    // After a failure: whether it was the spool's (a pipe's bytes held in TemporaryFolder()),
+    // and the number of the line it came at (0 when it was no line's).
+    bool spoolFailed() const { return spoolFailed_; }
+    qint64 failedLine() const { return failedLine_; }
 
 private:
     enum class Encoding { Unsettled, Utf8, Windows1252, Utf16Le, Utf16Be };
@@ -56,6 +64,8 @@ private:
     void takeUtf16(const char* data, std::size_t size);
     void pushUnit(char16_t unit);
     void finish();
+    // Stops before the line being gathered outgrows the memory the program may still take.
+    void guardLine(std::size_t heldBytes);
     void byteLine(std::string_view line);
     void unitLine(std::u16string_view line);
 
@@ -76,4 +86,8 @@ private:
     std::u16string decoded_;
     int oddByte_ = -1;
     char16_t highSurrogate_ = 0;
+    qint64 lines_ = 0;
+    std::size_t nextGuard_ = 0;
+    bool spoolFailed_ = false;
+    qint64 failedLine_ = 0;
 };

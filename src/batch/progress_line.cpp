@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -11,10 +12,24 @@ namespace {
 constexpr qint64 kLargeInput = qint64(100) << 20;
 constexpr auto kInterval = std::chrono::milliseconds(250);
 
+// A terminal's standard error, unless the results go to the same terminal: a progress line
+// would mix into them there.
+bool ProgressWanted()
+{
+    if (::isatty(STDERR_FILENO) != 1)
+        return false;
+    if (::isatty(STDOUT_FILENO) != 1)
+        return true;
+    struct stat out {};
+    struct stat err {};
+    return ::fstat(STDOUT_FILENO, &out) != 0 || ::fstat(STDERR_FILENO, &err) != 0
+           || out.st_rdev != err.st_rdev;
+}
+
 }  // namespace
 
-ProgressLine::ProgressLine(QString name, qint64 total)
-    : name_(std::move(name)), total_(total), terminal_(::isatty(STDERR_FILENO) == 1)
+ProgressLine::ProgressLine(QByteArray name, qint64 total)
+    : name_(std::move(name)), total_(total), terminal_(ProgressWanted())
 {
 }
 
@@ -34,14 +49,12 @@ void ProgressLine::update(qint64 done)
     last_ = now;
     shown_ = true;
     const qint64 megabytes = done >> 20;
-    const QString text =
-        total_ >= 0
-            ? QStringLiteral("\rdialwright: %1: %2 of %3 MB read (%4%)\033[K")
-                  .arg(name_)
-                  .arg(megabytes)
-                  .arg(total_ >> 20)
-                  .arg(total_ > 0 ? done * 100 / total_ : 100)
-            : QStringLiteral("\rdialwright: %1: %2 MB read\033[K").arg(name_).arg(megabytes);
-    const QByteArray bytes = text.toLocal8Bit();
+    const QByteArray bytes = "\rdialwright: " + name_ + ": "
+                             + (total_ >= 0 ? QStringLiteral("%1 of %2 MB read (%3%)\033[K")
+                                                  .arg(megabytes)
+                                                  .arg(total_ >> 20)
+                                                  .arg(total_ > 0 ? done * 100 / total_ : 100)
+                                            : QStringLiteral("%1 MB read\033[K").arg(megabytes))
+                                   .toUtf8();
     WriteAll(STDERR_FILENO, {bytes.constData(), std::size_t(bytes.size())});
 }

@@ -1,15 +1,16 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 #include <chrono>
 
 // A line on a terminal's standard error telling how far a large input has been read, for
-// inputs over about 100 MB; nothing at all when standard error is not a terminal.
+// inputs over about 100 MB; nothing at all when standard error is not a terminal, or is the
+// terminal the results are written to.
 class ProgressLine {
 public:
-    // total: the input's size, or -1 when it is not known (a pipe).
-    ProgressLine(QString name, qint64 total);
+    // name: as messages show it; total: the input's size, or -1 when it is not known (a pipe).
+    ProgressLine(QByteArray name, qint64 total);
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -17,7 +18,7 @@ public:
     void update(qint64 done);
 
 private:
-    QString name_;
+    QByteArray name_;
     qint64 total_;
     bool terminal_;
     bool shown_ = false;

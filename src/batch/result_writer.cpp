@@ -8,7 +8,8 @@ constexpr std::size_t kBlockBytes = std::size_t(1) << 18;
 
 }  // namespace
 
-ResultWriter::ResultWriter(Form form, OutputTarget& target) : form_(form), target_(target)
+ResultWriter::ResultWriter(Form form, OutputTarget& target, bool lineBuffered)
+    : form_(form), target_(target), lineBuffered_(lineBuffered)
 {
     buffer_.resize(kBlockBytes);
 }
@@ -40,6 +41,15 @@ void ResultWriter::endResult(const char* end)
         *at++ = '\n';
     used_ = static_cast<std::size_t>(at - buffer_.data());
     any_ = true;
+    if (lineBuffered_)
+        flush();
+}
+
+void ResultWriter::flush()
+{
+    if (used_ > 0)
+        target_.write({buffer_.data(), used_});
+    used_ = 0;
 }
 
 void ResultWriter::add(std::string_view result)
@@ -61,8 +71,6 @@ void ResultWriter::finish()
         buffer_[used_++] = '\r';
         buffer_[used_++] = '\n';
     }
-    if (used_ > 0)
-        target_.write({buffer_.data(), used_});
-    used_ = 0;
+    flush();
     target_.finish();
 }

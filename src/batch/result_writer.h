@@ -11,6 +11,9 @@ public:
     virtual void write(std::string_view bytes) = 0;
     // Everything has been written: put it in place.
     virtual void finish() = 0;
+    // Whether what was written stays when the run fails (standard output, a device, a pipe);
+    // a file is then left as it was.
+    virtual bool keepsPartial() const = 0;
 };
 
 struct OutputFailure {
@@ -24,7 +27,8 @@ class ResultWriter {
 public:
     enum class Form { CommaDelimited, Lines };
 
-    ResultWriter(Form form, OutputTarget& target);
+    // lineBuffered: every result is handed on at once (a terminal shows a trickle as it comes).
+    ResultWriter(Form form, OutputTarget& target, bool lineBuffered = false);
 
     void add(std::string_view result);
     // For a result written in place: room for at least size bytes of it, then the end of what
@@ -33,6 +37,8 @@ public:
     void endResult(const char* end);
     // Ends the last line and hands everything to the target.
     void finish();
+    // Hands what is held to the target without ending anything.
+    void flush();
 
 private:
     Form form_;
@@ -40,4 +46,5 @@ private:
     std::string buffer_;
     std::size_t used_ = 0;
     bool any_ = false;
+    bool lineBuffered_;
 };

@@ -1,7 +1,5 @@
 #include "batch/standard_output.h"
 
-#include <QByteArray>
-
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -26,13 +24,36 @@ int PrintToStandardOutput(const QString& text)
     const int error = WriteAll(STDOUT_FILENO, {bytes.constData(), std::size_t(bytes.size())});
     if (error == 0)
         return 0;
-    Complain(
-        QStringLiteral("standard output: %1").arg(QString::fromLocal8Bit(std::strerror(error))));
+    Complain(QByteArray("standard output: ") + std::strerror(error));
     return 1;
 }
 
-void Complain(const QString& message)
+QByteArray ShownName(const QByteArray& name)
 {
-    const QByteArray bytes = QStringLiteral("dialwright: %1\n").arg(message).toLocal8Bit();
+    QByteArray shown;
+    shown.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\n': shown += "\\n"; continue;
+        case '\t': shown += "\\t"; continue;
+        case '\r': shown += "\\r"; continue;
+        case '\\': shown += "\\\\"; continue;
+        default: break;
+        }
+        if (byte < 0x20 || byte == 0x7f) {
+            const char octal[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
+                                  char('0' + (byte & 7))};
+            shown.append(octal, sizeof octal);
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+void Complain(const QByteArray& message)
+{
+    const QByteArray bytes = "dialwright: " + message + '\n';
     WriteAll(STDERR_FILENO, {bytes.constData(), std::size_t(bytes.size())});
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <string_view>
@@ -12,5 +13,9 @@ int WriteAll(int fd, std::string_view bytes, bool (*keepGoing)() = nullptr);
 // message on standard error when it could not be written (a full disk, a closed file).
 int PrintToStandardOutput(const QString& text);
 
+// A file's name as a message shows it: its own bytes, so it can be found again, with control
+// characters and the backslash escaped as ls -b escapes them (a newline would split the line).
+QByteArray ShownName(const QByteArray& name);
+
 // "dialwright: " and the message, on standard error.
-void Complain(const QString& message);
+void Complain(const QByteArray& message);

@@ -1,5 +1,6 @@
 #include "output/text_file_writer.h"
 
+#include "app/desktop/file_system.h"
 #include "app/desktop/unfinished_files.h"
 #include "app/errors/app_error.h"
 #include "app/lists/text_checks.h"
@@ -87,17 +88,21 @@ Found Examine(const QByteArray& target)
 {
     const QByteArray folder = FolderOf(target);
     struct stat folderInfo {};
-    if (::stat(folder.constData(), &folderInfo) != 0)
-        throw AppError(errno == ENOENT ? ErrorCode::PathNotFound : ErrorCodeFromErrno(errno));
+    if (::stat(folder.constData(), &folderInfo) != 0) {
+        const int error = errno;
+        throw AppError(error == ENOENT ? ErrorCode::PathNotFound : ErrorCodeFromErrno(error),
+                       error);
+    }
     if (!S_ISDIR(folderInfo.st_mode))
-        throw AppError(ErrorCode::PathNotFound);
+        throw AppError(ErrorCode::PathNotFound, ENOTDIR);
     Found found;
     found.exists = ::stat(target.constData(), &found.info) == 0;
     if (!found.exists && errno != ENOENT)
         ThrowErrno(errno);
     if (found.exists) {
         if (!S_ISREG(found.info.st_mode))
-            throw AppError(ErrorCode::PathFileAccessError);
+            throw AppError(ErrorCode::PathFileAccessError,
+                           S_ISDIR(found.info.st_mode) ? EISDIR : 0);
         if (::access(target.constData(), W_OK) != 0)
             ThrowErrno(errno);
     }
@@ -133,6 +138,9 @@ int MakeTemporary(const QByteArray& target, mode_t mode, QByteArray& name)
             ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
         if (fd >= 0)
             return fd;
+        // The folder exists (it was looked at) yet takes no new file, as /proc does.
+        if (errno == ENOENT)
+            ThrowErrno(EACCES);
         if (errno != EEXIST)
             ThrowErrno(errno);
     }
@@ -187,8 +195,13 @@ int CopyAll(int from, int to, off_t size)
 
 }  // namespace
 
-TextFileWriter::TextFileWriter(QString path, std::function<void()> betweenSlices)
-    : path_(std::move(path)), betweenSlices_(std::move(betweenSlices))
+TextFileWriter::TextFileWriter(const QString& path, std::function<void()> betweenSlices)
+    : TextFileWriter(QFile::encodeName(path), std::move(betweenSlices))
+{
+}
+
+TextFileWriter::TextFileWriter(QByteArray name, std::function<void()> betweenSlices)
+    : path_(std::move(name)), betweenSlices_(std::move(betweenSlices))
 {
 }
 
@@ -201,7 +214,7 @@ void TextFileWriter::create()
 {
     if (path_.isEmpty())
         throw AppError(ErrorCode::BadFileNameOrNumber);
-    target_ = ResolveLinks(QFile::encodeName(path_));
+    target_ = ResolveLinks(path_);
     const Found found = Examine(target_);
     if (RenameKeepsIt(found) && openTemporary(found.exists ? &found.info : nullptr))
         return;
@@ -240,6 +253,7 @@ void TextFileWriter::openInPlace()
     }
     fd_ = fd;
     inPlace_ = true;
+    aside_ = OpenUnnamedTemporary();
 }
 
 void TextFileWriter::writeLine(QStringView line)
@@ -297,7 +311,7 @@ void TextFileWriter::writeUtf8(std::string_view bytes)
 void TextFileWriter::writeLong(std::string_view bytes)
 {
     flush();
-    if (inPlace_) {
+    if (inPlace_ && aside_ < 0) {
         whole_ += bytes;
         return;
     }
@@ -306,7 +320,8 @@ void TextFileWriter::writeLong(std::string_view bytes)
     for (size_t at = 0; at < bytes.size(); at += kChunkBytes) {
         if (at > 0 && betweenSlices_)
             betweenSlices_();
-        if (const int error = WriteAll(fd_, bytes.substr(at, kChunkBytes)); error != 0) {
+        if (const int error = WriteAll(inPlace_ ? aside_ : fd_, bytes.substr(at, kChunkBytes));
+            error != 0) {
             discard();
             ThrowErrno(error);
         }
@@ -315,12 +330,12 @@ void TextFileWriter::writeLong(std::string_view bytes)
 
 void TextFileWriter::flush()
 {
-    if (inPlace_) {
+    if (inPlace_ && aside_ < 0) {
         whole_ += pending_;
         pending_.clear();
         return;
     }
-    const int error = WriteAll(fd_, pending_);
+    const int error = WriteAll(inPlace_ ? aside_ : fd_, pending_);
     pending_.clear();  // keeps its storage for the next chunk
     if (error != 0) {
         discard();
@@ -334,7 +349,7 @@ void TextFileWriter::commit()
         throw AppError(ErrorCode::BadFileNameOrNumber);
     flush();
     if (inPlace_)
-        rewriteInPlace(-1);
+        rewriteInPlace(aside_);
     else
         replaceByRename();
 }
@@ -461,6 +476,10 @@ void TextFileWriter::discard()
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
+    }
+    if (aside_ >= 0) {
+        ::close(aside_);
+        aside_ = -1;
     }
     if (!temporary_.isEmpty()) {
         ::unlink(temporary_.constData());

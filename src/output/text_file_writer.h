@@ -22,9 +22,10 @@
 // group, extended attributes and access control lists. Where a rename would lose something (a
 // file with more than one hard link, an owner or attributes that cannot be carried over, a
 // folder the user may not write to) or cannot be done (a file bind-mounted over the name), the
-// target is rewritten in place instead: the text is finished first and written over the old
-// only once it is sure to fit (free space, file-size limit), without yielding, but a failure
-// halfway through that rewrite (an I/O error) can leave the file part-written.
+// target is rewritten in place instead: the text is finished first (in a temporary file without
+// a name, so memory stays flat; in memory only where no temporary file can be made) and written
+// over the old only once it is sure to fit (free space, file-size limit), without yielding, but
+// a failure halfway through that rewrite (an I/O error) can leave the file part-written.
 //
 // A symbolic link, or a chain of them, is followed to its last target, which is the file
 // written; the links stay links. A link whose target does not exist yet creates that target.
@@ -35,7 +36,9 @@
 // caller's and must stay as it is meanwhile. The rewrite in place never yields.
 class TextFileWriter {
 public:
-    explicit TextFileWriter(QString path, std::function<void()> betweenSlices = {});
+    explicit TextFileWriter(const QString& path, std::function<void()> betweenSlices = {});
+    // A name as the bytes it is: a Linux file name need not be valid UTF-8.
+    explicit TextFileWriter(QByteArray name, std::function<void()> betweenSlices = {});
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
@@ -66,15 +69,17 @@ private:
     void openInPlace();
     void discard();
 
-    QString path_;
+    QByteArray path_;
     std::function<void()> betweenSlices_;
     QByteArray target_;
     QByteArray temporary_;
     // Encoded lines not yet written (a std::string: appending a few bytes is inline there).
     std::string pending_;
     QStringEncoder utf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
-    // For a rewrite in place: the whole text, written only at commit.
+    // For a rewrite in place: the whole text, written only at commit, in the unnamed file
+    // aside_ or, when none could be made, in memory.
     std::string whole_;
+    int aside_ = -1;
     int fd_ = -1;
     bool inPlace_ = false;
 };

@@ -4,9 +4,11 @@
 #include "app/engine/decimal_number.h"
 #include "input/text_lines.h"
 
+#include <QStringList>
 #include <QStringView>
 
 #include <algorithm>
+#include <optional>
 
 namespace RuleFile {
 
@@ -30,27 +32,49 @@ bool IsBlank(QStringView line)
                        [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); });
 }
 
-enum class LineKind { Rule, Ignored, NotARule };
+// What a line is; every kind after Ignored is a reason for skipping it.
+enum class LineKind { Rule, Ignored, SpaceForTab, NoTab, NotANumber, NoPattern, TextAfter };
+
+QString Reason(LineKind kind)
+{
+    switch (kind) {
+    case LineKind::SpaceForTab: return QStringLiteral("a space where the TAB should be");
+    case LineKind::NoTab: return QStringLiteral("no TAB between the length and the pattern");
+    case LineKind::NotANumber: return QStringLiteral("a length that is not a number");
+    case LineKind::NoPattern: return QStringLiteral("no pattern after the TAB");
+    case LineKind::TextAfter: return QStringLiteral("more after the pattern's closing TAB");
+    case LineKind::Rule:
+    case LineKind::Ignored: break;
+    }
+    return {};
+}
 
 LineKind ReadLine(QStringView line, Rule& rule)
 {
     if (IsBlank(line))
         return LineKind::Ignored;
     const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-    if (tab < 0)
-        return LineKind::NotARule;
+    if (tab < 0) {
+        // "10 xxx-xxxx": a number, then a space, then more.
+        const QStringView trimmed = line.trimmed();
+        const qsizetype space = trimmed.indexOf(QLatin1Char(' '));
+        return space > 0 && IsNumeric(trimmed.first(space)) ? LineKind::SpaceForTab
+                                                            : LineKind::NoTab;
+    }
     const QStringView length = WithoutTrailingSpaces(line.first(tab));
     QStringView rest = line.sliced(tab + 1);
     const qsizetype next = rest.indexOf(QLatin1Char('\t'));
     const QStringView pattern = WithoutTrailingSpaces(next < 0 ? rest : rest.first(next));
     // Past the pattern only the aligned save's closing TAB (and padding) may follow.
     if (next >= 0 && !IsBlank(rest.sliced(next + 1)))
-        return LineKind::NotARule;
+        return LineKind::TextAfter;
     if (length == kLengthCaption && pattern == kPatternCaption)
         return LineKind::Ignored;
+    if (!IsNumeric(length))
+        return LineKind::NotANumber;
     // Only spaces count as blank, as in the pattern input box; padding is gone already.
-    if (pattern.isEmpty() || !IsNumeric(length))
-        return LineKind::NotARule;
+    if (pattern.isEmpty())
+        return LineKind::NoPattern;
     rule.length = length.toString();
     rule.pattern = pattern.toString();
     return LineKind::Rule;
@@ -61,20 +85,33 @@ LineKind ReadLine(QStringView line, Rule& rule)
 Contents Parse(const QByteArray& bytes)
 {
     Contents contents;
+    qsizetype number = 0;
+    std::optional<LineKind> reason;
+    bool oneReason = true;
     ForEachFileLine(bytes, [&](QStringView line) {
+        ++number;
         Rule rule;
-        switch (ReadLine(line, rule)) {
-        case LineKind::Rule: contents.rules.append(std::move(rule)); break;
-        case LineKind::NotARule: ++contents.skippedLines; break;
-        case LineKind::Ignored: break;
+        const LineKind kind = ReadLine(line, rule);
+        if (kind == LineKind::Rule) {
+            contents.rules.append(std::move(rule));
+            contents.ruleLines.append(number);
+            return;
         }
+        if (kind == LineKind::Ignored)
+            return;
+        if (contents.skippedLines++ < kSkippedLinesNamed)
+            contents.firstSkipped.append(number);
+        oneReason = oneReason && (!reason || *reason == kind);
+        reason = kind;
     });
+    if (reason && oneReason)
+        contents.skipReason = Reason(*reason);
     return contents;
 }
 
-Contents Read(const QString& path)
+Contents Read(const QByteArray& path)
 {
-    if (!FileExists(path)) {
+    if (FileLookupError(path) != 0) {
         Contents missing;
         missing.error = AppError(ErrorCode::FileNotFound);
         return missing;
@@ -88,6 +125,27 @@ Contents Read(const QString& path)
         return unreadable;
     }
     return Parse(bytes);
+}
+
+QString SkippedLinesText(const Contents& contents)
+{
+    if (contents.skippedLines == 0)
+        return {};
+    QStringList numbers;
+    for (const qsizetype line : contents.firstSkipped)
+        numbers << QString::number(line);
+    const qsizetype more = contents.skippedLines - contents.firstSkipped.size();
+    QString text = numbers.size() == 1 ? QStringLiteral("line ") : QStringLiteral("lines ");
+    if (more > 0)
+        text += numbers.join(QStringLiteral(", ")) + QStringLiteral(" and %1 more").arg(more);
+    else if (numbers.size() == 1)
+        text += numbers.first();
+    else
+        text += numbers.mid(0, numbers.size() - 1).join(QStringLiteral(", "))
+                + QStringLiteral(" and ") + numbers.last();
+    if (!contents.skipReason.isEmpty())
+        text += QStringLiteral(" (%1)").arg(contents.skipReason);
+    return text;
 }
 
 }  // namespace RuleFile

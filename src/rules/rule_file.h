@@ -20,11 +20,16 @@ struct Rule {
 };
 
 struct Contents {
-    // The rules in file order.
+    // The rules in file order, and the number of the line each came from (from 1).
     QList<Rule> rules;
+    QList<qsizetype> ruleLines;
     // Lines that held something but were not rules. The heading line and blank lines are not
     // counted.
     qsizetype skippedLines = 0;
+    // The numbers of the first few of them, and why they were skipped when one reason holds
+    // for all ("a space where the TAB should be"); empty when the reasons differ.
+    QList<qsizetype> firstSkipped;
+    QString skipReason;
     // Why the file could not be read (FileNotFound when there is no such file); rules and
     // skippedLines are then empty.
     std::optional<AppError> error;
@@ -37,7 +42,15 @@ struct Contents {
 // two column captions is the heading.
 Contents Parse(const QByteArray& bytes);
 
-// Reads and parses the file. Failures to find or read it are returned in error, not thrown.
-Contents Read(const QString& path);
+// Reads and parses a regular file, named by its bytes. Failures to find or read it are returned
+// in error, not thrown.
+Contents Read(const QByteArray& name);
+
+// How many skipped lines' numbers are kept and named.
+inline constexpr qsizetype kSkippedLinesNamed = 10;
+
+// The skipped lines of a file as a message names them: "lines 3, 7 and 9", the first ten and
+// then "and N more", with the reason when one holds for all; empty when none were skipped.
+QString SkippedLinesText(const Contents& contents);
 
 }  // namespace RuleFile

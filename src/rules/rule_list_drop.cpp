@@ -4,6 +4,7 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFile>
 
 // Rule files may be dropped on the rule list; anything but local files shows the no-drop
 // pointer.
@@ -27,6 +28,10 @@ void Form1::ListView2_OLEDragDrop(QDropEvent& event)
         return;
     }
     event.acceptProposedAction();
+    QList<QByteArray> names;
+    names.reserve(paths.size());
+    for (const QString& path : paths)
+        names << QFile::encodeName(path);
     QMetaObject::invokeMethod(
-        this, [this, paths] { LoadRuleFiles(paths); }, Qt::QueuedConnection);
+        this, [this, names] { LoadRuleFiles(names); }, Qt::QueuedConnection);
 }

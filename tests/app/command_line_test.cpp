@@ -58,7 +58,7 @@ TEST(CommandLineTest, RuleFilesInOrderBesideThePhoneNumberFiles)
 {
     const struct {
         QList<QByteArray> arguments;
-        QStringList ruleFiles;
+        QList<QByteArray> ruleFiles;
         QList<QByteArray> files;
         bool usage;
     } cases[] = {
@@ -68,6 +68,7 @@ TEST(CommandLineTest, RuleFilesInOrderBesideThePhoneNumberFiles)
          {"a.txt", "d.txt"},
          false},
         {{"--rules", "-odd name.txt"}, {"-odd name.txt"}, {}, false},
+        {{"--rules", "r\xe9\n.txt"}, {"r\xe9\n.txt"}, {}, false},
         {{"--", "--rules", "x.txt"}, {}, {"--rules", "x.txt"}, false},
         {{"a.txt", "--rules"}, {}, {"a.txt"}, true},
         {{"--rules="}, {}, {}, true},

@@ -118,8 +118,9 @@ TEST_F(History, EachKindOfStepIsUndoneAndRedoneWhole)
          }},
         {"rules loaded from two files", somePhones,
          [](History& t) {
-             t.form->LoadRuleFiles({t.file(QStringLiteral("r.txt"), "10\txxx-xxx-xxxx\n"),
-                                    t.file(QStringLiteral("s.txt"), "7\txxx-xxxx\n")});
+             t.form->LoadRuleFiles(
+                 {QFile::encodeName(t.file(QStringLiteral("r.txt"), "10\txxx-xxx-xxxx\n")),
+                  QFile::encodeName(t.file(QStringLiteral("s.txt"), "7\txxx-xxxx\n"))});
          }},
         {"a folder and a file dropped", somePhones,
          [](History& t) {

@@ -37,8 +37,9 @@ ReadableFile::ReadableFile(const QByteArray& name)
     if (!regular) {
         const int error = errno;
         ::close(fd_);
-        throw info.st_mode == 0 ? AppError::fromErrno(error)
-                                : AppError(ErrorCode::PathFileAccessError);
+        throw info.st_mode == 0
+            ? AppError::fromErrno(error)
+            : AppError(ErrorCode::PathFileAccessError, S_ISDIR(info.st_mode) ? EISDIR : 0);
     }
     size_ = info.st_size;
 }
@@ -94,4 +95,24 @@ QString JoinPath(const QString& folder, const QString& name)
     if (folder.endsWith(QLatin1Char('/')))
         return folder + name;
     return folder + QLatin1Char('/') + name;
+}
+
+QByteArray TemporaryFolder()
+{
+    const QByteArray folder = qgetenv("TMPDIR");
+    return folder.isEmpty() ? QByteArrayLiteral("/tmp") : folder;
+}
+
+int OpenUnnamedTemporary()
+{
+    const QByteArray folder = TemporaryFolder();
+    const int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR))
+        return fd;
+    // File systems without unnamed files: a named one, unlinked at once.
+    QByteArray pattern = folder + "/.dialwright-spool.XXXXXX";
+    const int named = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (named >= 0)
+        ::unlink(pattern.constData());
+    return named;
 }

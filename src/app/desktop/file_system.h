@@ -39,3 +39,9 @@ QByteArray ReadWholeFile(const QByteArray& name);
 
 // Joins a folder and a name with "/".
 QString JoinPath(const QString& folder, const QString& name);
+
+// The folder temporary files go to: $TMPDIR, or /tmp when it is not set.
+QByteArray TemporaryFolder();
+// A file in TemporaryFolder() that has no name, so it is gone with its descriptor and nothing
+// is left behind however the program ends. Returns the descriptor, or -1 with errno set.
+int OpenUnnamedTemporary();

@@ -11,5 +11,8 @@ namespace UnfinishedFiles {
 void Add(const QByteArray& path);
 void Forget(const QByteArray& path);
 void RemoveAll();
+// The same from a signal handler that is about to end the program: only async-signal-safe
+// work, and nothing forgotten, as the program does not go on.
+void RemoveAllFromSignal();
 
 }  // namespace UnfinishedFiles

@@ -51,7 +51,8 @@ ErrorCode ErrorCodeFromErrno(int errnoValue)
     }
 }
 
-AppError::AppError(ErrorCode code)
-    : std::runtime_error(ErrorDescription(code).toStdString()), code_(code)
+AppError::AppError(ErrorCode code, int systemError)
+    : std::runtime_error(ErrorDescription(code).toStdString()), code_(code),
+      systemError_(systemError)
 {
 }

@@ -31,12 +31,19 @@ ErrorCode ErrorCodeFromErrno(int errnoValue);
 // The one exception type that guarded steps catch.
 class AppError : public std::runtime_error {
 public:
-    explicit AppError(ErrorCode code);
+    explicit AppError(ErrorCode code, int systemError = 0);
     ErrorCode code() const { return code_; }
     QString description() const { return ErrorDescription(code_); }
+    // The errno value the failure came from, 0 when none: a command line says the system's
+    // own words where a window box says the classic ones.
+    int systemError() const { return systemError_; }
 
-    static AppError fromErrno(int errnoValue) { return AppError(ErrorCodeFromErrno(errnoValue)); }
+    static AppError fromErrno(int errnoValue)
+    {
+        return AppError(ErrorCodeFromErrno(errnoValue), errnoValue);
+    }
 
 private:
     ErrorCode code_;
+    int systemError_;
 };

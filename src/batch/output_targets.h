@@ -1,0 +1,19 @@
+#pragma once
+
+#include "batch/result_writer.h"
+
+#include <QByteArray>
+
+#include <memory>
+
+// Where --output sends the results. Failures throw OutputFailure.
+//   empty name: standard output;
+//   a regular file (or a new name): written beside it and put in place only once complete, as
+//     the window's saves do, so a failed or stopped run leaves the old file as it was;
+//   anything else that can be opened for writing (/dev/null, /dev/stdout, a terminal, a FIFO):
+//     written straight into, as sort -o does.
+// Writes go on after interruptions until keepGoing says to stop.
+std::unique_ptr<OutputTarget> OpenOutput(const QByteArray& name, bool (*keepGoing)());
+
+// The reason for a failure in the system's own words.
+std::string SystemReason(int error);

@@ -1,0 +1,21 @@
+#pragma once
+
+// How formatting without a window meets the signals whose default would end it.
+//
+// A signal ignored when the program started (nohup, a background shell's SIGINT) stays ignored.
+// Any other that ends a program (a hang-up, an interrupt, SIGTERM, SIGPIPE, SIGUSR1, SIGALRM,
+// SIGXCPU, the real-time signals, ...) is noted and stops the reading and writing at the next
+// block or blocked call, so the output file is left as it was; the program then ends as that
+// signal ends it. A fault (SIGSEGV, SIGABRT, ...) and SIGQUIT end it at once, after removing
+// the unfinished output file. SIGXFSZ sent by the kernel for a file-size limit is ignored, so
+// the write fails with "File too large" instead; sent by kill, it stops the program as the
+// others do.
+namespace StopSignals {
+
+void Install();
+// False once a stopping signal has arrived.
+bool KeepGoing();
+// Ends the program as the signal that stopped it would have; returns only when none did.
+void EndAsStopped();
+
+}  // namespace StopSignals
