@@ -15,7 +15,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-tidy clazy
-  fonts-liberation mawk time
+  fonts-liberation mawk time parallel
   xvfb xauth xdotool xclip dbus at-spi2-core python3-pyatspi python3-xlib
   desktop-file-utils appstream
   debhelper dpkg-dev lintian

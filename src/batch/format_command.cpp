@@ -100,13 +100,11 @@ int Format(const FormatOptions& options)
             if (!StopSignals::KeepGoing() || (inputFailed && !target->keepsPartial()))
                 break;
         }
-        if (StopSignals::KeepGoing()) {
-            if (!inputFailed) {
-                writer.finish();
-                complete = true;
-            } else if (target->keepsPartial()) {
-                writer.flush();
-            }
+        // Standard output and devices keep what the inputs that were read gave, ended as a
+        // whole list is; a file takes the results only when all were read.
+        if (StopSignals::KeepGoing() && (!inputFailed || target->keepsPartial())) {
+            writer.finish();
+            complete = !inputFailed;
         }
     } catch (const OutputFailure& failure) {
         if (StopSignals::KeepGoing())

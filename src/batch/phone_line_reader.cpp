@@ -152,11 +152,11 @@ template <class Char> struct PhoneLineReader::Splitter {
         carry.append(start, end);
     }
 
-    template <class Emit> void finish(bool finalLfEndsLine, Emit&& emit)
+    template <class Emit> void finish(bool lastLfEnds, Emit&& emit)
     {
         if (!carry.empty())
             emit(View(carry));
-        else if (loneLf && !finalLfEndsLine)
+        else if (loneLf && !lastLfEnds)
             emit(View());
         carry.clear();
         loneLf = skipLf = false;

@@ -37,10 +37,11 @@ public:
     void endResult(const char* end);
     // Ends the last line and hands everything to the target.
     void finish();
+
+private:
     // Hands what is held to the target without ending anything.
     void flush();
 
-private:
     Form form_;
     OutputTarget& target_;
     std::string buffer_;

@@ -28,9 +28,11 @@ void Form1::AddRulesFromFile(const QByteArray& name)
     const QString path = QFile::decodeName(name);
     if (contents.error.has_value()) {
         const int error = contents.error->systemError();
-        MsgBox(QStringLiteral("No rules could be read from %1: %2.")
-                   .arg(path, error != 0 ? QString::fromLocal8Bit(std::strerror(error))
-                                         : contents.error->description()));
+        const QString why = error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                            : contents.error->code() == ErrorCode::PathFileAccessError
+                                ? QStringLiteral("it is not a regular file")
+                                : contents.error->description();
+        MsgBox(QStringLiteral("No rules could be read from %1: %2.").arg(path, why));
         return;
     }
     AppendRules(contents.rules);

@@ -111,9 +111,9 @@ Contents Parse(const QByteArray& bytes)
 
 Contents Read(const QByteArray& path)
 {
-    if (FileLookupError(path) != 0) {
+    if (const int error = FileLookupError(path); error != 0) {
         Contents missing;
-        missing.error = AppError(ErrorCode::FileNotFound);
+        missing.error = AppError::fromErrno(error);
         return missing;
     }
     QByteArray bytes;

@@ -125,18 +125,32 @@ TEST_F(RuleFileLoad, EachFileAddsItsRulesAndIsReportedLikeAPhoneNumberFile)
         {"good", {good}, [] {}, {"9|x.x"}},
         {"two lines not rules",
          {twoBad},
-         [&] { desktop.expectInfo("2 lines of " + twoBad + " were not rules and were skipped."); },
+         [&] {
+             desktop.expectInfo("2 lines of " + twoBad
+                                + " were not rules and were skipped: lines 1 and 3.");
+         },
          {"10|xxx-xxxx"}},
         {"one line not a rule, then a good file",
          {oneBad, good},
-         [&] { desktop.expectInfo("1 line of " + oneBad + " was not a rule and was skipped."); },
-         {"8|x/x", "9|x.x"}},
-        {"missing", {missing, good}, [&] { desktop.expectInfo("File not found"); }, {"9|x.x"}},
-        {"folder and special file",
-         {folder, fifo, good},
-         // One report for both: a report the same as one shown already is not shown again.
          [&] {
-             desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoadClick, 134);
+             desktop.expectInfo("1 line of " + oneBad
+                                + " was not a rule and was skipped: line 1 (no pattern after "
+                                  "the TAB).");
+         },
+         {"8|x/x", "9|x.x"}},
+        {"missing",
+         {missing, good},
+         [&] {
+             desktop.expectInfo("No rules could be read from " + missing
+                                + ": No such file or directory.");
+         },
+         {"9|x.x"}},
+        {"folder and special file: a box for each, naming it",
+         {folder, fifo, good},
+         [&] {
+             desktop.expectInfo("No rules could be read from " + folder + ": Is a directory.");
+             desktop.expectInfo("No rules could be read from " + fifo
+                                + ": it is not a regular file.");
          },
          {"9|x.x"}},
     };

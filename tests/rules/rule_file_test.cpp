@@ -28,6 +28,8 @@ struct ParseCase {
     QByteArray bytes;
     QStringList rules;
     qsizetype skipped;
+    // How a message names the skipped lines.
+    QString skippedText = {};
     friend void PrintTo(const ParseCase& c, std::ostream* out) { *out << c.name; }
 };
 
@@ -38,6 +40,8 @@ TEST_P(RuleFileParse, ReadsRulesAndCountsTheLinesThatAreNot)
     const RuleFile::Contents contents = RuleFile::Parse(GetParam().bytes);
     EXPECT_EQ(Rows(contents), GetParam().rules);
     EXPECT_EQ(contents.skippedLines, GetParam().skipped);
+    EXPECT_EQ(RuleFile::SkippedLinesText(contents), GetParam().skippedText);
+    EXPECT_EQ(contents.ruleLines.size(), contents.rules.size());
     EXPECT_FALSE(contents.error.has_value());
 }
 
@@ -60,6 +64,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "10\txxx-xxx-xxxx\n\n7\txxx/xxxx\n",
                   {"10|xxx-xxx-xxxx", "7|xxx/xxxx"},
                   0},
+        ParseCase{"SkippedLinesNamedWithTheirOneReason",
+                  "10 xxx\n7\tx\n11  x-x\n" + QByteArray("12 x\n").repeated(10),
+                  {"7|x"},
+                  12,
+                  "lines 1, 3, 4, 5, 6, 7, 8, 9, 10, 11 and 2 more (a space where the TAB "
+                  "should be)"},
         ParseCase{"CarriageReturnsAloneAndMixed",
                   "10\ta\r7\tb\r\n8\tc\n9\td\r",
                   {"10|a", "7|b", "8|c", "9|d"},
@@ -67,14 +77,23 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"TabEndsEveryCellSoNothingMayFollowThePattern",
                   "10\txxx\tnote\n10\txx\t  \t \n11\t\t\n",
                   {"10|xx"},
-                  2},
+                  2,
+                  "lines 1 and 3"},
         ParseCase{"LengthsThatPassTheLengthBoxTest",
                   "2.5\ta\n-5\tb\n 0\tc\n1e3\td\n+7.\te\n",
                   {"2.5|a", "-5|b", " 0|c", "1e3|d", "+7.|e"},
                   0},
-        ParseCase{"LengthsThatFail", "abc\tx\n12a\tx\n\tx\n1,000\tx\n&H10\tx\n(7)\tx\n", {}, 6},
-        ParseCase{"BlankPatterns", "10\t\t\n10\t     \t\n10\t\n", {}, 3},
-        ParseCase{"NoTab", "10 xxx-xxxx\n6034343563\n7\tx\n   \n\t\n", {"7|x"}, 2},
+        ParseCase{"LengthsThatFail",
+                  "abc\tx\n12a\tx\n\tx\n1,000\tx\n&H10\tx\n(7)\tx\n",
+                  {},
+                  6,
+                  "lines 1, 2, 3, 4, 5 and 6 (a length that is not a number)"},
+        ParseCase{"BlankPatterns",
+                  "10\t\t\n10\t     \t\n10\t\n",
+                  {},
+                  3,
+                  "lines 1, 2 and 3 (no pattern after the TAB)"},
+        ParseCase{"NoTab", "10 xxx-xxxx\n6034343563\n7\tx\n   \n\t\n", {"7|x"}, 2, "lines 1 and 2"},
         ParseCase{"Utf16LittleEndian",
                   Utf16(QStringLiteral("10\t") + kDash + QStringLiteral("\t\r\n7\tx"), false),
                   {"10|" + kDash, "7|x"},
@@ -97,7 +116,7 @@ TEST(RuleFileRead, ReadsAFileAndReportsWhatCannotBeRead)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     WriteBytes(dir.filePath("rules.txt"), kSaved + "not a rule\r\n");
-    const RuleFile::Contents read = RuleFile::Read(dir.filePath("rules.txt"));
+    const RuleFile::Contents read = RuleFile::Read(QFile::encodeName(dir.filePath("rules.txt")));
     EXPECT_EQ(Rows(read), (QStringList{"10|xxx-xxx-xxxx", "7|xxx/xxxx"}));
     EXPECT_EQ(read.skippedLines, 1);
     EXPECT_FALSE(read.error.has_value());
@@ -109,7 +128,7 @@ TEST(RuleFileRead, ReadsAFileAndReportsWhatCannotBeRead)
                     {dir.path(), ErrorCode::PathFileAccessError},
                     {QString(), ErrorCode::FileNotFound}};
     for (const auto& failure : failures) {
-        const RuleFile::Contents contents = RuleFile::Read(failure.path);
+        const RuleFile::Contents contents = RuleFile::Read(QFile::encodeName(failure.path));
         ASSERT_TRUE(contents.error.has_value()) << failure.path.toStdString();
         EXPECT_EQ(contents.error->code(), failure.code) << failure.path.toStdString();
         EXPECT_TRUE(contents.rules.isEmpty());

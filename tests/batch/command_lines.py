@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""Formatting without a window as a shell user drives it: one table of command lines.
+
+Each row is a bash script run in a fresh folder with $DW set to the program; what the script
+prints on its standard output (the program's output, its messages sent there with 2>&1, exit
+statuses, the folder's listing) must equal the row's expected bytes exactly.
+Usage: command_lines.py PROGRAM [ROW-NAME...]
+"""
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+
+# Helpers every script may use.
+PRELUDE = r"""
+set -u
+ulimit -c 0
+# Waits until the program has begun its hidden temporary file beside out.txt.
+wait_temp() { for _ in $(seq 200); do ls -A | grep -q '^\.out\.txt\.' && return; sleep 0.05; done; echo "no temporary file"; }
+show() { echo "rc=$1"; ls -A | tr '\n' ' '; echo; }
+"""
+
+SIGNALS = "USR1 USR2 ALRM XFSZ XCPU VTALRM PROF HUP INT TERM PIPE QUIT ABRT RTMIN+2"
+
+ROWS = [
+    # --- names are bytes ---
+    ("names with bytes that are not UTF-8",
+     r"""printf '6034343563\n' > $'caf\xe9.txt'; printf '10\tx-x\n' > $'r\xe9.txt'
+     $DW --format --lines --rules $'r\xe9.txt' --output $'res\xe9.txt' $'caf\xe9.txt'; echo "rc=$?"
+     cat $'res\xe9.txt'""",
+     b"rc=0\n603434356-3\n"),
+    ("a name with a newline and a Latin-1 byte is named as its bytes, escaped",
+     r"""$DW --format $'gone\n\xe9\\.txt' 2>&1; echo "rc=$?" """,
+     b"dialwright: gone\\n\xe9\\\\.txt: No such file or directory\nrc=1\n"),
+
+    # --- memory ---
+    ("a line that never ends stops before memory runs out; the old file stays",
+     r"""echo good > out.txt
+     (ulimit -v 1500000; $DW --format --lines --output out.txt /dev/zero 2>&1; show $?); cat out.txt""",
+     b"dialwright: /dev/zero: line 1: Out of memory\nrc=1\nout.txt \ngood\n"),
+    ("several hard links: rewritten in place with memory flat",
+     r"""seq 1000000000 1005000000 > in.txt; echo x > a.txt; ln a.txt b.txt
+     /usr/bin/time -f %M -o kb $DW --format --lines --output a.txt in.txt; echo "rc=$?"
+     [ "$(cat kb)" -lt 60000 ] && echo flat || echo "$(cat kb) KB"
+     cmp -s a.txt b.txt && wc -l < b.txt""",
+     b"rc=0\nflat\n5000001\n"),
+
+    # --- signals ---
+    ("every ending signal leaves the old file and no temporary one",
+     r"""seq 1 100000 > in.txt; mkfifo feed
+     for s in """ + SIGNALS + r"""; do
+       echo good > out.txt
+       (cat in.txt; exec sleep 30) > feed & feeder=$!
+       # A background job starts with SIGINT and SIGQUIT ignored; these start as a terminal's.
+       env --default-signal $DW --format --output out.txt < feed & pid=$!
+       wait_temp; kill -s $s $pid; wait $pid; r=$?; kill $feeder; wait $feeder
+       echo "$s $r $(ls -A | tr '\n' ' ')$(cat out.txt)"
+     done""",
+     b"".join(b"%s %d feed in.txt out.txt good\n" % (name.encode(), 128 + number) for name, number in [
+         ("USR1", 10), ("USR2", 12), ("ALRM", 14), ("XFSZ", 25), ("XCPU", 24), ("VTALRM", 26),
+         ("PROF", 27), ("HUP", 1), ("INT", 2), ("TERM", 15), ("PIPE", 13), ("QUIT", 3),
+         ("ABRT", 6), ("RTMIN+2", signal.SIGRTMIN + 2)])),
+    ("signals ignored at start stay ignored (nohup, a background shell's SIGINT)",
+     r"""echo good > out.txt
+     (seq 1 1000; exec sleep 30) | nohup $DW --format --output out.txt >/dev/null 2>&1 & pid=$!
+     wait_temp; kill -HUP $pid; sleep 0.3; kill -0 $pid && echo "HUP ignored"
+     kill -INT $pid; sleep 0.3; kill -0 $pid && echo "INT ignored"
+     kill -TERM $pid; wait $pid; echo "TERM $?"; cat out.txt""",
+     b"HUP ignored\nINT ignored\nTERM 143\ngood\n"),
+    ("a closed standard error stops the run and keeps the old file",
+     r"""echo good > out.txt; seq 1 100 > in.txt
+     $DW --format --output out.txt nosuch.txt in.txt 2>&1 | true; echo "rc=${PIPESTATUS[0]}"
+     ls -A | tr '\n' ' '; cat out.txt""",
+     b"rc=141\nin.txt out.txt good\n"),
+
+    # --- a failed input never replaces --output ---
+    ("a missing input keeps the old file",
+     r"""echo good > res.txt; $DW --format --output res.txt nosuch.txt 2>&1; show $?; cat res.txt""",
+     b"dialwright: nosuch.txt: No such file or directory\nrc=1\nres.txt \ngood\n"),
+    ("a spool that cannot be made names $TMPDIR and keeps the old file",
+     r"""echo good > res.txt
+     (printf '\xc3\xa9\n'; head -c 6000000 /dev/zero | tr '\0' 1) |
+       TMPDIR=/nonexistent $DW --format --output res.txt 2>&1; show $?; cat res.txt""",
+     b"dialwright: standard input: $TMPDIR (/nonexistent): No such file or directory\n"
+     b"rc=1\nres.txt \ngood\n"),
+    ("on standard output the results already written stay",
+     r"""echo 1 > a.txt; $DW --format --lines a.txt nosuch.txt 2>/dev/null; echo "rc=$?" """,
+     b"1\nrc=1\n"),
+
+    # --- --lines and the final line ---
+    ("--lines: a final LF ends the last line; an empty line inside stays",
+     r"""seq 3 | $DW --format --lines | wc -l; printf '1\n\n2\n' | $DW --format --lines | tr '\n' '|'
+     echo; printf '1\n' | $DW --format | tr '\r\n' 'RN'; echo""",
+     b"3\n1||2|\n1,RNRN\n"),
+    ("pieces join: parallel --pipe --keep-order gives the bytes of one process",
+     r"""awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "%010d\n", i * 7919 }' > in.txt
+     parallel --will-cite --pipe --keep-order $DW --format --lines --rule 10=xxx-xxx-xxxx < in.txt > a
+     $DW --format --lines --rule 10=xxx-xxx-xxxx < in.txt > b; cmp a b && wc -l < a""",
+     b"1000000\n"),
+
+    # --- special files ---
+    ("special files as --output are written straight into",
+     r"""echo 6034343563 > in.txt; mkfifo f; cat f > got & reader=$!
+     $DW --format --lines --output /dev/null in.txt; echo "null $?"
+     $DW --format --lines --output /dev/stdout in.txt | cat
+     $DW --format --lines --output f in.txt; wait $reader; cat got; ls -A | tr '\n' ' '""",
+     b"null 0\n6034343563\n6034343563\nf got in.txt "),
+    ("--rules from a pipe, -, /dev/stdin, a FIFO and a process substitution",
+     r"""echo 6034343563 > in.txt; mkfifo r; printf '10\t{x}\n' > r &
+     printf '10\tx-x\n' | $DW --format --lines --rules - in.txt
+     printf '10\t[x]\n' | $DW --format --lines --rules /dev/stdin in.txt
+     $DW --format --lines --rules r in.txt
+     $DW --format --lines --rules <(printf '10\t(x)\n') in.txt
+     $DW --format --rules - < /dev/null 2>&1 | head -n1; echo "rc=${PIPESTATUS[0]}" """,
+     b"603434356-3\n[6034343563]\n{6034343563}\n(6034343563)\n"
+     b"dialwright: standard input cannot hold both the rules (--rules -) and the numbers; "
+     b"name the numbers' file\nrc=2\n"),
+
+    # --- rules that can never fit ---
+    ("a rule that can never fit is a usage error before any output",
+     r"""printf '7\tx\n40000\tx\n-1\tx\n' > r.txt
+     echo 1 | $DW --format --rule 10=x --rule abc=x --rules r.txt --rule 0=x --output o.txt 2>&1
+     show $?""",
+     b'dialwright: --rule 2: length "abc": Type mismatch\n'
+     b'dialwright: r.txt:2: length "40000": Overflow\n'
+     b'dialwright: r.txt:3: length "-1": no number has -1 characters\n'
+     b'dialwright: --rule 3: length "0": no number has 0 characters\n'
+     b"rc=2\nr.txt \n"),
+
+    # --- messages ---
+    ("messages name the path and say what happened",
+     r"""echo 1 > in.txt; mkdir d
+     $DW --format --rules d in.txt 2>&1; $DW --format --output d in.txt 2>&1
+     $DW --format --rules nosuch.txt in.txt 2>&1
+     (ulimit -f 1; seq 1 100000 | $DW --format --output big.txt 2>&1); show $?""",
+     b"dialwright: d: Is a directory\ndialwright: d: Is a directory\n"
+     b"dialwright: nosuch.txt: No such file or directory\n"
+     b"dialwright: big.txt: File too large\nrc=1\nd in.txt \n"),
+    ("skipped rule lines are named: the first ten, then how many more, and why",
+     r"""for i in $(seq 12); do echo "$i xxx"; done > r.txt; printf '10\tx\n' >> r.txt
+     $DW --format --rules r.txt < /dev/null 2>&1; echo "rc=$?" """,
+     b"dialwright: r.txt: skipped 12 lines that are not rules: lines 1, 2, 3, 4, 5, 6, 7, 8, 9, "
+     b"10 and 2 more (a space where the TAB should be)\nrc=0\n"),
+]
+
+
+def run(program, name, script, expected):
+    with tempfile.TemporaryDirectory() as folder:
+        environment = dict(os.environ, DW=program, LC_ALL="C.UTF-8")
+        for variable in ("DISPLAY", "WAYLAND_DISPLAY"):
+            environment.pop(variable, None)
+        process = subprocess.Popen(["bash", "-c", PRELUDE + script], cwd=folder, env=environment,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                   stdin=subprocess.DEVNULL, start_new_session=True)
+        try:
+            out, err = process.communicate(timeout=120)
+        finally:
+            try:
+                os.killpg(process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+    if out == expected:
+        return True
+    print(f"FAILED: {name}\n  expected: {expected!r}\n  got:      {out!r}\n  stderr: {err!r}")
+    return False
+
+
+def main():
+    program = os.path.realpath(sys.argv[1])
+    chosen = sys.argv[2:]
+    failed = 0
+    for name, script, expected in ROWS:
+        if chosen and name not in chosen:
+            continue
+        failed += not run(program, name, script, expected)
+    print(f"{len(ROWS) - failed} of {len(ROWS)} command lines as expected")
+    sys.exit(1 if failed else 0)
+
+
+main()
