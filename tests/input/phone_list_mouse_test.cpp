@@ -41,6 +41,21 @@ protected:
         moveTo(centre(to));
         release(centre(to));
     }
+
+    // Rows appended a moment ago reach the scroll bar's range only once the view lays them out.
+    void layOut() { form->ListView1->doItemsLayout(); }
+    void showFromRow(int row)
+    {
+        form->ListView1->scrollTo(phones().index(row, 0), QAbstractItemView::PositionAtTop);
+    }
+    int firstVisible() { return form->ListView1->rowAt(0); }
+    int lastFullyVisible()
+    {
+        int row = form->ListView1->rowAt(viewport()->height() - 1);
+        if (form->ListView1->visualRect(phones().index(row, 0)).bottom() >= viewport()->height())
+            --row;
+        return row;
+    }
 };
 
 TEST_F(PhoneListMouse, OneRowDownExchangesTwoTextsAndKeepsTheMovingTextSelected)
@@ -153,40 +168,94 @@ TEST_F(PhoneListMouse, ScrollsAbove305AndBelow364AndNotBetween)
     for (int i = 0; i < 60; ++i)
         many << QString::number(i);
     fill(many);
-    QScrollBar* bar = form->ListView1->verticalScrollBar();
-    const auto firstVisible = [&] { return form->ListView1->rowAt(0); };
-    const auto lastFullyVisible = [&] {
-        int row = form->ListView1->rowAt(viewport()->height() - 1);
-        if (form->ListView1->visualRect(phones().index(row, 0)).bottom() >= viewport()->height())
-            --row;
-        return row;
+    layOut();
+
+    // Rows a move up at the top and a move down at the bottom scroll by, at each screen row.
+    struct Pass {
+        int y;
+        int up;
+        int down;
     };
+    for (const Pass pass :
+         {Pass{304, 1, 0}, Pass{305, 0, 0}, Pass{330, 0, 0}, Pass{364, 0, 0}, Pass{365, 0, 1}}) {
+        desktop.setPointerScreenY(pass.y);
+        showFromRow(20);
+        ASSERT_EQ(firstVisible(), 20);
+        drag(21, 20);
+        EXPECT_EQ(firstVisible(), 20 - pass.up) << "y " << pass.y;
 
-    for (const int y : {305, 330, 364}) {
-        bar->setValue(20);
-        const int top = firstVisible();
-        drag(top + 1, top);
-        EXPECT_EQ(firstVisible(), top) << "y " << y;
-        desktop.setPointerScreenY(y);
+        showFromRow(20);
+        const int bottom = lastFullyVisible();
+        ASSERT_GT(bottom, 21);
+        drag(bottom - 1, bottom);
+        EXPECT_EQ(lastFullyVisible(), bottom + pass.down) << "y " << pass.y;
     }
-
-    desktop.setPointerScreenY(304);
-    bar->setValue(20);
-    int top = firstVisible();
-    drag(top + 1, top);
-    EXPECT_EQ(firstVisible(), top - 1);
-
-    desktop.setPointerScreenY(365);
-    bar->setValue(20);
-    const int bottom = lastFullyVisible();
-    drag(bottom - 1, bottom);
-    EXPECT_EQ(lastFullyVisible(), bottom + 1);
 
     // At the list's ends there is nothing further to show.
     desktop.setPointerScreenY(0);
-    bar->setValue(0);
+    showFromRow(0);
     drag(1, 0);
     EXPECT_EQ(firstVisible(), 0);
+}
+
+// However the list scrolls under the pointer and whatever the texts, the release leaves the
+// moving number selected, and Delete removes that number and no other.
+TEST_F(PhoneListMouse, TheReleaseKeepsTheMovingNumberSelected)
+{
+    QStringList hundreds;
+    for (int i = 100; i < 160; ++i)
+        hundreds << QString::number(i);
+    fill(hundreds);
+    layOut();
+    const int last = lastFullyVisible();
+    const auto exchanged = [&](int a, int b) {
+        QStringList out = hundreds;
+        out.swapItemsAt(a, b);
+        return out;
+    };
+    struct Case {
+        const char* name;
+        QStringList texts;
+        int top;  // the first row in sight
+        int from;
+        int to;
+        int screenY;
+        QStringList moved;
+        int selected;
+    };
+    const Case cases[] = {
+        {"down, the list scrolls", hundreds, 0, last - 1, last, 365, exchanged(last - 1, last),
+         last},
+        {"up, the list scrolls", hundreds, 20, 21, 20, 304, exchanged(21, 20), 20},
+        {"onto an equal text",
+         {"same", "same", "other"},
+         0,
+         0,
+         1,
+         330,
+         {"same", "same", "other"},
+         0},
+    };
+    for (const Case& c : cases) {
+        form->PushButton4_Click();
+        fill(c.texts);
+        layOut();
+        showFromRow(c.top);
+        desktop.setPointerScreenY(c.screenY);
+        QTest::mouseClick(viewport(), Qt::LeftButton, {}, centre(c.from));
+        ASSERT_EQ(form->ListView1->selectedIndex(), c.from) << c.name;
+        // The user's hand stays where the move left it, whatever row is under it after a scroll.
+        const QPoint at = centre(c.to);
+        press(centre(c.from));
+        moveTo(at);
+        release(at);
+        EXPECT_EQ(texts(phones()), c.moved) << c.name;
+        EXPECT_EQ(form->ListView1->selectedIndex(), c.selected) << c.name;
+        QTest::keyClick(form->ListView1, Qt::Key_Delete);
+        QStringList left = c.moved;
+        left.removeAt(c.selected);
+        EXPECT_EQ(texts(phones()), left) << c.name;
+    }
 }
 
 TEST_F(PhoneListMouse, ItemClickShowsTheDragPointerAndReleaseTheArrow)

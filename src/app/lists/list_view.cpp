@@ -112,6 +112,18 @@ void ListView::mousePressEvent(QMouseEvent* event)
     QTableView::mousePressEvent(event);
 }
 
+QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex& index,
+                                                               const QEvent* event) const
+{
+    // The press chooses the row; a release never changes it. A press on the selected row would
+    // otherwise leave the choice to the release, which takes whatever row is under the pointer
+    // by then: after a moved number has scrolled the list, or passed over an equal text, that
+    // is another number than the one the user moved, and Delete would remove it.
+    if (event != nullptr && event->type() == QEvent::MouseButtonRelease)
+        return QItemSelectionModel::NoUpdate;
+    return QTableView::selectionCommand(index, event);
+}
+
 void ListView::keyPressEvent(QKeyEvent* event)
 {
     // The copy key takes the whole text of the cell, not the beginning a long one shows.
