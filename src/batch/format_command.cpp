@@ -5,15 +5,20 @@
 #include "batch/format_options.h"
 #include "batch/formatting_pass.h"
 #include "batch/output_targets.h"
-#include "batch/phone_line_reader.h"
 #include "batch/progress_line.h"
 #include "batch/result_writer.h"
 #include "batch/rule_sources.h"
 #include "batch/standard_output.h"
 #include "batch/stop_signals.h"
+#include "input/line_reader.h"
+#include "input/memory_room.h"
 
+#include <QScopeGuard>
+
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,18 +30,31 @@ QByteArray InputName(const QByteArray& input)
     return input == "-" ? QByteArrayLiteral("standard input") : ShownName(input);
 }
 
-// What went wrong with an input, after its name.
-QByteArray ReadProblem(const PhoneLineReader& reader, int error)
+// Why the reading of an input ended early.
+struct ReadStopped {};  // a signal asked to stop
+struct ReadFailed {
+    int error;
+};
+struct LineTooLong {};
+
+// Reads with the system's calls, going on after interruptions until a signal asks to stop.
+template <class Read> qsizetype Uninterrupted(const Read& read)
 {
-    if (reader.spoolFailed()) {
-        const QByteArray folder = ShownName(TemporaryFolder());
-        return (qEnvironmentVariableIsEmpty("TMPDIR") ? folder : "$TMPDIR (" + folder + ')') + ": "
-               + QByteArray::fromStdString(SystemReason(error));
+    for (;;) {
+        const ssize_t got = read();
+        if (got >= 0)
+            return static_cast<qsizetype>(got);
+        if (errno != EINTR)
+            throw ReadFailed{errno};
+        if (!StopSignals::KeepGoing())
+            throw ReadStopped{};
     }
-    if (reader.failedLine() > 0)
-        return "line " + QByteArray::number(reader.failedLine()) + ": Out of memory";
-    return QByteArray::fromStdString(SystemReason(error));
 }
+
+// A line's bytes are held while it is gathered, then copied for its result; the room is looked
+// at again each time the line has grown by another step.
+constexpr qint64 kCopiesOfALine = 6;
+constexpr qsizetype kGuardStep = qsizetype(16) << 20;
 
 // Formats one input into the pass; false when it could not be read whole (it has been
 // reported). A stop by a signal is not reported: the caller acts on it.
@@ -55,24 +73,72 @@ bool FormatInput(const QByteArray& input, FormattingPass& pass, bool finalLfEnds
             return false;
         }
     }
+    const auto closed = qScopeGuard([&] {
+        if (!standardInput)
+            ::close(fd);
+    });
     struct stat info {};
-    const qint64 total = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : -1;
-    int error = 0;
-    {
-        ProgressLine progress(name, total);
-        PhoneLineReader reader(fd, pass);
-        reader.finalLfEndsLine = finalLfEndsLine;
-        reader.onBlock = [&](qint64 done) {
-            progress.update(done);
-            return StopSignals::KeepGoing();
-        };
-        error = reader.run();
-        if (error != 0 && StopSignals::KeepGoing())
-            Complain(name + ": " + ReadProblem(reader, error));
+    const bool file = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    // A file named by standard input may stand at an offset; reading begins there.
+    const off_t start = file ? ::lseek(fd, 0, SEEK_CUR) : 0;
+    ProgressLine progress(name, file ? info.st_size - start : -1);
+    // How far the input has been read: a file's read-ahead for its encoding counts once.
+    qint64 done = 0;
+    const auto counted = [&](qint64 reached) {
+        done = std::max(done, reached);
+        progress.update(done);
+        if (!StopSignals::KeepGoing())
+            throw ReadStopped{};
+    };
+    std::unique_ptr<LineReader> reader;
+    if (file)
+        reader = std::make_unique<LineReader>(
+            [&](qint64 offset, char* into, qsizetype size) {
+                const qsizetype got = Uninterrupted(
+                    [&] { return ::pread(fd, into, static_cast<size_t>(size), start + offset); });
+                counted(offset + got);
+                return got;
+            },
+            pass, LineReader::Form::Utf8);
+    else
+        reader = std::make_unique<LineReader>(
+            [&](char* into, qsizetype size) {
+                const qsizetype got =
+                    Uninterrupted([&] { return ::read(fd, into, static_cast<size_t>(size)); });
+                counted(done + got);
+                return got;
+            },
+            pass, LineReader::Form::Utf8);
+    reader->finalLfEndsLine = finalLfEndsLine;
+    // Stops before a line that never ends outgrows the memory the program may still take.
+    qsizetype nextGuard = kGuardStep;
+    reader->onOpenLine = [&](qsizetype open) {
+        if (open < nextGuard)
+            return;
+        nextGuard = open + kGuardStep;
+        if (!StillFits(open * kCopiesOfALine, MemoryRoomNow()))
+            throw LineTooLong{};
+    };
+    QByteArray problem;
+    try {
+        reader->run();
+        return true;
+    } catch (const ReadStopped&) {
+        return false;
+    } catch (const ReadFailed& failure) {
+        problem = QByteArray::fromStdString(SystemReason(failure.error));
+    } catch (const SpoolFailure& failure) {
+        const QByteArray folder = ShownName(TemporaryFolder());
+        problem = (qEnvironmentVariableIsEmpty("TMPDIR") ? folder : "$TMPDIR (" + folder + ')')
+                  + ": " + QByteArray::fromStdString(SystemReason(failure.error));
+    } catch (const LineTooLong&) {
+        problem = "line " + QByteArray::number(reader->lines() + 1) + ": Out of memory";
+    } catch (const std::bad_alloc&) {
+        problem = "line " + QByteArray::number(reader->lines() + 1) + ": Out of memory";
     }
-    if (!standardInput)
-        ::close(fd);
-    return error == 0;
+    if (StopSignals::KeepGoing())
+        Complain(name + ": " + problem);
+    return false;
 }
 
 int Format(const FormatOptions& options)

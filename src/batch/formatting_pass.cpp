@@ -29,7 +29,7 @@ FormattingPass::FormattingPass(const std::vector<RuleText>& rules, ResultWriter&
     }
 }
 
-void FormattingPass::phoneLine(std::string_view text, qsizetype length)
+void FormattingPass::bytesLine(std::string_view text, qsizetype length)
 {
     const auto count = static_cast<qsizetype>(patterns_.size());
     const qsizetype fit = length < static_cast<qsizetype>(firstFit_.size())

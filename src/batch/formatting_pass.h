@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/engine/formatting_rules.h"
-#include "batch/phone_line_reader.h"
+#include "input/line_reader.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,11 +21,11 @@ struct RuleText {
 // the first rule whose length equals its length, or passed on unchanged, and handed to the
 // writer. A rule whose length cannot be converted, or is not above zero, never fits; the
 // command refuses such rules before it starts.
-class FormattingPass final : public PhoneLineSink {
+class FormattingPass final : public LineSink {
 public:
     FormattingPass(const std::vector<RuleText>& rules, ResultWriter& writer);
 
-    void phoneLine(std::string_view text, qsizetype length) override;
+    void bytesLine(std::string_view text, qsizetype length) override;
 
 private:
     // The patterns in UTF-8: "#" is one byte and never part of another character, so the

@@ -1,18 +1,14 @@
 #include "app/form1.h"
 
-#include "app/engine/digit_pattern.h"
+#include "app/engine/current_text.h"
 #include "app/engine/formatting_rules.h"
-#include "app/engine/pass_through.h"
 #include "app/errors/procedure.h"
-#include "app/lists/character_count.h"
 #include "app/lists/covered_rows.h"
 #include "app/lists/raw_array.h"
 
 #include <QScopeGuard>
 
-#include <cstring>
 #include <functional>
-#include <new>
 
 // "Start Formatting Phone Numbers": each phone text is laid into the pattern of the first rule
 // whose length equals the text's length, or copied unchanged, and appended to the results.
@@ -45,35 +41,11 @@ void Form1::PushButton7_Click()
         });
         // Reused from item to item, so formatting allocates nothing per number.
         const TextColumn& column = phones.texts();
-        QString current;
-        QString formatted;
-        RawArray<char> narrowText;
-        QByteArray narrowFormatted;
+        CurrentText text;
         const std::function<void()> between = [&pacer] { pacer.paceSlice(); };
-        // A list of eight-bit text is read and formatted as it is stored, without widening or
-        // copying it. An error report shown for an item lets queued calls run, and one that adds
-        // a wider text to the phone list moves the whole list to new storage: the text under
-        // way is copied just before any box.
-        bool narrow = false;
-        QLatin1StringView narrowCurrent;
-        bool viewsPhones = false;
-        // The copy failed for want of memory: the item is reported at its next step, not kept.
-        bool lost = false;
-        proc.setBeforeBox([&] {
-            if (!viewsPhones)
-                return;
-            viewsPhones = false;
-            try {
-                narrowText.truncate(0);
-                if (!narrowCurrent.isEmpty())
-                    std::memcpy(narrowText.grow(narrowCurrent.size()), narrowCurrent.data(),
-                                static_cast<size_t>(narrowCurrent.size()));
-                narrowCurrent = QLatin1StringView(narrowText.data(), narrowCurrent.size());
-            } catch (const std::bad_alloc&) {
-                narrowCurrent = {};
-                lost = true;
-            }
-        });
+        // A box lets queued calls run, and one that adds a wider text to the phone list moves
+        // the whole list to new storage: the text under way stops viewing the list first.
+        proc.setBeforeBox([&text] { text.holdOwnCopy(); });
         // The hook refers to this block's locals; the reports after it need none.
         const auto unhook = qScopeGuard([&proc] { proc.setBeforeBox({}); });
         for (qsizetype i = 0; i < n; ++i) {
@@ -88,18 +60,9 @@ void Form1::PushButton7_Click()
             proc.step(110, [&] { setPointer(Pointer::Hourglass); });
             if (!covered.reach(i))
                 continue;
-            narrow = !column.wide();
-            lost = false;
-            proc.step(112, [&] {
-                if (narrow) {
-                    narrowCurrent = column.narrow(i);
-                    viewsPhones = true;
-                } else {
-                    column.read(i, current);
-                }
-            });
-            // In characters: a character beyond the Basic Multilingual Plane is one.
-            const qsizetype length = narrow ? narrowCurrent.size() : CharacterCount(current);
+            // No yield from here to the append: only a box lets the list change.
+            proc.step(112, [&] { text.read(column, i); });
+            const qsizetype length = text.length();
             // Why the result is its phone text unchanged, if it is: drawn and told beside it.
             RowMark mark = RowMark::NoRule;
             const std::vector<FormattingRules::Rule>* rulesNow = nullptr;
@@ -112,37 +75,12 @@ void Form1::PushButton7_Click()
                     }
                     if (*rule.length != length)
                         continue;
-                    mark = narrow ? UnchangedByRule(narrowCurrent, rule.pattern)
-                                  : UnchangedByRule(QStringView(current), rule.pattern);
-                    proc.step(118, [&] {
-                        if (lost)
-                            throw std::bad_alloc();
-                        if (narrow && rule.narrowPattern) {
-                            ApplyDigitPatternTo(narrowFormatted, narrowCurrent,
-                                                QLatin1StringView(*rule.narrowPattern));
-                            narrowCurrent = QLatin1StringView(narrowFormatted);
-                            viewsPhones = false;
-                            return;
-                        }
-                        if (narrow) {
-                            current = QString(narrowCurrent);
-                            narrow = false;
-                            viewsPhones = false;
-                        }
-                        ApplyDigitPatternTo(formatted, current, rule.pattern);
-                        current.swap(formatted);
-                    });
+                    mark = text.unchangedBy(rule);
+                    proc.step(118, [&] { text.format(rule); });
                     break;
                 }
             }
-            proc.step(122, [&] {
-                if (lost)
-                    throw std::bad_alloc();
-                const qsizetype row = narrow ? results.appendDeferred(narrowCurrent)
-                                             : results.appendDeferred(current);
-                results.setMark(row, mark);
-            });
-            viewsPhones = false;
+            proc.step(122, [&] { results.setMark(text.appendTo(results), mark); });
         }
         proc.step(126, [&] {
             results.flushAppends();

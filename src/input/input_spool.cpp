@@ -1,4 +1,4 @@
-#include "batch/input_spool.h"
+#include "input/input_spool.h"
 
 #include "app/desktop/file_system.h"
 

@@ -1,13 +1,12 @@
-#include "app/command_line.h"
+#include "app/run_window.h"
+
 #include "app/desktop/end_signals.h"
 #include "app/desktop/qt_desktop.h"
 #include "app/form1.h"
-#include "batch/format_command.h"
-#include "batch/format_options.h"
-#include "batch/standard_output.h"
 
 #include <QApplication>
 
+#include <algorithm>
 #include <csignal>
 
 #include <cstdio>
@@ -28,26 +27,8 @@ bool DisplayAvailable()
 
 }  // namespace
 
-int main(int argc, char* argv[])
+int RunWindow(int argc, char* argv[], const CommandLine& line)
 {
-    // The arguments as the bytes they are: a file's name need not be valid UTF-8.
-    QList<QByteArray> arguments;
-    arguments.reserve(argc);
-    for (int i = 1; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
-    // Formatting without a window needs no display: it branches off before any application
-    // object exists.
-    if (IsFormatCommand(arguments))
-        return RunFormatCommand(arguments);
-    const CommandLine line = ParseCommandLine(arguments);
-    switch (line.action) {
-    case CommandLine::Action::Help: return PrintToStandardOutput(HelpText() + FormatHelpText());
-    case CommandLine::Action::Version: return PrintToStandardOutput(VersionText());
-    case CommandLine::Action::Usage:
-        std::fputs(qPrintable(UsageText(line.problem)), stderr);
-        return 2;
-    case CommandLine::Action::Run: break;
-    }
     if (!DisplayAvailable()) {
         std::fputs("Dialwright needs a graphical display and found none (DISPLAY is not set); "
                    "start it on a virtual display with: xvfb-run -a dialwright\n",
@@ -57,9 +38,9 @@ int main(int argc, char* argv[])
     // A file-size limit should fail a save with "Disk full", not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     // Qt reads only what stands before "--"; everything after it is a file's name.
-    std::vector<char*> qtArguments(argv, argv + 1 + line.qtArgumentCount);
+    int qtArgumentCount = 1 + std::min(line.qtArgumentCount, argc - 1);
+    std::vector<char*> qtArguments(argv, argv + qtArgumentCount);
     qtArguments.push_back(nullptr);
-    int qtArgumentCount = 1 + line.qtArgumentCount;
     QApplication app(qtArgumentCount, qtArguments.data());
     QApplication::setApplicationName(QStringLiteral("Dialwright"));
     QApplication::setApplicationVersion(QStringLiteral(DIALWRIGHT_VERSION));
