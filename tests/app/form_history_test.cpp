@@ -1,5 +1,6 @@
 #include "support/file_helpers.h"
 #include "support/form_fixture.h"
+#include "support/lists_seen.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,20 +10,7 @@
 
 namespace {
 
-// What the user sees of the three lists: every text, the rules' patterns, the results' marks.
-struct Lists {
-    QStringList phones;
-    QStringList rules;
-    QStringList results;
-    bool operator==(const Lists&) const = default;
-};
-
-void PrintTo(const Lists& lists, std::ostream* out)
-{
-    *out << "phones [" << lists.phones.join(QLatin1Char('|')).toStdString() << "] rules ["
-         << lists.rules.join(QLatin1Char('|')).toStdString() << "] results ["
-         << lists.results.join(QLatin1Char('|')).toStdString() << "]";
-}
+using Lists = ListsSeen;
 
 // The cases below drive the window from outside the fixture, so its parts are public.
 class History : public FormTest {
@@ -44,17 +32,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
 
-    Lists lists()
-    {
-        Lists seen;
-        seen.phones = texts(phones());
-        for (qsizetype row = 0; row < rules().count(); ++row)
-            seen.rules << rules().text(row) + QLatin1Char('>') + rules().subItem(row, 1);
-        for (qsizetype row = 0; row < results().count(); ++row)
-            seen.results << results().text(row) + QLatin1Char('#')
-                                + QString::number(static_cast<int>(results().mark(row)));
-        return seen;
-    }
+    Lists lists() { return ListsSeen::Of(*form); }
 
 public:
     void undo() { QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier); }

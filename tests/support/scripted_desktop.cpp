@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -129,6 +132,13 @@ void ScriptedDesktop::expectSaveFile(const FileDialogSettings& settings, const Q
     script_.push_back(entry);
 }
 
+void ScriptedDesktop::expectFirst(const std::function<void()>& expectations)
+{
+    const auto before = static_cast<std::ptrdiff_t>(script_.size());
+    expectations();
+    std::rotate(script_.begin(), script_.begin() + before, script_.end());
+}
+
 const ScriptedDesktop::Entry* ScriptedDesktop::answer(const Box& actual)
 {
     shown_.push_back(actual);
@@ -202,7 +212,9 @@ bool ScriptedDesktop::trySetClipboardText(const QString& text)
 void ScriptedDesktop::yieldWithoutInput()
 {
     ++yieldsWithoutInput_;
+    const bool outer = std::exchange(inputWaits_, true);
     yield();
+    inputWaits_ = outer;
 }
 
 void ScriptedDesktop::yield()

@@ -42,6 +42,9 @@ public:
     void expectOpenFile(const FileDialogSettings& settings, OpenFileResult answer);
     void expectSaveFile(const FileDialogSettings& settings, const QString& answer);
     bool scriptDone() const { return script_.empty(); }
+    // Scripts, with the calls above, boxes that come before every box scripted so far: those of
+    // an action taken during a yield of a longer one, which shows its own boxes at its end.
+    void expectFirst(const std::function<void()>& expectations);
     // Runs as each box is shown, before it is answered (to look at the window meanwhile).
     void setOnBox(std::function<void()> callback) { onBox_ = std::move(callback); }
 
@@ -55,6 +58,8 @@ public:
     int yields() const { return yields_; }
     // Of those, the yields during which the user's clicks and keys wait.
     int yieldsWithoutInput() const { return yieldsWithoutInput_; }
+    // True during such a yield: a click or key made then would wait.
+    bool inputWaits() const { return inputWaits_; }
     // Runs the callback during the given yield (counted from 1).
     void onYield(int number, std::function<void()> callback);
 
@@ -107,6 +112,7 @@ private:
     bool processEvents_ = false;
     int yields_ = 0;
     int yieldsWithoutInput_ = 0;
+    bool inputWaits_ = false;
     std::map<int, std::function<void()>> yieldCallbacks_;
     int clearRefusals_ = 0;
     int setRefusals_ = 0;
