@@ -187,6 +187,11 @@ void ScriptedDesktop::onYield(int number, std::function<void()> callback)
     yieldCallbacks_[number] = std::move(callback);
 }
 
+void ScriptedDesktop::onInput(int number, std::function<void()> callback)
+{
+    inputCallbacks_[number] = std::move(callback);
+}
+
 void ScriptedDesktop::setClipboardRefusals(int clearRefusals, int setRefusals)
 {
     clearRefusals_ = clearRefusals;
@@ -222,10 +227,25 @@ void ScriptedDesktop::yield()
     ++yields_;
     if (processEvents_)
         QCoreApplication::processEvents();
+    if (const auto input = inputCallbacks_.find(yields_); input != inputCallbacks_.end()) {
+        waitingInput_.push_back(input->second);
+        inputCallbacks_.erase(input);
+    }
+    if (!inputWaits_)
+        deliverWaitingInput();
     const auto callback = yieldCallbacks_.find(yields_);
     if (callback != yieldCallbacks_.end()) {
         const std::function<void()> run = callback->second;
         yieldCallbacks_.erase(callback);
+        run();
+    }
+}
+
+void ScriptedDesktop::deliverWaitingInput()
+{
+    while (!waitingInput_.empty()) {
+        const std::function<void()> run = waitingInput_.front();
+        waitingInput_.pop_front();
         run();
     }
 }

@@ -62,6 +62,11 @@ public:
     bool inputWaits() const { return inputWaits_; }
     // Runs the callback during the given yield (counted from 1).
     void onYield(int number, std::function<void()> callback);
+    // The user's clicks or keys made during the given yield: they run there when the yield lets
+    // input run, and otherwise wait, as the window system keeps them, for the next yield that
+    // does or for deliverWaitingInput() (the event loop, once the operation has returned).
+    void onInput(int number, std::function<void()> callback);
+    void deliverWaitingInput();
 
     // Clipboard: the first attempts of each kind fail.
     void setClipboardRefusals(int clearRefusals, int setRefusals);
@@ -114,6 +119,8 @@ private:
     int yieldsWithoutInput_ = 0;
     bool inputWaits_ = false;
     std::map<int, std::function<void()>> yieldCallbacks_;
+    std::map<int, std::function<void()>> inputCallbacks_;
+    std::deque<std::function<void()>> waitingInput_;
     int clearRefusals_ = 0;
     int setRefusals_ = 0;
     int clearAttempts_ = 0;
