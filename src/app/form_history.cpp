@@ -64,7 +64,6 @@ void Form1::RemoveSelectedRow(ListView& list)
     const qsizetype row = list.selectedIndex();
     if (row < 0 || row >= list.count())
         return;
-    history_.settle(list.items());
     ListHistory::Step step;
     step.push_back(RowsTaken(list.items(), row, list.items().takeRows(row, row + 1)));
     RecordStep(std::move(step));
@@ -76,7 +75,6 @@ void Form1::ClearList(ListView& list)
 {
     if (list.count() == 0)
         return;
-    history_.settle(list.items());
     ListHistory::Step step;
     step.push_back(RowsTaken(list.items(), 0, list.items().takeRows(0, list.count())));
     RecordStep(std::move(step));

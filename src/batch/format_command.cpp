@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/desktop/file_system.h"
+#include "app/lists/memory_room.h"
 #include "batch/format_options.h"
 #include "batch/formatting_pass.h"
 #include "batch/output_targets.h"
@@ -11,7 +12,7 @@
 #include "batch/standard_output.h"
 #include "batch/stop_signals.h"
 #include "input/line_reader.h"
-#include "input/memory_room.h"
+#include "input/load_room.h"
 
 #include <QScopeGuard>
 

@@ -1,9 +1,10 @@
 #include "batch/rule_sources.h"
 
 #include "app/engine/formatting_rules.h"
+#include "app/lists/memory_room.h"
 #include "batch/output_targets.h"
 #include "batch/standard_output.h"
-#include "input/memory_room.h"
+#include "input/load_room.h"
 #include "rules/rule_file.h"
 
 #include <cerrno>

@@ -2,7 +2,8 @@
 
 #include "app/desktop/file_system.h"
 #include "app/errors/procedure.h"
-#include "input/memory_room.h"
+#include "app/lists/memory_room.h"
+#include "input/load_room.h"
 #include "input/path_tidy.h"
 #include "input/text_lines.h"
 

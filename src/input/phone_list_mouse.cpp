@@ -48,11 +48,12 @@ void Form1::ListView1_MouseUp()
 }
 
 // With the button held, the moving number exchanges places with the number under the pointer,
-// and the list scrolls when the pointer is high or low on the screen.
+// and the list scrolls when the pointer is high or low on the screen. Nothing moves while an
+// operation is under way: a run reads the numbers in place.
 void Form1::ListView1_MouseMove(const QPoint& viewportPoint)
 {
     ResetPointer();
-    if (!MouseIsDown)
+    if (!MouseIsDown || isBusy() || FormattingBusy)
         return;
     const qsizetype hover = ListView1->itemAt(viewportPoint);
     // A moving item that has left the list moves nothing until the next item click.

@@ -79,9 +79,13 @@ void Form1::PushButton8_Click()
     });
 }
 
-// "Clear List" under the result list.
+// "Clear List" under the result list; it holds back while a run appends to the list, whose
+// results would otherwise end misaligned with the phone list and be confirmed as whole.
 void Form1::PushButton9_Click()
 {
     Procedure proc(desktop_, QStringLiteral("in Tessaline2021/08/31.Form1.PushButton9_Click "));
-    proc.step(100, [&] { ClearList(*ListView3); });
+    proc.step(100, [&] {
+        if (!FormattingBusy)
+            ClearList(*ListView3);
+    });
 }

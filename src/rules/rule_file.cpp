@@ -65,8 +65,9 @@ LineKind ReadLine(QStringView line, Rule& rule)
     QStringView rest = line.sliced(tab + 1);
     const qsizetype next = rest.indexOf(QLatin1Char('\t'));
     const QStringView pattern = WithoutTrailingSpaces(next < 0 ? rest : rest.first(next));
-    // Past the pattern only the aligned save's closing TAB (and padding) may follow.
-    if (next >= 0 && !IsBlank(rest.sliced(next + 1)))
+    // Past the pattern only the aligned save's closing TAB may follow: a further TAB starts a
+    // cell that no rule has.
+    if (next >= 0 && next + 1 < rest.size())
         return LineKind::TextAfter;
     if (length == kLengthCaption && pattern == kPatternCaption)
         return LineKind::Ignored;

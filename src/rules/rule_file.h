@@ -38,7 +38,8 @@ struct Contents {
 // The rules of a file's bytes, decoded and split into lines as phone-number files are. Cells
 // end at TAB; spaces at the end of a cell are the padding of the aligned save and are dropped.
 // A line is a rule when its first cell passes the numeric test of the length input box and
-// its second cell holds more than spaces; further cells must be empty. A line equal to the
+// its second cell holds more than spaces; nothing but the TAB that closes the second cell may
+// follow it. A line equal to the
 // two column captions is the heading.
 Contents Parse(const QByteArray& bytes);
 

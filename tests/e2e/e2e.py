@@ -328,10 +328,14 @@ def load_through_dialog(s, source, seconds=WAIT_SECONDS):
     s.choose_file(LOAD_TITLE, source, seconds)
 
 
-def save_comma_delimited(s, seconds=WAIT_SECONDS):
-    """The results saved as a new comma-delimited file; gives what the file holds."""
+def save_comma_delimited(s, seconds=WAIT_SECONDS, button=None):
+    """The results saved as a new comma-delimited file; gives what the file holds. A button found
+    beforehand spares walking long lists for it."""
     target = os.path.join(s.work.name, "results.txt")
-    s.press("Save As Comma Delimited")
+    if button is None:
+        s.press("Save As Comma Delimited")
+    else:
+        s.click(button)
     s.choose_file("Save", target, seconds)
     # The save writes beside the target and renames: once it exists, it is whole.
     wait_until("the saved file", lambda: os.path.exists(target) and s.find_window("dialog") is None,
@@ -692,6 +696,61 @@ def scenario_sigterm_during_rewrite(s):
     # The three sample numbers, then every loaded line; the last without its comma.
     check(lines == LONG_SAVE_LINES + 3 and data.endswith(b"front desk\r\n"),
           "the file holds %d bytes in %d lines" % (len(data), lines))
+
+
+RUN_LINES = 3000000
+
+
+def formatted(number):
+    """A ten-digit number laid into xxx-xxx-xxxx, a seven-digit one into xxx/xxxx."""
+    return "%s-%s-%s" % (number[:3], number[3:6], number[6:]) if len(number) == 10 else \
+        "%s/%s" % (number[:3], number[3:])
+
+
+def scenario_hold_still_during_run(s):
+    """During a run over three million numbers, a drag in the phone list and a click on the
+    result list's Clear List change nothing: after "Done." the results are the phone list's
+    numbers formatted, row for row."""
+    sample = ["6034343563", "7173933292", "7978118"]
+    numbers = sample + [str(6030000000 + n) for n in range(RUN_LINES)]
+    source = os.path.join(s.work.name, "numbers.txt")
+    with open(source, "wb") as out:
+        out.write("\r\n".join(numbers[3:]).encode() + b"\r\n")
+    # Found while the lists are small: walking the accessibility tree visits every row.
+    s.press("Load Sample/Example Data")
+    wait_until("the sample numbers", lambda: s.rows(PHONES) == sample)
+    phones_table = s.find(s.root, "table", None, PHONES)
+    phones = phones_table.queryTable()
+    results = s.find(s.root, "table", None, RESULTS).queryTable()
+    save = s.find(s.root, "push button", "Save As Comma Delimited")
+    spots = {}
+    for name, node in (("first", s.find(phones_table, "table cell", sample[0])),
+                       ("third", s.find(phones_table, "table cell", sample[2])),
+                       ("start", s.find(s.root, "push button", "Start Formatting Phone Numbers")),
+                       ("clear", s.find(s.root, "push button", "Clear List", 2))):
+        box = node.queryComponent().getExtents(s.atspi.DESKTOP_COORDS)
+        spots[name] = (str(box.x + min(box.width // 2, 40)), str(box.y + box.height // 2))
+    load_through_dialog(s, source, seconds=60)
+    wait_until("the loaded numbers", lambda: phones.nRows == len(numbers), seconds=60)
+    # One stream of events: the run starts at the click's release, and the drag of the first
+    # number onto the third and the click on the results' Clear List come while it works.
+    s.xdotool("mousemove", *spots["start"], "click", "1",
+              "mousemove", *spots["first"], "mousedown", "1",
+              "mousemove", *spots["third"], "mouseup", "1",
+              "mousemove", *spots["clear"], "click", "1")
+    wait_until("the run to end", lambda: s.find_window("alert"), seconds=90)
+    said = s.read_and_close_message()
+    check(said == ("Dialwright", "Done."), "the run said %r" % (said,))
+    shown = [phones.getAccessibleAt(row, 0).name for row in range(3)]
+    check(shown == sample, "the phone list begins %r" % shown)
+    check(results.nRows == len(numbers), "%d results for %d numbers" % (results.nRows, len(numbers)))
+    saved = save_comma_delimited(s, seconds=60, button=save)
+    expected = ",\r\n".join(formatted(number) for number in numbers).encode() + b"\r\n"
+    if saved != expected:
+        lines = saved.split(b"\r\n")
+        wrong = next((row for row, (got, want) in enumerate(zip(lines, expected.split(b"\r\n")))
+                      if got != want), min(len(lines), len(numbers)))
+        raise Failure("the saved results differ from row %d: %r" % (wrong, lines[wrong:wrong + 3]))
 
 
 def scenario_undo_clear(s):

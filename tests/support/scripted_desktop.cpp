@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -129,6 +132,13 @@ void ScriptedDesktop::expectSaveFile(const FileDialogSettings& settings, const Q
     script_.push_back(entry);
 }
 
+void ScriptedDesktop::expectFirst(const std::function<void()>& expectations)
+{
+    const auto before = static_cast<std::ptrdiff_t>(script_.size());
+    expectations();
+    std::rotate(script_.begin(), script_.begin() + before, script_.end());
+}
+
 const ScriptedDesktop::Entry* ScriptedDesktop::answer(const Box& actual)
 {
     shown_.push_back(actual);
@@ -177,6 +187,11 @@ void ScriptedDesktop::onYield(int number, std::function<void()> callback)
     yieldCallbacks_[number] = std::move(callback);
 }
 
+void ScriptedDesktop::onInput(int number, std::function<void()> callback)
+{
+    inputCallbacks_[number] = std::move(callback);
+}
+
 void ScriptedDesktop::setClipboardRefusals(int clearRefusals, int setRefusals)
 {
     clearRefusals_ = clearRefusals;
@@ -202,7 +217,9 @@ bool ScriptedDesktop::trySetClipboardText(const QString& text)
 void ScriptedDesktop::yieldWithoutInput()
 {
     ++yieldsWithoutInput_;
+    const bool outer = std::exchange(inputWaits_, true);
     yield();
+    inputWaits_ = outer;
 }
 
 void ScriptedDesktop::yield()
@@ -210,10 +227,25 @@ void ScriptedDesktop::yield()
     ++yields_;
     if (processEvents_)
         QCoreApplication::processEvents();
+    if (const auto input = inputCallbacks_.find(yields_); input != inputCallbacks_.end()) {
+        waitingInput_.push_back(input->second);
+        inputCallbacks_.erase(input);
+    }
+    if (!inputWaits_)
+        deliverWaitingInput();
     const auto callback = yieldCallbacks_.find(yields_);
     if (callback != yieldCallbacks_.end()) {
         const std::function<void()> run = callback->second;
         yieldCallbacks_.erase(callback);
+        run();
+    }
+}
+
+void ScriptedDesktop::deliverWaitingInput()
+{
+    while (!waitingInput_.empty()) {
+        const std::function<void()> run = waitingInput_.front();
+        waitingInput_.pop_front();
         run();
     }
 }

@@ -42,6 +42,9 @@ public:
     void expectOpenFile(const FileDialogSettings& settings, OpenFileResult answer);
     void expectSaveFile(const FileDialogSettings& settings, const QString& answer);
     bool scriptDone() const { return script_.empty(); }
+    // Scripts, with the calls above, boxes that come before every box scripted so far: those of
+    // an action taken during a yield of a longer one, which shows its own boxes at its end.
+    void expectFirst(const std::function<void()>& expectations);
     // Runs as each box is shown, before it is answered (to look at the window meanwhile).
     void setOnBox(std::function<void()> callback) { onBox_ = std::move(callback); }
 
@@ -55,8 +58,15 @@ public:
     int yields() const { return yields_; }
     // Of those, the yields during which the user's clicks and keys wait.
     int yieldsWithoutInput() const { return yieldsWithoutInput_; }
+    // True during such a yield: a click or key made then would wait.
+    bool inputWaits() const { return inputWaits_; }
     // Runs the callback during the given yield (counted from 1).
     void onYield(int number, std::function<void()> callback);
+    // The user's clicks or keys made during the given yield: they run there when the yield lets
+    // input run, and otherwise wait, as the window system keeps them, for the next yield that
+    // does or for deliverWaitingInput() (the event loop, once the operation has returned).
+    void onInput(int number, std::function<void()> callback);
+    void deliverWaitingInput();
 
     // Clipboard: the first attempts of each kind fail.
     void setClipboardRefusals(int clearRefusals, int setRefusals);
@@ -107,7 +117,10 @@ private:
     bool processEvents_ = false;
     int yields_ = 0;
     int yieldsWithoutInput_ = 0;
+    bool inputWaits_ = false;
     std::map<int, std::function<void()>> yieldCallbacks_;
+    std::map<int, std::function<void()>> inputCallbacks_;
+    std::deque<std::function<void()>> waitingInput_;
     int clearRefusals_ = 0;
     int setRefusals_ = 0;
     int clearAttempts_ = 0;

@@ -1,8 +1,7 @@
 #include "app/lists/list_history.h"
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <map>
 #include <optional>
 
 namespace {
@@ -31,8 +30,7 @@ public:
         return from_ + count_ - 1;
     }
     qsizetype heldBytes() const override { return held_ ? held_->bytes() : 0; }
-    qsizetype rowAfter(qsizetype row) const override { return row >= from_ ? row + count_ : row; }
-    std::pair<qsizetype, qsizetype> rowsPut() const override { return {from_, count_}; }
+    qsizetype rowsGained() const override { return count_; }
 
 private:
     qsizetype from_;
@@ -58,12 +56,7 @@ public:
         return std::min(from_, LastRow(list()));
     }
     qsizetype heldBytes() const override { return held_ ? held_->bytes() : 0; }
-    qsizetype rowAfter(qsizetype row) const override
-    {
-        if (row >= from_ + count_)
-            return row - count_;
-        return std::min(row, from_);
-    }
+    qsizetype rowsGained() const override { return -count_; }
 
 private:
     qsizetype from_;
@@ -91,10 +84,10 @@ public:
     }
     qsizetype heldBytes() const override
     {
-        return static_cast<qsizetype>(exchanges_.size())
+        return static_cast<qsizetype>(exchanges_.capacity())
                * static_cast<qsizetype>(sizeof(exchanges_.front()));
     }
-    qsizetype rowAfter(qsizetype row) const override { return row; }
+    qsizetype rowsGained() const override { return 0; }
 
 private:
     std::vector<std::pair<qsizetype, qsizetype>> exchanges_;
@@ -115,20 +108,26 @@ std::unique_ptr<ListChange> RowsTaken(ListModel& list, qsizetype from, ListModel
 std::unique_ptr<ListChange> TextsExchanged(ListModel& list,
                                            std::vector<std::pair<qsizetype, qsizetype>> exchanges)
 {
+    // The row each row's text came from; rows not in it kept theirs.
+    std::map<qsizetype, qsizetype> cameFrom;
+    const auto at = [&cameFrom](qsizetype row) -> qsizetype& {
+        return cameFrom.try_emplace(row, row).first->second;
+    };
+    for (const auto& [a, b] : exchanges)
+        std::swap(at(a), at(b));
+    // A move that left every row with the text it had (the number dragged back to where it
+    // started, or over equal numbers only) is nothing the user could see undone. Each row holds
+    // the text it had exactly when it holds the text of the row its own came from.
+    const bool unchanged = std::ranges::all_of(cameFrom, [&list](const auto& row) {
+        return row.first == row.second || list.text(row.first) == list.text(row.second);
+    });
+    if (unchanged)
+        return nullptr;
     return std::make_unique<Exchanged>(list, std::move(exchanges));
 }
 
-qsizetype ListHistory::DefaultByteLimit()
-{
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return qsizetype(1) << 30;
-    return static_cast<qsizetype>(pages) * pageSize / 4;
-}
-
-ListHistory::ListHistory(qsizetype byteLimit, int stepLimit)
-    : byteLimit_(byteLimit), stepLimit_(static_cast<size_t>(std::max(stepLimit, 1)))
+ListHistory::ListHistory(Room room, int stepLimit)
+    : room_(std::move(room)), stepLimit_(static_cast<size_t>(std::max(stepLimit, 1)))
 {
 }
 
@@ -137,46 +136,69 @@ void ListHistory::record(Step step)
     std::erase_if(step, [](const std::unique_ptr<ListChange>& change) { return !change; });
     if (step.empty())
         return;
-    // Rows taken out of a list while an operation appends to it move its first row. Rows another
-    // action appended to it meanwhile come after the operation's rows so far, which become a
-    // step of their own first; the operation's own go on after them.
-    std::vector<Step> steps;
+    std::vector<ListModel*> lists;
+    for (const std::unique_ptr<ListChange>& change : step)
+        if (std::ranges::find(lists, &change->list()) == lists.end())
+            lists.push_back(&change->list());
+    // The step is already made: the rows operations had appended before it are those up to
+    // the length the list had then.
+    for (ListModel* list : lists) {
+        qsizetype before = list->count();
+        for (const std::unique_ptr<ListChange>& change : step)
+            if (&change->list() == list)
+                before -= change->rowsGained();
+        settle(*list, before);
+    }
+    push(std::move(step));
+    // What the operations append from now on comes after the step.
     for (Appending* appending : appending_)
-        for (const std::unique_ptr<ListChange>& change : step) {
-            if (&change->list() != appending->list_)
-                continue;
-            const auto [put, count] = change->rowsPut();
-            if (count > 0 && put > appending->from_) {
-                Step before;
-                before.push_back(
-                    RowsAdded(*appending->list_, appending->from_, put - appending->from_));
-                steps.push_back(std::move(before));
-                appending->from_ = put + count;
-            } else {
-                appending->from_ = change->rowAfter(appending->from_);
-            }
-        }
-    steps.push_back(std::move(step));
-    steps_.resize(done_);
-    for (Step& each : steps)
-        steps_.push_back(std::move(each));
-    done_ = steps_.size();
-    while (!steps_.empty() && (steps_.size() > stepLimit_ || heldBytes() > byteLimit_))
-        dropOldest();
+        if (std::ranges::find(lists, appending->list_) != lists.end())
+            appending->from_ = appending->list_->count();
 }
 
-void ListHistory::settle(const ListModel& list)
+void ListHistory::settle(ListModel& list, qsizetype count)
 {
-    const std::vector<Appending*> open = appending_;
-    for (Appending* appending : open)
+    std::vector<Appending*> open;
+    for (Appending* appending : appending_)
         if (appending->list_ == &list)
-            appending->record();
+            open.push_back(appending);
+    for (size_t i = 0; i < open.size(); ++i) {
+        const qsizetype from = open[i]->from_;
+        const qsizetype to = i + 1 < open.size() ? open[i + 1]->from_ : count;
+        if (to > from) {
+            Step step;
+            step.push_back(RowsAdded(list, from, to - from));
+            push(std::move(step));
+        }
+    }
+    for (Appending* appending : open)
+        appending->from_ = std::max(appending->from_, count);
+}
+
+void ListHistory::push(Step step)
+{
+    steps_.resize(done_);
+    steps_.push_back(std::move(step));
+    done_ = steps_.size();
+    if (steps_.size() > stepLimit_)
+        dropOldest();
+    // The room is asked for (reading the system's and the control groups' figures) only when
+    // the history has come to hold more than when it last asked.
+    const qsizetype held = heldBytes();
+    if (held > checkedHeld_) {
+        const qint64 room = room_ ? room_() : -1;
+        const qint64 budget = room < 0 ? kUnknownRoomBudget : (room + held) / 4;
+        while (!steps_.empty() && heldBytes() > budget)
+            dropOldest();
+    }
+    checkedHeld_ = heldBytes();
 }
 
 void ListHistory::forget()
 {
     steps_.clear();
     done_ = 0;
+    checkedHeld_ = 0;
 }
 
 void ListHistory::dropOldest()
@@ -229,11 +251,5 @@ ListHistory::Appending::~Appending()
 
 void ListHistory::Appending::record()
 {
-    const qsizetype to = list_->count();
-    if (to <= from_)
-        return;
-    Step step;
-    step.push_back(RowsAdded(*list_, from_, to - from_));
-    history_->record(std::move(step));
-    from_ = to;
+    history_->settle(*list_, list_->count());
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/lists/list_model.h"
+#include "app/lists/memory_room.h"
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -21,10 +23,8 @@ public:
     virtual qsizetype redo() = 0;
     // The bytes of list content the change holds in its present state.
     virtual qsizetype heldBytes() const = 0;
-    // Where a row numbered before the change stands after it.
-    virtual qsizetype rowAfter(qsizetype row) const = 0;
-    // The rows the change put into the list, as the first and how many; none for other changes.
-    virtual std::pair<qsizetype, qsizetype> rowsPut() const { return {0, 0}; }
+    // The rows the change, done, added to its list: negative when it took rows out.
+    virtual qsizetype rowsGained() const = 0;
 
 private:
     ListModel* list_;
@@ -34,7 +34,8 @@ private:
 std::unique_ptr<ListChange> RowsAdded(ListModel& list, qsizetype from, qsizetype count);
 // The rows were taken out of the list at `from` (removed, cleared) and are handed over whole.
 std::unique_ptr<ListChange> RowsTaken(ListModel& list, qsizetype from, ListModel::Rows rows);
-// The main texts of these pairs of rows were exchanged, in this order.
+// The main texts of these pairs of rows were exchanged, in this order. Exchanges that leave
+// every text where it was (a number dragged back to where it started) are no change: nullptr.
 std::unique_ptr<ListChange> TextsExchanged(ListModel& list,
                                            std::vector<std::pair<qsizetype, qsizetype>> exchanges);
 
@@ -43,8 +44,14 @@ std::unique_ptr<ListChange> TextsExchanged(ListModel& list,
 // recorded, undoing a step always finds its list as the step left it: the rows a step added
 // are then still where it put them.
 //
+// Operations that append across yields (a drop's walk, a load, a run) are steps too, and other
+// actions may change their list meanwhile. Whatever is recorded, the rows such an operation
+// has appended to the same list until then are recorded first, as a step of their own: the
+// history holds every change in the order it was made, whoever records it.
+//
 // The history keeps at most stepLimit steps, and the list content its steps hold (rows cleared
-// or removed, rows whose adding was undone) stays under byteLimit; the oldest steps go first.
+// or removed, rows whose adding was undone) stays under a quarter of the memory the program
+// could have for it: what it holds and the room left besides. The oldest steps go first.
 class ListHistory {
 public:
     using Step = std::vector<std::unique_ptr<ListChange>>;
@@ -52,17 +59,19 @@ public:
         ListModel* list = nullptr;
         qsizetype row = -1;
     };
+    // The memory the program can still take, in bytes; -1 when it is not known.
+    using Room = std::function<qint64()>;
 
     static constexpr int kStepLimit = 1000;
-    // A quarter of the machine's physical memory.
-    static qsizetype DefaultByteLimit();
+    // The budget when the room is not known.
+    static constexpr qint64 kUnknownRoomBudget = qint64(1) << 30;
 
-    explicit ListHistory(qsizetype byteLimit = DefaultByteLimit(), int stepLimit = kStepLimit);
+    explicit ListHistory(Room room = MemoryRoomNow, int stepLimit = kStepLimit);
     ListHistory(const ListHistory&) = delete;
     ListHistory& operator=(const ListHistory&) = delete;
 
-    // Adds a step after the last one done; steps undone before are dropped. An empty step
-    // records nothing.
+    // Adds a step, made just now, after the last one done; steps undone before are dropped. An
+    // empty step records nothing.
     void record(Step step);
     bool canUndo() const { return done_ > 0; }
     bool canRedo() const { return done_ < steps_.size(); }
@@ -70,9 +79,6 @@ public:
     Shown undo();
     Shown redo();
 
-    // Records what the operations appending to the list have appended so far, each as a step
-    // of its own, so that a change about to be made to the list finds them recorded before it.
-    void settle(const ListModel& list);
     // An operation is appending across yields: undo and redo must wait for it.
     bool appendingUnderWay() const { return !appending_.empty(); }
 
@@ -83,10 +89,8 @@ public:
     size_t undoableSteps() const { return done_; }
     qsizetype heldBytes() const;
 
-    // The rows an operation appends while it yields, recorded as one step when it ends. A change
-    // the user makes to the same list meanwhile (the results cleared while a run is under way)
-    // settles the rows appended so far as a step of their own first, so that every step still
-    // finds its list as it left it.
+    // The rows an operation appends while it yields, recorded as one step when it ends, or as
+    // several when other changes were recorded in between.
     class Appending {
     public:
         Appending(ListHistory& history, ListModel& list);
@@ -104,11 +108,18 @@ public:
     };
 
 private:
+    // Records the rows that the operations under way had appended to the list when it held
+    // `count` rows, each operation's as a step.
+    void settle(ListModel& list, qsizetype count);
+    void push(Step step);
     void dropOldest();
 
     std::vector<Step> steps_;
     size_t done_ = 0;
-    qsizetype byteLimit_;
+    Room room_;
+    qsizetype checkedHeld_ = 0;
     size_t stepLimit_;
+    // In the order they began. Operations on one list nest (a later one runs during a yield of
+    // an earlier one), so each one's rows come after those of every earlier one.
     std::vector<Appending*> appending_;
 };

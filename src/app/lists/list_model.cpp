@@ -284,10 +284,12 @@ void ListModel::swapTexts(qsizetype a, qsizetype b)
 
 qsizetype ListModel::Rows::bytes() const
 {
-    qsizetype total = text.bytes() + static_cast<qsizetype>(marks.size());
-    for (const std::vector<QString>& cells : sub)
+    qsizetype total = text.bytes() + static_cast<qsizetype>(marks.capacity());
+    for (const std::vector<QString>& cells : sub) {
+        total += static_cast<qsizetype>(cells.capacity() * sizeof(QString));
         for (const QString& cell : cells)
-            total += static_cast<qsizetype>(sizeof(QString)) + cell.size() * 2;
+            total += cell.capacity() * qsizetype(sizeof(QChar));
+    }
     return total;
 }
 

@@ -90,7 +90,7 @@ public:
         std::vector<std::vector<QString>> sub;
         std::vector<quint8> marks;
         qsizetype count() const { return text.count(); }
-        // The memory the rows hold, in bytes.
+        // The memory the rows hold, in bytes: the room their storage has, used or not.
         qsizetype bytes() const;
     };
     // Takes the rows [from, to) out of the list. Taking every row moves the storage itself,

@@ -46,6 +46,21 @@ ListView::ListView(QWidget* parent) : QTableView(parent), model_(this)
     // Rows scroll only when a handler asks or the keyboard moves, never because a held button
     // nears an edge: moving a phone number scrolls by its own rule.
     setAutoScroll(false);
+    paintHeaderEndAsHeadings();
+}
+
+void ListView::paintHeaderEndAsHeadings()
+{
+    QPalette header;
+    header.setColor(QPalette::Window, palette().color(QPalette::Button));
+    horizontalHeader()->setPalette(header);
+}
+
+void ListView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        paintHeaderEndAsHeadings();
 }
 
 void ListView::setColumnWidthTwips(int column, int twips)

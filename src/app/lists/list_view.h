@@ -36,6 +36,7 @@ public:
     void setDragOutManual(bool manual);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
@@ -43,5 +44,9 @@ protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
+    // Styles paint the header's bare end, right of the last column, in the window colour, which
+    // is the white of the window around the lists: it takes its headings' colour instead.
+    void paintHeaderEndAsHeadings();
+
     ListModel model_;
 };

@@ -1,6 +1,7 @@
 #include "app/lists/marked_row_delegate.h"
 
 #include "app/lists/list_model.h"
+#include "app/look/faint_text.h"
 
 void MarkedRowDelegate::initStyleOption(QStyleOptionViewItem* option,
                                         const QModelIndex& index) const
@@ -8,6 +9,11 @@ void MarkedRowDelegate::initStyleOption(QStyleOptionViewItem* option,
     QStyledItemDelegate::initStyleOption(option, index);
     if (index.data(ListModel::MarkRole).toInt() == static_cast<int>(RowMark::None))
         return;
-    option->palette.setBrush(QPalette::Text, option->palette.brush(QPalette::PlaceholderText));
+    QPalette& palette = option->palette;
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(
+            group, QPalette::Text,
+            FaintText(palette.color(group, QPalette::Text), palette.color(group, QPalette::Base)));
     option->font.setItalic(true);
 }

@@ -2,8 +2,9 @@
 
 #include <QStyledItemDelegate>
 
-// Draws a marked row (a result copied unchanged) in the palette's placeholder colour and in
-// italics, so it stands out in any colour scheme; selected rows keep the highlight's colours.
+// Draws a marked row (a result copied unchanged) in a fainter shade of the palette's text colour,
+// still readable against its background (FaintText), and in italics, so it stands out in any
+// colour scheme; selected rows keep the highlight's colours.
 class MarkedRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 

@@ -40,6 +40,8 @@ public:
     ~RawArray() { RawBlock::Free(data_, bytes(capacity_)); }
 
     qsizetype size() const { return size_; }
+    // The values the block has room for: what it holds in memory.
+    qsizetype capacity() const { return capacity_; }
     T* data() { return data_; }
     const T* data() const { return data_; }
     T& operator[](qsizetype i) { return data_[i]; }

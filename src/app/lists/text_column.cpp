@@ -376,7 +376,12 @@ void TextColumn::insertRows(qsizetype at, const TextColumn& rows)
 
 qsizetype TextColumn::bytes() const
 {
-    return narrowText_.size() + wideText_.size() * qsizetype(sizeof(char16_t))
-           + ends32_.size() * qsizetype(sizeof(quint32))
-           + ends64_.size() * qsizetype(sizeof(quint64));
+    // A table entry is a node of two numbers and the allocator's own words beside them.
+    constexpr qsizetype kMovedEntry =
+        2 * qsizetype(sizeof(qsizetype)) + 4 * qsizetype(sizeof(void*));
+    return narrowText_.capacity() + wideText_.capacity() * qsizetype(sizeof(char16_t))
+           + ends32_.capacity() * qsizetype(sizeof(quint32))
+           + ends64_.capacity() * qsizetype(sizeof(quint64))
+           + static_cast<qsizetype>(moved_.size()) * kMovedEntry
+           + static_cast<qsizetype>(moved_.bucket_count() * sizeof(void*));
 }

@@ -72,7 +72,7 @@ public:
     // Puts the rows of another column before row `at` (at the end when at is count()). A failure
     // leaves the column as it was.
     void insertRows(qsizetype at, const TextColumn& rows);
-    // The memory the column holds for its texts and row ends, in bytes.
+    // The memory the column holds, in bytes: the room its buffers have, used or not.
     qsizetype bytes() const;
 
 private:

@@ -58,7 +58,6 @@ TEST_F(FormTest, ResultsCopiedUnchangedAreMarkedWithTheirReason)
         auto* delegate = qobject_cast<MarkedRowDelegate*>(form->ListView3->itemDelegate());
         ASSERT_NE(delegate, nullptr);
         const QPalette palette = form->ListView3->palette();
-        ASSERT_NE(palette.color(QPalette::PlaceholderText), palette.color(QPalette::Text));
         QString copied;
         for (size_t row = 0; row < used.size(); ++row) {
             const MarkCase& c = *used[row];
@@ -72,8 +71,9 @@ TEST_F(FormTest, ResultsCopiedUnchangedAreMarkedWithTheirReason)
             option.font = form->ListView3->font();
             delegate->initStyleOption(&option, cell);
             const bool marked = c.mark != RowMark::None;
-            EXPECT_EQ(option.palette.color(QPalette::Text),
-                      palette.color(marked ? QPalette::PlaceholderText : QPalette::Text));
+            // How faint, in every colour scheme, is the look test's.
+            EXPECT_EQ(option.palette.color(QPalette::Text) != palette.color(QPalette::Text),
+                      marked);
             EXPECT_EQ(option.font.italic(), marked);
             EXPECT_EQ(option.text, c.result);
             copied += c.result + QStringLiteral("\r\n");
