@@ -1,0 +1,32 @@
+#pragma once
+
+// Room app/engine: numbers as people write them.
+
+#include <QString>
+#include <QStringView>
+
+#include <string>
+#include <string_view>
+
+// A number written with punctuation is a text that, after its outer blanks, holds only decimal
+// digits of any script, separators (blanks, the no-break space, "-" and the other dashes, ".",
+// "/", "(", ")") and at most one "+" at its start, with at least one digit. Tidying it gives its
+// digits alone, in ASCII: "+1 603 434 3563" becomes "16034343563", "６０３" becomes "603".
+// Any other text is left as it is: letters ("1-800-FLOWERS"), an extension whose digits must not
+// join the number's ("603-434-3563 ext. 12"), an empty line.
+
+// Appends the tidied digits to out and returns true, or returns false (out as it was) when the
+// text is not a number written with punctuation.
+bool TidyNumber(QStringView text, QString& out);
+// The same for UTF-8 text, as the command line reads it.
+bool TidyNumber(std::string_view utf8, std::string& out);
+
+// Why a text that is not a number written with punctuation is left as it is.
+enum class LeftAsItIs { Extension, Letters, Other };
+LeftAsItIs WhyLeftAsItIs(QStringView text);
+
+// What two texts are compared by when duplicates are looked for: the tidied digits of a number
+// written with punctuation, any other text itself. UTF-8; the first byte tells the two kinds
+// apart, so the digits "123" and a text "123x" never meet.
+void DuplicateKey(QStringView text, std::string& key);
+void DuplicateKey(std::string_view utf8, std::string& key);
