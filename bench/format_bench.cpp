@@ -73,6 +73,41 @@ QByteArray Bytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
 }
 
+// The same numbers as people write them, line for line: ten digits as (603) 434-3563, seven as
+// 797-8118; and as the Phone field of a CSV file of four fields with a heading.
+void WriteWrittenForms(const QString& numbers, const QString& punctuated, const QString& csv)
+{
+    QFile in(numbers);
+    QFile dotted(punctuated);
+    QFile table(csv);
+    if (!in.open(QIODevice::ReadOnly) || !dotted.open(QIODevice::WriteOnly)
+        || !table.open(QIODevice::WriteOnly))
+        std::abort();
+    QByteArray a;
+    QByteArray b = "Name,Phone,City,E-mail\r\n";
+    for (qint64 row = 0; !in.atEnd(); ++row) {
+        const QByteArray line = in.readLine().chopped(2);
+        const bool digits = !line.isEmpty() && std::all_of(line.begin(), line.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        });
+        if (digits && line.size() == 10)
+            a += "(" + line.left(3) + ") " + line.mid(3, 3) + "-" + line.mid(6);
+        else if (digits && line.size() == 7)
+            a += line.left(3) + "-" + line.mid(3);
+        else
+            a += line;
+        a += "\r\n";
+        b += "Person " + QByteArray::number(row) + "," + line + ",Springfield,p"
+             + QByteArray::number(row) + "@example.org\r\n";
+        if (a.size() > (1 << 20) || in.atEnd()) {
+            if (dotted.write(a) != a.size() || table.write(b) != b.size())
+                std::abort();
+            a.clear();
+            b.clear();
+        }
+    }
+}
+
 }  // namespace
 
 int main()
@@ -96,6 +131,18 @@ int main()
         toFile.emplace_back("--output");
         toFile.push_back(QFile::encodeName(fileOut).toStdString());
 
+        // --tidy on the same numbers written with punctuation, --column on them as a CSV field.
+        const QString punctuated = work.filePath(QStringLiteral("punctuated-%1.txt").arg(size));
+        const QString csv = work.filePath(QStringLiteral("table-%1.csv").arg(size));
+        WriteWrittenForms(input, punctuated, csv);
+        const QString tidyOut = work.filePath(QStringLiteral("tidy.txt"));
+        std::vector<std::string> tidy = {program, "--format", "--tidy"};
+        tidy.insert(tidy.end(), rules.begin(), rules.end());
+        tidy.push_back(QFile::encodeName(punctuated).toStdString());
+        std::vector<std::string> column = {program, "--format", "--column", "Phone"};
+        column.insert(column.end(), rules.begin(), rules.end());
+        column.push_back(QFile::encodeName(csv).toStdString());
+
         std::map<std::string, std::vector<double>> ms;
         std::map<std::string, std::vector<double>> mb;
         const auto record = [&](const std::string& key, const Measured& measured) {
@@ -107,6 +154,9 @@ int main()
             record("mawk", Run({"mawk", AwkProgram()}, input, awkOut, peak));
             record("stdout", Run(toStandardOutput, input, ourOut, peak));
             record("output", Run(toFile, input, work.filePath(QStringLiteral("empty.txt")), peak));
+            record("tidy", Run(tidy, punctuated, tidyOut, peak));
+            record("column",
+                   Run(column, csv, work.filePath(QStringLiteral("column.csv")), peak));
         }
         const QByteArray expected = Bytes(awkOut);
         const bool sameOut = Bytes(ourOut) == expected;
@@ -119,7 +169,14 @@ int main()
         line("mawk < in > out", "mawk", "");
         line("dialwright --format in > out", "stdout", sameOut ? "yes" : "NO");
         line("dialwright --format in --output", "output", sameFile ? "yes" : "NO");
-        QFile::remove(input);
+        line("--tidy, punctuated > out", "tidy", Bytes(tidyOut) == expected ? "yes" : "NO");
+        line("--column Phone, 4-field CSV > out", "column", "");
+        std::printf("%-12s %-34s %10s %10s %8.3f\n", "", "  --tidy / plain --format", "", "",
+                    Median(ms["tidy"]) / Median(ms["stdout"]));
+        std::printf("%-12s %-34s %10s %10s %8.3f\n", "", "  --column / plain --format", "", "",
+                    Median(ms["column"]) / Median(ms["stdout"]));
+        for (const QString& each : {input, punctuated, csv})
+            QFile::remove(each);
     }
     std::printf("\n(ratio: time beside mawk's in the same run; --output also syncs the file to "
                 "disk before it replaces the old one)\n");

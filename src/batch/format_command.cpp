@@ -3,14 +3,17 @@
 #include "app/command_line.h"
 #include "app/desktop/file_system.h"
 #include "app/lists/memory_room.h"
+#include "batch/csv_column.h"
 #include "batch/format_options.h"
 #include "batch/formatting_pass.h"
+#include "batch/number_format.h"
 #include "batch/output_targets.h"
 #include "batch/progress_line.h"
 #include "batch/result_writer.h"
 #include "batch/rule_sources.h"
 #include "batch/standard_output.h"
 #include "batch/stop_signals.h"
+#include "batch/text_cleaning.h"
 #include "input/line_reader.h"
 #include "input/load_room.h"
 
@@ -21,6 +24,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <new>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,7 +63,7 @@ constexpr qsizetype kGuardStep = qsizetype(16) << 20;
 
 // Formats one input into the pass; false when it could not be read whole (it has been
 // reported). A stop by a signal is not reported: the caller acts on it.
-bool FormatInput(const QByteArray& input, FormattingPass& pass, bool finalLfEndsLine)
+bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine)
 {
     const bool standardInput = input == "-";
     const QByteArray name = InputName(input);
@@ -157,12 +161,25 @@ int Format(const FormatOptions& options)
     try {
         const std::unique_ptr<OutputTarget> target =
             OpenOutput(options.output, StopSignals::KeepGoing);
+        const NumberFormat format(rules.rules);
+        TextCleaning cleaning(options.tidy, options.unique);
         ResultWriter writer(options.lines ? ResultWriter::Form::Lines
                                           : ResultWriter::Form::CommaDelimited,
                             *target, options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1);
-        FormattingPass pass(rules.rules, writer);
+        FormattingPass lines(format, cleaning, writer);
+        std::optional<CsvColumnPass> csv;
+        if (options.column)
+            csv.emplace(format, cleaning, *target, *options.column, options.delimiter);
+        LineSink& pass = csv ? static_cast<LineSink&>(*csv) : lines;
         for (const QByteArray& input : options.inputs) {
-            inputFailed = !FormatInput(input, pass, options.lines) || inputFailed;
+            // A CSV record ends where its last line does; a final LF adds no record.
+            bool read = FormatInput(input, pass, options.lines || csv);
+            if (csv && !csv->endInput() && read) {
+                Complain(InputName(input) + ": no column is named "
+                         + ShownName(options.column->name));
+                read = false;
+            }
+            inputFailed = !read || inputFailed;
             // A file is not replaced by less than every input gives.
             if (!StopSignals::KeepGoing() || (inputFailed && !target->keepsPartial()))
                 break;
@@ -170,7 +187,10 @@ int Format(const FormatOptions& options)
         // Standard output and devices keep what the inputs that were read gave, ended as a
         // whole list is; a file takes the results only when all were read.
         if (StopSignals::KeepGoing() && (!inputFailed || target->keepsPartial())) {
-            writer.finish();
+            if (csv)
+                csv->finish();
+            else
+                writer.finish();
             complete = !inputFailed;
         }
     } catch (const OutputFailure& failure) {

@@ -31,6 +31,7 @@ FormatOptions ParseFormatOptions(const QList<QByteArray>& arguments)
     bool outputGiven = false;
     bool optionsEnded = false;
     int ruleOptions = 0;
+    bool delimiterGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray& argument = arguments[i];
         if (optionsEnded || argument == "-" || !argument.startsWith('-')) {
@@ -47,6 +48,14 @@ FormatOptions ParseFormatOptions(const QList<QByteArray>& arguments)
             options.lines = true;
             continue;
         }
+        if (argument == "--tidy") {
+            options.tidy = true;
+            continue;
+        }
+        if (argument == "--unique") {
+            options.unique = true;
+            continue;
+        }
         if (argument == "--help" || argument == "-h") {
             options.action = FormatOptions::Action::Help;
             return options;
@@ -58,7 +67,8 @@ FormatOptions ParseFormatOptions(const QList<QByteArray>& arguments)
         // The options that take a value, as "--name VALUE" or "--name=VALUE".
         const qsizetype equals = argument.indexOf('=');
         const QByteArray name = equals < 0 ? argument : argument.left(equals);
-        if (name != "--rules" && name != "--rule" && name != "--output")
+        if (name != "--rules" && name != "--rule" && name != "--output" && name != "--column"
+            && name != "--delimiter")
             return usage(QStringLiteral("unknown option %1").arg(Shown(argument)));
         QByteArray value;
         if (equals >= 0)
@@ -67,7 +77,22 @@ FormatOptions ParseFormatOptions(const QList<QByteArray>& arguments)
             value = arguments[++i];
         else
             return usage(QStringLiteral("option %1 needs a value").arg(Shown(name)));
-        if (name == "--rules") {
+        if (name == "--column") {
+            if (value.isEmpty())
+                return usage(QStringLiteral("--column needs a number from 1 or a name"));
+            bool number = false;
+            const qsizetype n = value.toLongLong(&number);
+            options.column = number ? ColumnChoice{n, {}} : ColumnChoice{0, value};
+            if (number && n < 1)
+                return usage(QStringLiteral("--column counts from 1, not %1").arg(Shown(value)));
+        } else if (name == "--delimiter") {
+            if (value.size() != 1 || value == "\"" || value == "\r" || value == "\n")
+                return usage(QStringLiteral("--delimiter takes one character other than a quote "
+                                            "or a line break, not %1")
+                                 .arg(Shown(value)));
+            options.delimiter = value[0];
+            delimiterGiven = true;
+        } else if (name == "--rules") {
             if (value.isEmpty())
                 return usage(QStringLiteral("option --rules needs a file"));
             options.rules.push_back({true, value, 0});
@@ -85,6 +110,10 @@ FormatOptions ParseFormatOptions(const QList<QByteArray>& arguments)
             options.output = value == "-" ? QByteArray() : value;
         }
     }
+    if (options.column && options.lines)
+        return usage(QStringLiteral("--column writes CSV and --lines writes lines: choose one"));
+    if (delimiterGiven && !options.column)
+        return usage(QStringLiteral("--delimiter needs --column"));
     if (options.inputs.isEmpty())
         options.inputs << QByteArrayLiteral("-");
     // Standard input can be read once: as the rules or as numbers, not both.
@@ -101,7 +130,8 @@ QString FormatHelpText()
         "\n"
         "Without a window:\n"
         "  dialwright --format [--rules FILE]... [--rule LENGTH=PATTERN]... [--output FILE]\n"
-        "                      [--lines] [FILE|-]...\n"
+        "                      [--lines | --column N|NAME [--delimiter C]] [--tidy] [--unique]\n"
+        "                      [FILE|-]...\n"
         "Formats the phone numbers of each FILE in order (standard input when there is none,\n"
         "and for -) as \"Start Formatting Phone Numbers\" does, reading the files as \"Load\n"
         "Phone Numbers From File\" does, and writes the results as \"Save As Comma Delimited\"\n"
@@ -109,18 +139,31 @@ QString FormatHelpText()
         "take little memory.\n"
         "\n"
         "  --rules FILE           the rules of a file as \"Save Results As Text File\" writes\n"
-        "                         them (one rule a line: the length, a TAB, the pattern)\n"
+        "                         them (one rule a line: the length, a TAB, the pattern); a\n"
+        "                         pipe, a FIFO or - (standard input) is read as a stream\n"
         "  --rule LENGTH=PATTERN  one rule: a number of LENGTH characters is laid into PATTERN,\n"
         "                         each x taking a digit; split at the first =\n"
-        "  --output FILE          write to FILE, which is replaced only once the results are\n"
-        "                         complete (links, owner and attributes kept); - is standard\n"
-        "                         output, the default\n"
+        "  --output FILE          write to FILE, which is replaced only once every input was\n"
+        "                         read and every result written (links, owner and attributes\n"
+        "                         kept); a device or a FIFO is written straight into; - is\n"
+        "                         standard output, the default\n"
         "  --lines                one result a line ending in LF, for other line tools, instead\n"
         "                         of the comma-delimited form (a comma after every result but\n"
-        "                         the last, CR LF line ends)\n"
-        "Rules apply in the order given; the first whose length fits a number is used.\n"
+        "                         the last, CR LF line ends); a final LF ends the last line\n"
+        "  --tidy                 a number written with punctuation ((603) 434-3563, +1 603\n"
+        "                         434 3563, full-width or other digits) becomes its digits\n"
+        "                         before it is formatted; letters and extensions stay as they are\n"
+        "  --unique               write only the first of each number, in any layout; holds\n"
+        "                         the distinct numbers in memory, about 30 bytes each\n"
+        "  --column N|NAME        the input is CSV: format field N (from 1), or the field the\n"
+        "                         heading names, of every record and write the CSV back with\n"
+        "                         every other field as it was\n"
+        "  --delimiter C          the CSV's delimiter, such as ; (default ,)\n"
+        "Rules apply in the order given; the first whose length fits a number is used. A rule\n"
+        "that can never fit is refused before anything is written.\n"
         "Exit status: 0 when all went well, 1 when an input could not be read or the output\n"
-        "could not be written, 2 for a command line that cannot be read.\n"
+        "could not be written, 2 for a command line that cannot be read or a rule that can\n"
+        "never fit, 128+N when signal N ended it.\n"
         "\n"
         "Example: dialwright --format --rule 10=xxx-xxx-xxxx --rule 7=xxx/xxxx --lines < "
         "list.txt\n");

@@ -4,11 +4,14 @@
 #include <QList>
 #include <QString>
 
+#include "batch/csv_column.h"
+
+#include <optional>
 #include <vector>
 
 // The command line of formatting without a window:
-//   dialwright --format [--rules FILE]... [--rule LENGTH=PATTERN]... [--output FILE] [--lines]
-//              [FILE|-]...
+//   dialwright --format [--rules FILE]... [--rule LENGTH=PATTERN]... [--output FILE]
+//              [--lines | --column N|NAME [--delimiter C]] [--tidy] [--unique] [FILE|-]...
 // Names of files stay the bytes they were given as: a Linux file name need not be valid UTF-8.
 struct FormatOptions {
     enum class Action { Run, Help, Version, Usage };
@@ -23,6 +26,11 @@ struct FormatOptions {
     std::vector<RuleSource> rules;
     QByteArray output;  // empty: standard output
     bool lines = false;
+    bool tidy = false;
+    bool unique = false;
+    // --column: the input is CSV and this field of every record is formatted.
+    std::optional<ColumnChoice> column;
+    char delimiter = ',';
     QList<QByteArray> inputs;  // "-" is standard input
     QString problem;           // for Usage
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "batch/format_options.h"
-#include "batch/formatting_pass.h"
+#include "batch/number_format.h"
 
 #include <optional>
 #include <vector>

@@ -99,56 +99,64 @@ void LineSink::unitsLine(std::u16string_view units)
     bytesLine(utf8, static_cast<qsizetype>(units.size()));
 }
 
-// Splits text that arrives in pieces into lines; what follows the last line end waits in carry
-// for the next piece, so each piece is searched once however long a line is.
+// Splits text that arrives in pieces into lines, each with how it ended; what follows the last
+// line end waits in carry for the next piece, so each piece is searched once however long a line
+// is. A CR that ends a piece waits too: the next piece tells CR LF from a lone CR.
 template <class Char> struct LineReader::Splitter {
     using View = std::basic_string_view<Char>;
+    using End = LineSink::LineEnd;
 
     std::basic_string<Char> carry;
-    bool skipLf = false;  // the last piece ended in CR: a first LF belongs to it
-    bool loneLf = false;  // the last line end was an LF on its own
+    bool pendingCr = false;  // carry is a line that ended in a CR at the end of the last piece
+    bool loneLf = false;     // the last line end was an LF on its own
 
-    template <class Emit> void split(const Char* data, qsizetype size, Emit&& emit)
+    template <class Emit> void split(const Char* data, qsizetype size, Emit&& hand)
     {
         const Char* at = data;
         const Char* const end = data + size;
-        if (skipLf && at < end) {
-            if (*at == Char('\n'))
-                ++at;
-            skipLf = false;
+        if (pendingCr && at < end) {
+            const bool lf = *at == Char('\n');
+            at += lf ? 1 : 0;
+            hand(View(carry), lf ? End::CrLf : End::Cr);
+            carry.clear();
+            pendingCr = loneLf = false;
         }
         const Char* start = at;
         while (at < end) {
             const Char* stop = FindLineEnd(at, end);
             if (stop == end)
                 break;
+            if (*stop == Char('\r') && stop + 1 == end) {
+                carry.append(start, stop);
+                pendingCr = true;
+                return;
+            }
+            const End how = *stop == Char('\n')     ? End::Lf
+                            : stop[1] == Char('\n') ? End::CrLf
+                                                    : End::Cr;
             if (carry.empty()) {
-                emit(View(start, std::size_t(stop - start)));
+                hand(View(start, std::size_t(stop - start)), how);
             } else {
                 carry.append(start, stop);
-                emit(View(carry));
+                hand(View(carry), how);
                 carry.clear();
             }
-            loneLf = *stop == Char('\n');
-            if (!loneLf) {
-                if (stop + 1 == end)
-                    skipLf = true;
-                else if (stop[1] == Char('\n'))
-                    ++stop;
-            }
-            at = start = stop + 1;
+            loneLf = how == End::Lf;
+            at = start = stop + (how == End::CrLf ? 2 : 1);
         }
         carry.append(start, end);
     }
 
-    template <class Emit> void finish(bool lastLfEnds, Emit&& emit)
+    template <class Emit> void finish(bool lastLfEnds, Emit&& hand)
     {
-        if (!carry.empty())
-            emit(View(carry));
+        if (pendingCr)
+            hand(View(carry), End::Cr);
+        else if (!carry.empty())
+            hand(View(carry), End::None);
         else if (loneLf && !lastLfEnds)
-            emit(View());
+            hand(View(), End::None);
         carry.clear();
-        loneLf = skipLf = false;
+        pendingCr = loneLf = false;
     }
 };
 
@@ -281,7 +289,8 @@ void LineReader::take(const char* data, qsizetype size, bool inputStart)
         return;
     }
     const qsizetype ascii = AsciiPrefix(data, size);
-    bytes_->split(data, ascii, [this](std::string_view line) { byteLine(line); });
+    bytes_->split(data, ascii,
+                  [this](std::string_view line, LineSink::LineEnd how) { byteLine(line, how); });
     if (ascii == size) {
         tellOpenLine();
         return;
@@ -321,7 +330,7 @@ void LineReader::settle(const char* data, qsizetype size)
     if (form_ == Form::Utf16) {
         // The line begun in ASCII goes on as units.
         units_->carry.assign(bytes_->carry.begin(), bytes_->carry.end());
-        units_->skipLf = bytes_->skipLf;
+        units_->pendingCr = bytes_->pendingCr;
         units_->loneLf = bytes_->loneLf;
         bytes_->carry.clear();
     }
@@ -329,7 +338,9 @@ void LineReader::settle(const char* data, qsizetype size)
 
 void LineReader::takeSettled(const char* data, qsizetype size, bool inputStart)
 {
-    const auto units = [this](std::u16string_view line) { unitLine(line); };
+    const auto units = [this](std::u16string_view line, LineSink::LineEnd how) {
+        unitLine(line, how);
+    };
     switch (encoding_) {
     case Encoding::Utf16Le:
     case Encoding::Utf16Be:
@@ -360,13 +371,16 @@ void LineReader::takeSettled(const char* data, qsizetype size, bool inputStart)
         units_->split(decoding_->units.data(), static_cast<qsizetype>(decoding_->units.size()),
                       units);
     else
-        bytes_->split(data, size, [this](std::string_view line) { byteLine(line); });
+        bytes_->split(data, size, [this](std::string_view line, LineSink::LineEnd how) {
+            byteLine(line, how);
+        });
     tellOpenLine();
 }
 
-void LineReader::byteLine(std::string_view line)
+void LineReader::byteLine(std::string_view line, LineSink::LineEnd how)
 {
     ++lines_;
+    sink_.lineEnd_ = how;
     const auto size = static_cast<qsizetype>(line.size());
     switch (encoding_) {
     case Encoding::Utf8: sink_.bytesLine(line, static_cast<qsizetype>(Utf16Length(line))); return;
@@ -386,9 +400,10 @@ void LineReader::byteLine(std::string_view line)
     sink_.bytesLine(line, size);
 }
 
-void LineReader::unitLine(std::u16string_view line)
+void LineReader::unitLine(std::u16string_view line, LineSink::LineEnd how)
 {
     ++lines_;
+    sink_.lineEnd_ = how;
     sink_.unitsLine(line);
 }
 
@@ -403,7 +418,9 @@ void LineReader::tellOpenLine()
 
 void LineReader::finish()
 {
-    const auto units = [this](std::u16string_view line) { unitLine(line); };
+    const auto units = [this](std::u16string_view line, LineSink::LineEnd how) {
+        unitLine(line, how);
+    };
     if (encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be) {
         decoding_->endUtf16();
         units_->split(decoding_->units.data(), static_cast<qsizetype>(decoding_->units.size()),
@@ -414,7 +431,9 @@ void LineReader::finish()
     if (inUnits)
         units_->finish(finalLfEndsLine, units);
     else
-        bytes_->finish(finalLfEndsLine, [this](std::string_view line) { byteLine(line); });
+        bytes_->finish(finalLfEndsLine, [this](std::string_view line, LineSink::LineEnd how) {
+            byteLine(line, how);
+        });
 }
 
 char16_t Windows1252Character(unsigned char byte)

@@ -19,6 +19,14 @@ public:
     virtual void bytesLine(std::string_view bytes, qsizetype length) = 0;
     // A line of UTF-16 units. A sink that takes UTF-8 gets it as such.
     virtual void unitsLine(std::u16string_view units);
+
+    // How the line being handed on ended in the input, for a sink that writes it back as it was.
+    enum class LineEnd { None, Lf, Cr, CrLf };
+    LineEnd lineEnd() const { return lineEnd_; }
+
+private:
+    friend class LineReader;
+    LineEnd lineEnd_ = LineEnd::None;
 };
 
 // The one reader of phone-number files, for the window's loader and the command line alike.
@@ -78,8 +86,8 @@ private:
     void takeSettled(const char* data, qsizetype size, bool inputStart);
     void settle(const char* data, qsizetype size);
     void finish();
-    void byteLine(std::string_view line);
-    void unitLine(std::u16string_view line);
+    void byteLine(std::string_view line, LineSink::LineEnd how);
+    void unitLine(std::u16string_view line, LineSink::LineEnd how);
     void tellOpenLine();
 
     ReadAt readAt_;

@@ -3,6 +3,8 @@
 #include <QChar>
 #include <QRegularExpression>
 
+#include <array>
+
 namespace {
 
 enum class Kind { Digit, Separator, Plus, Letter, Other };
@@ -37,18 +39,19 @@ Kind KindOf(char32_t c, int& digit)
     return QChar::isLetter(c) ? Kind::Letter : Kind::Other;
 }
 
-// The characters of a UTF-16 text one at a time, a surrogate pair as one; 0 at the end.
+// The characters of a UTF-16 text one at a time, a surrogate pair as one; false at the end.
 class CodePoints {
 public:
     explicit CodePoints(QStringView text) : text_(text) {}
-    char32_t operator()()
+    bool operator()(char32_t& c)
     {
         if (at_ >= text_.size())
-            return 0;
-        const QChar c = text_[at_++];
-        if (c.isHighSurrogate() && at_ < text_.size() && text_[at_].isLowSurrogate())
-            return QChar::surrogateToUcs4(c, text_[at_++]);
-        return c.unicode();
+            return false;
+        const QChar unit = text_[at_++];
+        c = unit.unicode();
+        if (unit.isHighSurrogate() && at_ < text_.size() && text_[at_].isLowSurrogate())
+            c = QChar::surrogateToUcs4(unit, text_[at_++]);
+        return true;
     }
 
 private:
@@ -61,7 +64,7 @@ bool IsBlank(char32_t c)
     return c == ' ' || c == '\t' || (c >= 0x80 && QChar::isSpace(c));
 }
 
-// The tidying itself, over the text's characters as next() gives them (0 at the end).
+// The tidying itself, over the text's characters as next() gives them.
 template <class Next, class Out> bool Tidy(Next next, Out& out)
 {
     const auto before = out.size();
@@ -71,7 +74,7 @@ template <class Next, class Out> bool Tidy(Next next, Out& out)
         out.resize(before);
         return false;
     };
-    for (char32_t c = next(); c != 0; c = next()) {
+    for (char32_t c = 0; next(c);) {
         if (!started && IsBlank(c))
             continue;
         int digit = 0;
@@ -103,18 +106,46 @@ bool TidyNumber(QStringView text, QString& out)
 
 bool TidyNumber(std::string_view utf8, std::string& out)
 {
-    std::size_t at = 0;
-    bool ascii = true;
-    for (const char c : utf8)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80 && c != '\0';
-    if (ascii)
-        return Tidy([&]() -> char32_t { return at < utf8.size() ? char32_t(utf8[at++]) : 0; }, out);
-    // Beyond ASCII: decoded first, then tidied the same way.
-    QString digits;
-    if (!TidyNumber(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), digits))
-        return false;
-    out += digits.toStdString();
-    return true;
+    // ASCII, as nearly every line is, byte by byte through a table; anything beyond it is
+    // decoded and tidied the same way as the window tidies it.
+    enum : unsigned char { kRefused, kDigit, kSeparator, kBeyondAscii };
+    static constexpr auto kClass = [] {
+        std::array<unsigned char, 256> table{};
+        for (int c = '0'; c <= '9'; ++c)
+            table[static_cast<std::size_t>(c)] = kDigit;
+        for (const char c : {' ', '\t', '-', '.', '/', '(', ')'})
+            table[static_cast<std::size_t>(c)] = kSeparator;
+        for (std::size_t c = 0x80; c < 0x100; ++c)
+            table[c] = kBeyondAscii;
+        return table;
+    }();
+    const std::size_t before = out.size();
+    std::size_t i = 0;
+    while (i < utf8.size() && (utf8[i] == ' ' || utf8[i] == '\t'))
+        ++i;
+    if (i < utf8.size() && utf8[i] == '+')
+        ++i;
+    out.resize(before + utf8.size() - i);  // never more digits than bytes
+    char* digit = out.data() + before;
+    for (; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        switch (kClass[static_cast<unsigned char>(c)]) {
+        case kDigit: *digit++ = c; continue;
+        case kSeparator: continue;
+        case kBeyondAscii: {
+            out.resize(before);
+            QString digits;
+            if (!TidyNumber(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())),
+                            digits))
+                return false;
+            out += digits.toStdString();
+            return true;
+        }
+        default: out.resize(before); return false;
+        }
+    }
+    out.resize(static_cast<std::size_t>(digit - out.data()));
+    return out.size() > before;
 }
 
 LeftAsItIs WhyLeftAsItIs(QStringView text)
@@ -126,7 +157,7 @@ LeftAsItIs WhyLeftAsItIs(QStringView text)
     if (extension.match(text).hasMatch())
         return LeftAsItIs::Extension;
     CodePoints next(text);
-    for (char32_t c = next(); c != 0; c = next())
+    for (char32_t c = 0; next(c);)
         if (QChar::isLetter(c))
             return LeftAsItIs::Letters;
     return LeftAsItIs::Other;

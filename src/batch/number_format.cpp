@@ -1,0 +1,63 @@
+#include "batch/number_format.h"
+
+#include "app/engine/digit_pattern.h"
+#include "app/engine/formatting_rules.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+
+NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
+{
+    std::vector<std::optional<int>> lengths;
+    lengths.reserve(rules.size());
+    patterns_.reserve(rules.size());
+    int longest = 0;
+    for (const RuleText& text : rules) {
+        const FormattingRules::Rule rule = FormattingRules::make(text.length, text.pattern);
+        const QByteArray utf8 = rule.pattern.toUtf8();
+        patterns_.push_back({utf8.toStdString(), utf8.count('#')});
+        lengths.push_back(rule.length);
+        if (rule.length)
+            longest = std::max(longest, *rule.length);
+    }
+    firstFit_.assign(static_cast<std::size_t>(longest) + 1, nullptr);
+    for (std::size_t k = rules.size(); k-- > 0;)
+        if (lengths[k] && *lengths[k] >= 0)
+            firstFit_[static_cast<std::size_t>(*lengths[k])] = &patterns_[k];
+}
+
+const NumberFormat::Pattern* NumberFormat::patternFor(std::string_view text, qsizetype length) const
+{
+    if (length >= static_cast<qsizetype>(firstFit_.size()))
+        return nullptr;
+    const Pattern* pattern = firstFit_[static_cast<std::size_t>(length)];
+    if (pattern == nullptr || pattern->places == 0 || text.empty())
+        return nullptr;
+    const bool number =
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return number ? pattern : nullptr;
+}
+
+std::size_t NumberFormat::laidSize(std::string_view digits, const Pattern& pattern)
+{
+    return static_cast<std::size_t>(LaidSize(static_cast<qsizetype>(digits.size()),
+                                             static_cast<qsizetype>(pattern.utf8.size()),
+                                             pattern.places));
+}
+
+char* NumberFormat::layInto(char* at, std::string_view digits, const Pattern& pattern)
+{
+    return LayDigitsInto(at, digits, pattern.utf8, pattern.places);
+}
+
+std::string_view NumberFormat::apply(std::string_view text, qsizetype length,
+                                     std::string& scratch) const
+{
+    const Pattern* pattern = patternFor(text, length);
+    if (pattern == nullptr)
+        return text;
+    scratch.resize(laidSize(text, *pattern));
+    const char* end = layInto(scratch.data(), text, *pattern);
+    return {scratch.data(), static_cast<std::size_t>(end - scratch.data())};
+}
