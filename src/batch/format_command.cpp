@@ -56,14 +56,15 @@ template <class Read> qsizetype Uninterrupted(const Read& read)
     }
 }
 
-// A line's bytes are held while it is gathered, then copied for its result; the room is looked
-// at again each time the line has grown by another step.
-constexpr qint64 kCopiesOfALine = 6;
+// A line's bytes are held while it is gathered (twice over while its storage grows), then
+// copied for its result; the room is looked at again each time the line has grown by a step.
+constexpr qint64 kCopiesOfALine = 3;
 constexpr qsizetype kGuardStep = qsizetype(16) << 20;
 
 // Formats one input into the pass; false when it could not be read whole (it has been
 // reported). A stop by a signal is not reported: the caller acts on it.
-bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine)
+bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine,
+                 const OutputTarget& target)
 {
     const bool standardInput = input == "-";
     const QByteArray name = InputName(input);
@@ -84,9 +85,16 @@ bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine)
     });
     struct stat info {};
     const bool file = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    // Reading the file the results are being added to would never end.
+    struct stat written {};
+    if (file && target.descriptor() >= 0 && ::fstat(target.descriptor(), &written) == 0
+        && written.st_dev == info.st_dev && written.st_ino == info.st_ino) {
+        Complain(name + ": input file is output file");
+        return false;
+    }
     // A file named by standard input may stand at an offset; reading begins there.
     const off_t start = file ? ::lseek(fd, 0, SEEK_CUR) : 0;
-    ProgressLine progress(name, file ? info.st_size - start : -1);
+    ProgressLine progress(name, file ? info.st_size - start : -1, target.descriptor());
     // How far the input has been read: a file's read-ahead for its encoding counts once.
     qint64 done = 0;
     const auto counted = [&](qint64 reached) {
@@ -173,7 +181,7 @@ int Format(const FormatOptions& options)
         LineSink& pass = csv ? static_cast<LineSink&>(*csv) : lines;
         for (const QByteArray& input : options.inputs) {
             // A CSV record ends where its last line does; a final LF adds no record.
-            bool read = FormatInput(input, pass, options.lines || csv);
+            bool read = FormatInput(input, pass, options.lines || csv, *target);
             if (csv && !csv->endInput() && read) {
                 Complain(InputName(input) + ": no column is named "
                          + ShownName(options.column->name));

@@ -41,6 +41,7 @@ public:
         owned_ = false;
     }
     bool keepsPartial() const override { return true; }
+    int descriptor() const override { return fd_; }
 
 private:
     int fd_;
@@ -91,8 +92,16 @@ std::unique_ptr<OutputTarget> OpenOutput(const QByteArray& name, bool (*keepGoin
     if (name.isEmpty())
         return std::make_unique<StreamTarget>(STDOUT_FILENO, false, keepGoing);
     struct stat info {};
-    const bool special =
-        ::stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+    const bool exists = ::stat(name.constData(), &info) == 0;
+    // The file standard output or error already goes to (/dev/stdout onto a file, a log opened
+    // for appending): written through that descriptor, where the shell put it.
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat open {};
+        if (exists && ::fstat(fd, &open) == 0 && open.st_dev == info.st_dev
+            && open.st_ino == info.st_ino)
+            return std::make_unique<StreamTarget>(fd, false, keepGoing);
+    }
+    const bool special = exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
     if (!special)
         return std::make_unique<FileTarget>(name);
     // A FIFO waits here for its reader; a signal ends the wait.

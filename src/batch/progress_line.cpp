@@ -14,22 +14,22 @@ constexpr auto kInterval = std::chrono::milliseconds(250);
 
 // A terminal's standard error, unless the results go to the same terminal: a progress line
 // would mix into them there.
-bool ProgressWanted()
+bool ProgressWanted(int results)
 {
     if (::isatty(STDERR_FILENO) != 1)
         return false;
-    if (::isatty(STDOUT_FILENO) != 1)
+    if (results < 0 || ::isatty(results) != 1)
         return true;
     struct stat out {};
     struct stat err {};
-    return ::fstat(STDOUT_FILENO, &out) != 0 || ::fstat(STDERR_FILENO, &err) != 0
+    return ::fstat(results, &out) != 0 || ::fstat(STDERR_FILENO, &err) != 0
            || out.st_rdev != err.st_rdev;
 }
 
 }  // namespace
 
-ProgressLine::ProgressLine(QByteArray name, qint64 total)
-    : name_(std::move(name)), total_(total), terminal_(ProgressWanted())
+ProgressLine::ProgressLine(QByteArray name, qint64 total, int results)
+    : name_(std::move(name)), total_(total), terminal_(ProgressWanted(results))
 {
 }
 

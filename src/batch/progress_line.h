@@ -9,8 +9,9 @@
 // terminal the results are written to.
 class ProgressLine {
 public:
-    // name: as messages show it; total: the input's size, or -1 when it is not known (a pipe).
-    ProgressLine(QByteArray name, qint64 total);
+    // name: as messages show it; total: the input's size, or -1 when it is not known (a pipe);
+    // results: the descriptor the results are written to, or -1 for a file replaced at the end.
+    ProgressLine(QByteArray name, qint64 total, int results);
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;

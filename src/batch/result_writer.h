@@ -14,6 +14,8 @@ public:
     // Whether what was written stays when the run fails (standard output, a device, a pipe);
     // a file is then left as it was.
     virtual bool keepsPartial() const = 0;
+    // The descriptor written straight into, or -1 (a file replaced when complete).
+    virtual int descriptor() const { return -1; }
 };
 
 struct OutputFailure {

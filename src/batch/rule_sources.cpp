@@ -68,6 +68,17 @@ QByteArray ReadAll(const QByteArray& name, bool (*keepGoing)())
     return bytes;
 }
 
+// A name for the stream standard input is (/dev/stdin, /proc/self/fd/0): read once, it cannot
+// give both the rules and the numbers. A regular file can be read twice.
+bool NamesStandardInputStream(const QByteArray& name)
+{
+    struct stat named {};
+    struct stat input {};
+    return name != "-" && ::stat(name.constData(), &named) == 0
+           && ::fstat(STDIN_FILENO, &input) == 0 && !S_ISREG(input.st_mode)
+           && named.st_dev == input.st_dev && named.st_ino == input.st_ino;
+}
+
 QByteArray Reason(int error)
 {
     return error == ENOMEM ? QByteArrayLiteral("Out of memory")
@@ -106,6 +117,12 @@ ReadRulesOutcome ReadCommandLineRules(const FormatOptions& options, bool (*keepG
         }
         const QByteArray shown =
             source.text == "-" ? QByteArrayLiteral("standard input") : ShownName(source.text);
+        if (NamesStandardInputStream(source.text) && options.inputs.contains("-")) {
+            Complain("standard input cannot hold both the rules (--rules " + shown
+                     + ") and the numbers; name the numbers' file");
+            outcome.exitStatus = 2;
+            return outcome;
+        }
         RuleFile::Contents contents;
         try {
             contents = RuleFile::Parse(ReadAll(source.text, keepGoing));

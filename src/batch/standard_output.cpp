@@ -14,6 +14,10 @@ int WriteAll(int fd, std::string_view bytes, bool (*keepGoing)())
             return errno;
         }
         bytes.remove_prefix(static_cast<std::size_t>(wrote));
+        // A signal that interrupts a write after some bytes went makes it return short, not
+        // fail: the stop is looked at here too, or a reader that stopped reading holds us.
+        if (!bytes.empty() && keepGoing != nullptr && !keepGoing())
+            return EINTR;
     }
     return 0;
 }

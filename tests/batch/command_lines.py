@@ -112,11 +112,34 @@ ROWS = [
      printf '10\t[x]\n' | $DW --format --lines --rules /dev/stdin in.txt
      $DW --format --lines --rules r in.txt
      $DW --format --lines --rules <(printf '10\t(x)\n') in.txt
-     $DW --format --rules - < /dev/null 2>&1 | head -n1; echo "rc=${PIPESTATUS[0]}" """,
+     $DW --format --rules - < /dev/null 2>&1 | head -n1; echo "rc=${PIPESTATUS[0]}"
+     echo 1 | $DW --format --rules /dev/stdin 2>&1; echo "rc=$?" """,
      b"603434356-3\n[6034343563]\n{6034343563}\n(6034343563)\n"
      b"dialwright: standard input cannot hold both the rules (--rules -) and the numbers; "
-     b"name the numbers' file\nrc=2\n"),
+     b"name the numbers' file\nrc=2\n"
+     b"dialwright: standard input cannot hold both the rules (--rules /dev/stdin) and the "
+     b"numbers; name the numbers' file\nrc=2\n"),
 
+    ("/dev/stdout onto a file opened for appending is written where the shell put it",
+     r"""seq 2 > in.txt; echo HEAD > log
+     { $DW --format --lines --output /dev/stdout in.txt; echo TAIL; } >> log; cat log""",
+     b"HEAD\n1\n2\nTAIL\n"),
+    ("a closed standard input fails and keeps the old file; a closed output fails",
+     r"""echo good > out.txt; $DW --format --lines --output out.txt <&- 2>&1; show $?
+     cat out.txt; echo 1 | $DW --format --lines 2>&1 >&-; echo "rc=$?" """,
+     b"dialwright: standard input: Bad file descriptor\nrc=1\nout.txt \ngood\n"
+     b"dialwright: standard output: Bad file descriptor\nrc=1\n"),
+    ("an input that is the output is refused, not read for ever",
+     r"""seq 3 > same.txt; $DW --format --lines same.txt >> same.txt 2>err; echo "rc=$?"
+     cat err; wc -l < same.txt""",
+     b"rc=1\ndialwright: same.txt: input file is output file\n3\n"),
+    ("a stop signal ends a write that a reader no longer takes",
+     r"""seq 1 3000000 > in.txt
+     { $DW --format --lines in.txt & echo $! > pid; wait; } | sleep 20 &
+     sleep 1; pid=$(cat pid); kill -TERM $pid
+     for _ in $(seq 40); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
+     kill -0 $pid 2>/dev/null && echo "still writing" || echo ended""",
+     b"ended\n"),
     # --- rules that can never fit ---
     ("a rule that can never fit is a usage error before any output",
      r"""printf '7\tx\n40000\tx\n-1\tx\n' > r.txt
