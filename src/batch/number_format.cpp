@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <cstring>
 
 NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
 {
@@ -16,7 +17,11 @@ NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
     for (const RuleText& text : rules) {
         const FormattingRules::Rule rule = FormattingRules::make(text.length, text.pattern);
         const QByteArray utf8 = rule.pattern.toUtf8();
-        patterns_.push_back({utf8.toStdString(), utf8.count('#')});
+        Pattern pattern{utf8.toStdString(), utf8.count('#'), {}};
+        for (std::size_t at = 0; at < pattern.utf8.size(); ++at)
+            if (pattern.utf8[at] == '#')
+                pattern.placeAt.push_back(at);
+        patterns_.push_back(std::move(pattern));
         lengths.push_back(rule.length);
         if (rule.length)
             longest = std::max(longest, *rule.length);
@@ -48,6 +53,14 @@ std::size_t NumberFormat::laidSize(std::string_view digits, const Pattern& patte
 
 char* NumberFormat::layInto(char* at, std::string_view digits, const Pattern& pattern)
 {
+    // As many digits as places, as a rule's own length mostly gives: the pattern, each place
+    // then taking its digit in order.
+    if (static_cast<qsizetype>(digits.size()) == pattern.places) {
+        std::memcpy(at, pattern.utf8.data(), pattern.utf8.size());
+        for (std::size_t k = 0; k < digits.size(); ++k)
+            at[pattern.placeAt[k]] = digits[k];
+        return at + pattern.utf8.size();
+    }
     return LayDigitsInto(at, digits, pattern.utf8, pattern.places);
 }
 

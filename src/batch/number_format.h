@@ -26,6 +26,7 @@ public:
     struct Pattern {
         std::string utf8;  // "#" for each digit place: one byte, never part of another character
         qsizetype places = 0;
+        std::vector<std::size_t> placeAt;  // where each place stands in utf8
     };
     const Pattern* patternFor(std::string_view text, qsizetype length) const;
 
