@@ -1,11 +1,19 @@
 #include "batch/csv_column.h"
 
 #include "app/lists/memory_room.h"
+#include "app/lists/text_checks.h"
 #include "batch/result_writer.h"
 #include "input/load_room.h"
 #include "input/utf8_check.h"
 
+#include <algorithm>
+#include <bit>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -22,25 +30,46 @@ std::string_view EndBytes(LineSink::LineEnd end)
     return {};
 }
 
-// A field's value: without its quotes, doubled quotes made single.
-void Unquote(std::string_view field, std::string& value)
+// A field's value: without its quotes, doubled quotes made single (then in scratch).
+std::string_view Unquote(std::string_view field, std::string& scratch)
 {
-    value.clear();
-    if (field.empty() || field.front() != '"') {
-        value.assign(field);
-        return;
-    }
+    if (field.empty() || field.front() != '"')
+        return field;
+    scratch.clear();
     field.remove_prefix(1);
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] != '"') {
-            value += field[i];
+            scratch += field[i];
             continue;
         }
         if (i + 1 < field.size() && field[i + 1] == '"')
-            value += field[++i];
+            scratch += field[++i];
         // A closing quote; anything after it stays part of the value, as it stood.
     }
+    return scratch;
 }
+
+// The first byte c from at on, or the end; fields are short, so the search is inline rather
+// than a call.
+std::size_t FindByte(std::string_view text, std::size_t at, char c)
+{
+#ifdef __SSE2__
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; text.size() - at >= 16; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        if (const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)); found != 0)
+            return at + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(found)));
+    }
+#endif
+    for (; at < text.size(); ++at)
+        if (text[at] == c)
+            return at;
+    return std::string_view::npos;
+}
+
+// A record gathered over more lines than this holds a quote that never closes, as good as
+// certainly: no spreadsheet writes a field of a megabyte.
+constexpr std::size_t kLongestRecord = std::size_t(1) << 20;
 
 }  // namespace
 
@@ -49,29 +78,28 @@ CsvColumnPass::CsvColumnPass(const NumberFormat& format, TextCleaning& cleaning,
     : format_(format), cleaning_(cleaning), target_(target), column_(std::move(column)),
       delimiter_(delimiter), index_(column_.number - 1)
 {
-    quoting_ = {delimiter_, '"', '\r', '\n'};
+    for (const char c : {delimiter_, '"', '\r', '\n'})
+        quoting_[static_cast<unsigned char>(c)] = true;
 }
 
 void CsvColumnPass::bytesLine(std::string_view line, qsizetype)
 {
+    ++lines_;
     if (missing_)
         return;
     const std::string_view end = EndBytes(lineEnd());
     std::string_view record = line;
     if (record_.empty()) {
+        recordLine_ = lines_;
         // A record of one line, as nearly all are, is read where it lies.
         fieldStarts_.assign(1, 0);
         state_ = State::FieldStart;
         scan(line, 0);
     } else {
         const std::size_t from = record_.size();
+        if (from + line.size() > kLongestRecord)
+            throw CsvProblem{unclosedQuote()};
         record_.append(line);
-        if (record_.size() >= nextCheck_) {
-            nextCheck_ = record_.size() * 2;
-            // A quote that never closes gathers the rest of the input into one record.
-            if (!StillFits(static_cast<qint64>(nextCheck_), MemoryRoomNow()))
-                throw std::bad_alloc();
-        }
         scan(record_, from);
         record = record_;
     }
@@ -87,7 +115,7 @@ void CsvColumnPass::bytesLine(std::string_view line, qsizetype)
     write(end);
     openEnded_ = end.empty();
     if (!end.empty())
-        lastEnd_.assign(end);
+        lastEnd_ = lineEnd();
 }
 
 void CsvColumnPass::scan(std::string_view text, std::size_t at)
@@ -107,10 +135,10 @@ void CsvColumnPass::scan(std::string_view text, std::size_t at)
             // Past the field that is formatted, the rest matters only if a quote in it could
             // carry the record on to the next line.
             if (index_ >= 0 && fieldStarts_.size() > static_cast<std::size_t>(index_) + 1
-                && text.find('"', at) == std::string_view::npos)
+                && FindByte(text, at, '"') == std::string_view::npos)
                 return;
             // A quote inside an unquoted field is a character like any other.
-            const std::size_t next = text.find(delimiter_, at);
+            const std::size_t next = FindByte(text, at, delimiter_);
             if (next == std::string_view::npos)
                 return;
             fieldStarts_.push_back(next + 1);
@@ -119,7 +147,7 @@ void CsvColumnPass::scan(std::string_view text, std::size_t at)
             continue;
         }
         case State::Quoted: {
-            const std::size_t quote = text.find('"', at);
+            const std::size_t quote = FindByte(text, at, '"');
             if (quote == std::string_view::npos)
                 return;
             state_ = State::QuoteInQuoted;
@@ -153,23 +181,34 @@ bool CsvColumnPass::endRecord(std::string_view record)
     std::string_view result;
     std::string_view raw;
     if (heading) {
-        for (std::size_t k = 0; k < fieldStarts_.size() && index_ < 0; ++k) {
-            Unquote(field(k), value_);
-            if (value_
-                == std::string_view(column_.name.constData(),
-                                    static_cast<std::size_t>(column_.name.size())))
+        headings_.clear();
+        for (std::size_t k = 0; k < fieldStarts_.size(); ++k) {
+            headings_.emplace_back(Unquote(field(k), value_));
+            if (index_ < 0 && headings_.back() == column_.name.toStdString())
                 index_ = static_cast<qsizetype>(k);
         }
         missing_ = index_ < 0;
-        keep = !missing_ && firstInput_;
+        // Only the first heading is written; a later one must match it, or its records
+        // would stand under the wrong names.
+        if (!missing_ && !firstHeading_.empty() && headings_ != firstHeading_)
+            problem_ = "its heading differs from the first input's, so its fields would not "
+                       "line up under it";
+        if (!missing_ && firstHeading_.empty())
+            firstHeading_ = headings_;
+        keep = !missing_ && problem_.isEmpty() && !headingWritten_;
+        headingWritten_ = headingWritten_ || keep;
+        missing_ = missing_ || !problem_.isEmpty();
     } else if (index_ >= 0 && static_cast<std::size_t>(index_) < fieldStarts_.size()) {
+        fieldSeen_ = true;
         raw = field(static_cast<std::size_t>(index_));
-        Unquote(raw, value_);
-        std::string_view text = value_;
-        auto length = static_cast<qsizetype>(Utf16Length(text));
+        const std::string_view value = Unquote(raw, value_);
+        std::string_view text = value;
+        auto length = static_cast<qsizetype>(text.size());
+        if (!IsAscii(text.data(), length))
+            length = static_cast<qsizetype>(Utf16Length(text));
         keep = !cleaning_.active() || cleaning_.take(text, length);
         result = format_.apply(text, length, laid_);
-        if (result == std::string_view(value_))
+        if (result == value)
             result = {};  // as it was: its own bytes stay
     }
     if (!keep) {
@@ -177,14 +216,15 @@ bool CsvColumnPass::endRecord(std::string_view record)
         return false;
     }
     if (openEnded_)
-        write(lastEnd_);
+        write(EndBytes(lastEnd_));
     openEnded_ = false;
     if (result.data() == nullptr) {
         write(record);
     } else {
         const std::size_t start = fieldStarts_[static_cast<std::size_t>(index_)];
         write(record.substr(0, start));
-        if (result.find_first_of(std::string_view(quoting_)) != std::string_view::npos) {
+        if (std::any_of(result.begin(), result.end(),
+                        [this](char c) { return quoting_[static_cast<unsigned char>(c)]; })) {
             write("\"");
             for (std::size_t at = 0;;) {
                 const std::size_t quote = result.find('"', at);
@@ -211,18 +251,41 @@ void CsvColumnPass::reset()
     state_ = State::FieldStart;
 }
 
-bool CsvColumnPass::endInput()
+QByteArray CsvColumnPass::unclosedQuote() const
 {
-    // The record's last line end is in it already.
-    if (!missing_ && !record_.empty() && endRecord(record_))
+    return "line " + QByteArray::number(recordLine_) + ": a quote opened here is never closed";
+}
+
+QByteArray CsvColumnPass::endInput()
+{
+    QByteArray problem = problem_;
+    if (problem.isEmpty() && missing_) {
+        QByteArray found;
+        for (const std::string& name : headings_)
+            found += (found.isEmpty() ? "" : ", ") + QByteArray::fromStdString(name);
+        problem = "no column is named " + column_.name + " (the heading has: " + found + ")";
+    } else if (problem.isEmpty() && !record_.empty()) {
+        // Written as it was, but not formatted: said, so it is not taken for done.
+        problem = unclosedQuote();
+        endRecord(record_);
         openEnded_ = false;
-    const bool found = !missing_;
+    } else if (problem.isEmpty() && !fieldSeen_ && records_ > (column_.number == 0 ? 1 : 0)) {
+        warning_ = "no record has field " + QByteArray::number(column_.number)
+                   + "; is the delimiter right?";
+    }
     records_ = 0;
+    lines_ = 0;
     index_ = column_.number > 0 ? column_.number - 1 : -1;
     missing_ = false;
-    firstInput_ = false;
-    state_ = State::FieldStart;
-    return found;
+    fieldSeen_ = false;
+    problem_.clear();
+    reset();
+    return problem;
+}
+
+QByteArray CsvColumnPass::takeWarning()
+{
+    return std::exchange(warning_, {});
 }
 
 void CsvColumnPass::write(std::string_view bytes)

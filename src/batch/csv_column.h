@@ -6,10 +6,17 @@
 
 #include <QByteArray>
 
+#include <array>
 #include <string>
 #include <vector>
 
 class OutputTarget;
+
+// A problem with the input that stops it (a quote that never closes, found within a record of
+// a megabyte), with the words that say so.
+struct CsvProblem {
+    QByteArray message;
+};
 
 // Which field --column formats: a number from 1, or the name in the heading record.
 struct ColumnChoice {
@@ -30,9 +37,12 @@ public:
                   ColumnChoice column, char delimiter);
 
     void bytesLine(std::string_view line, qsizetype length) override;
-    // The input has ended: a record whose quote never closed is written as it was. False when
-    // the named column is not in the input's heading.
-    bool endInput();
+    // The input has ended. Returns what made it fail, or nothing: the named column is not in
+    // its heading, its heading differs from the first input's, or a quote never closed (the
+    // rest of the input is then written as it was, unformatted).
+    QByteArray endInput();
+    // A note on the input that has ended that does not fail it (no record has the field).
+    QByteArray takeWarning();
     // Everything has been written: hands it to the target.
     void finish();
 
@@ -55,18 +65,28 @@ private:
     std::string record_;
     std::vector<std::size_t> fieldStarts_;
     State state_ = State::FieldStart;
-    // This input's records so far, the field it formats (-1: not known yet, or missing).
+    QByteArray unclosedQuote() const;
+
+    // This input's lines and records so far, the line its open record began at, the field it
+    // formats (-1: not known yet, or missing), and whether any record had it.
+    qint64 lines_ = 0;
     qint64 records_ = 0;
+    qint64 recordLine_ = 0;
     qsizetype index_ = -1;
     bool missing_ = false;
-    bool firstInput_ = true;
+    bool fieldSeen_ = false;
+    QByteArray problem_;
+    QByteArray warning_;
+    // The headings: this input's, the first input's, and whether one was written.
+    std::vector<std::string> headings_;
+    std::vector<std::string> firstHeading_;
+    bool headingWritten_ = false;
     // How the last record written ended: an input without a final line end is followed by one
     // before the next input's records.
-    std::string lastEnd_ = "\r\n";
+    LineEnd lastEnd_ = LineEnd::CrLf;
     bool openEnded_ = false;
-    std::string quoting_;  // what a field must be quoted for
+    std::array<bool, 256> quoting_{};  // the bytes a new field must be quoted for
     std::string value_;
     std::string laid_;
     std::string out_;
-    std::size_t nextCheck_ = std::size_t(64) << 20;
 };

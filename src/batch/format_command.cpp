@@ -144,6 +144,8 @@ bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine,
         const QByteArray folder = ShownName(TemporaryFolder());
         problem = (qEnvironmentVariableIsEmpty("TMPDIR") ? folder : "$TMPDIR (" + folder + ')')
                   + ": " + QByteArray::fromStdString(SystemReason(failure.error));
+    } catch (const CsvProblem& failure) {
+        problem = failure.message;
     } catch (const LineTooLong&) {
         problem = "line " + QByteArray::number(reader->lines() + 1) + ": Out of memory";
     } catch (const std::bad_alloc&) {
@@ -170,7 +172,9 @@ int Format(const FormatOptions& options)
         const std::unique_ptr<OutputTarget> target =
             OpenOutput(options.output, StopSignals::KeepGoing);
         const NumberFormat format(rules.rules);
-        TextCleaning cleaning(options.tidy, options.unique);
+        // In a CSV file a record is left out only for a number seen before: an empty field
+        // must not take the other fields of its record with it.
+        TextCleaning cleaning(options.tidy, options.unique, options.column.has_value());
         ResultWriter writer(options.lines ? ResultWriter::Form::Lines
                                           : ResultWriter::Form::CommaDelimited,
                             *target, options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1);
@@ -182,10 +186,14 @@ int Format(const FormatOptions& options)
         for (const QByteArray& input : options.inputs) {
             // A CSV record ends where its last line does; a final LF adds no record.
             bool read = FormatInput(input, pass, options.lines || csv, *target);
-            if (csv && !csv->endInput() && read) {
-                Complain(InputName(input) + ": no column is named "
-                         + ShownName(options.column->name));
-                read = false;
+            if (csv) {
+                const QByteArray problem = csv->endInput();
+                if (!problem.isEmpty() && read && StopSignals::KeepGoing()) {
+                    Complain(InputName(input) + ": " + problem);
+                    read = false;
+                }
+                if (const QByteArray warning = csv->takeWarning(); !warning.isEmpty() && read)
+                    Complain(InputName(input) + ": " + warning);
             }
             inputFailed = !read || inputFailed;
             // A file is not replaced by less than every input gives.

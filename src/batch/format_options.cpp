@@ -86,9 +86,10 @@ FormatOptions ParseFormatOptions(const QList<QByteArray>& arguments)
             if (number && n < 1)
                 return usage(QStringLiteral("--column counts from 1, not %1").arg(Shown(value)));
         } else if (name == "--delimiter") {
-            if (value.size() != 1 || value == "\"" || value == "\r" || value == "\n")
-                return usage(QStringLiteral("--delimiter takes one character other than a quote "
-                                            "or a line break, not %1")
+            if (value.size() != 1 || static_cast<unsigned char>(value[0]) >= 0x80 || value == "\""
+                || value == "\r" || value == "\n")
+                return usage(QStringLiteral("--delimiter takes one ASCII character other than a "
+                                            "quote or a line break, not %1")
                                  .arg(Shown(value)));
             options.delimiter = value[0];
             delimiterGiven = true;

@@ -6,7 +6,6 @@
 #include <QByteArray>
 
 #include <algorithm>
-#include <cstring>
 
 NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
 {
@@ -56,7 +55,7 @@ char* NumberFormat::layInto(char* at, std::string_view digits, const Pattern& pa
     // As many digits as places, as a rule's own length mostly gives: the pattern, each place
     // then taking its digit in order.
     if (static_cast<qsizetype>(digits.size()) == pattern.places) {
-        std::memcpy(at, pattern.utf8.data(), pattern.utf8.size());
+        std::copy(pattern.utf8.begin(), pattern.utf8.end(), at);
         for (std::size_t k = 0; k < digits.size(); ++k)
             at[pattern.placeAt[k]] = digits[k];
         return at + pattern.utf8.size();

@@ -10,7 +10,8 @@ bool TextCleaning::take(std::string_view& text, qsizetype& length)
 {
     if (unique_) {
         DuplicateKey(text, key_);
-        if (!seen_.insert(key_))
+        const bool number = key_.front() == '#';
+        if ((number || !numbersOnly_) && !seen_.insert(key_))
             return false;
         if (seen_.bytes() >= nextCheck_) {
             nextCheck_ = seen_.bytes() * 2;

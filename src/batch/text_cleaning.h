@@ -13,7 +13,12 @@
 // outgrow the memory the program may still take, std::bad_alloc is thrown.
 class TextCleaning {
 public:
-    TextCleaning(bool tidy, bool unique) : tidy_(tidy), unique_(unique) {}
+    // numbersOnly: only numbers are left out when seen again; any other text (an empty field of
+    // a CSV record) never is.
+    TextCleaning(bool tidy, bool unique, bool numbersOnly = false)
+        : tidy_(tidy), unique_(unique), numbersOnly_(numbersOnly)
+    {
+    }
 
     bool active() const { return tidy_ || unique_; }
     // False when the text is a number already seen; otherwise the text to format, tidied when
@@ -23,6 +28,7 @@ public:
 private:
     bool tidy_;
     bool unique_;
+    bool numbersOnly_;
     std::string tidied_;
     std::string key_;
     DistinctKeys seen_;

@@ -313,7 +313,7 @@ void LineReader::take(const char* data, qsizetype size, bool inputStart)
     settle(data + ascii, size - ascii);
     takeSettled(data + ascii, size - ascii, inputStart && ascii == 0);
     // What a stream gave while the question was open.
-    while (const qsizetype got = static_cast<qsizetype>(
+    while (const auto got = static_cast<qsizetype>(
                spool_.takeBack(ahead_.get(), static_cast<std::size_t>(block_))))
         takeSettled(ahead_.get(), got, false);
 }

@@ -133,6 +133,7 @@ QString SkippedLinesText(const Contents& contents)
     if (contents.skippedLines == 0)
         return {};
     QStringList numbers;
+    numbers.reserve(contents.firstSkipped.size());
     for (const qsizetype line : contents.firstSkipped)
         numbers << QString::number(line);
     const qsizetype more = contents.skippedLines - contents.firstSkipped.size();

@@ -45,7 +45,7 @@ Contents Parse(const QByteArray& bytes);
 
 // Reads and parses a regular file, named by its bytes. Failures to find or read it are returned
 // in error, not thrown.
-Contents Read(const QByteArray& name);
+Contents Read(const QByteArray& path);
 
 // How many skipped lines' numbers are kept and named.
 inline constexpr qsizetype kSkippedLinesNamed = 10;

@@ -140,6 +140,15 @@ ROWS = [
      for _ in $(seq 40); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
      kill -0 $pid 2>/dev/null && echo "still writing" || echo ended""",
      b"ended\n"),
+    ("CSV inputs by heading name: the first heading read is written; one that differs fails",
+     r""": > empty.csv; printf 'Name,Phone\n' > a.csv; printf 'A,6034343563\n' >> a.csv
+     printf 'Name,Phone\nB,7978118\n' > b.csv; printf 'Phone,Name\n456,C\n' > c.csv
+     $DW --format --rule 7=xxx/xxxx --column Phone empty.csv a.csv b.csv; echo "rc=$?"
+     echo good > out.csv
+     $DW --format --column Phone --output out.csv a.csv c.csv 2>&1; echo "rc=$?"; cat out.csv""",
+     b"Name,Phone\nA,6034343563\nB,797/8118\nrc=0\n"
+     b"dialwright: c.csv: its heading differs from the first input's, so its fields would not "
+     b"line up under it\nrc=1\ngood\n"),
     # --- rules that can never fit ---
     ("a rule that can never fit is a usage error before any output",
      r"""printf '7\tx\n40000\tx\n-1\tx\n' > r.txt

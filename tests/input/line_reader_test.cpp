@@ -72,7 +72,7 @@ QStringList ThroughPipe(const QByteArray& bytes, qsizetype block, bool finalLfEn
 // UTF-16 unit or pair cut by a block's end changes nothing. Returns what the list loads.
 QStringList Read(const QByteArray& bytes)
 {
-    const QStringList whole = IntoList(bytes, kLoadBlock);
+    QStringList whole = IntoList(bytes, kLoadBlock);
     for (const qsizetype block : {1, 2, 3, 4, 5}) {
         EXPECT_EQ(IntoList(bytes, block), whole) << "list, blocks of " << block;
         EXPECT_EQ(ThroughPipe(bytes, block, false), whole) << "pipe, blocks of " << block;

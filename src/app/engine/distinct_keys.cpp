@@ -100,6 +100,6 @@ void DistinctKeys::grow()
 
 qsizetype DistinctKeys::bytes() const
 {
-    return static_cast<qsizetype>(chunks_.size() * kChunkBytes
-                                  + slots_.capacity() * sizeof(quint64));
+    const std::size_t held = chunks_.size() * kChunkBytes + slots_.capacity() * sizeof(quint64);
+    return static_cast<qsizetype>(held);
 }

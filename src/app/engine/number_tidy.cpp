@@ -114,7 +114,7 @@ bool TidyNumber(std::string_view utf8, std::string& out)
         for (int c = '0'; c <= '9'; ++c)
             table[static_cast<std::size_t>(c)] = kDigit;
         for (const char c : {' ', '\t', '-', '.', '/', '(', ')'})
-            table[static_cast<std::size_t>(c)] = kSeparator;
+            table[static_cast<unsigned char>(c)] = kSeparator;
         for (std::size_t c = 0x80; c < 0x100; ++c)
             table[c] = kBeyondAscii;
         return table;
