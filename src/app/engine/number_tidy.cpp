@@ -37,14 +37,18 @@ Kind KindOf(char32_t c, int& digit)
     return QChar::isLetter(c) ? Kind::Letter : Kind::Other;
 }
 
-// The characters of a UTF-16 text one at a time, a surrogate pair as one; 0 at the end.
+// What the readers of characters below give at the end of a text: no character is this, and a
+// NUL is a character like any other.
+constexpr char32_t kEnd = 0xFFFFFFFF;
+
+// The characters of a UTF-16 text one at a time, a surrogate pair as one; kEnd at the end.
 class CodePoints {
 public:
     explicit CodePoints(QStringView text) : text_(text) {}
     char32_t operator()()
     {
         if (at_ >= text_.size())
-            return 0;
+            return kEnd;
         const QChar c = text_[at_++];
         if (c.isHighSurrogate() && at_ < text_.size() && text_[at_].isLowSurrogate())
             return QChar::surrogateToUcs4(c, text_[at_++]);
@@ -61,7 +65,7 @@ bool IsBlank(char32_t c)
     return c == ' ' || c == '\t' || (c >= 0x80 && QChar::isSpace(c));
 }
 
-// The tidying itself, over the text's characters as next() gives them (0 at the end).
+// The tidying itself, over the text's characters as next() gives them (kEnd at the end).
 template <class Next, class Out> bool Tidy(Next next, Out& out)
 {
     const auto before = out.size();
@@ -71,7 +75,7 @@ template <class Next, class Out> bool Tidy(Next next, Out& out)
         out.resize(before);
         return false;
     };
-    for (char32_t c = next(); c != 0; c = next()) {
+    for (char32_t c = next(); c != kEnd; c = next()) {
         if (!started && IsBlank(c))
             continue;
         int digit = 0;
@@ -106,9 +110,10 @@ bool TidyNumber(std::string_view utf8, std::string& out)
     std::size_t at = 0;
     bool ascii = true;
     for (const char c : utf8)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80 && c != '\0';
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii)
-        return Tidy([&]() -> char32_t { return at < utf8.size() ? char32_t(utf8[at++]) : 0; }, out);
+        return Tidy([&]() -> char32_t { return at < utf8.size() ? char32_t(utf8[at++]) : kEnd; },
+                    out);
     // Beyond ASCII: decoded first, then tidied the same way.
     QString digits;
     if (!TidyNumber(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), digits))
@@ -126,7 +131,7 @@ LeftAsItIs WhyLeftAsItIs(QStringView text)
     if (extension.match(text).hasMatch())
         return LeftAsItIs::Extension;
     CodePoints next(text);
-    for (char32_t c = next(); c != 0; c = next())
+    for (char32_t c = next(); c != kEnd; c = next())
         if (QChar::isLetter(c))
             return LeftAsItIs::Letters;
     return LeftAsItIs::Other;

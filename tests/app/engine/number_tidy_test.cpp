@@ -71,6 +71,25 @@ TEST(NumberTidy, TextsAreTidiedOrLeftAsTheyAre)
     }
 }
 
+// A NUL inside a text is a character that is no part of a number, never the text's end.
+TEST(NumberTidy, ANulIsNoEndOfTheText)
+{
+    const QString text = QStringLiteral("603") + QChar(u'\0') + QStringLiteral("434 abc");
+    QString wide;
+    std::string narrow;
+    EXPECT_FALSE(TidyNumber(text, wide));
+    EXPECT_FALSE(TidyNumber(std::string_view("603\0"
+                                             "4343563",
+                                             11),
+                            narrow));
+    EXPECT_EQ(WhyLeftAsItIs(text), LeftAsItIs::Letters);
+    std::string withNul;
+    std::string plain;
+    DuplicateKey(QStringView(text).first(4), withNul);
+    DuplicateKey(QStringLiteral("603"), plain);
+    EXPECT_NE(withNul, plain);
+}
+
 // Numbers are the same across layouts; any other text equals only itself, and the digits of a
 // number never meet a text that is not one.
 TEST(NumberTidy, DuplicatesAcrossLayouts)
