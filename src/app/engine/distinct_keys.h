@@ -2,9 +2,10 @@
 
 #include <QtGlobal>
 
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The keys seen so far, each held once: a set that costs the key's bytes plus about twenty
 // bytes a key (its length and an open-addressed slot of eight bytes, the table at most half
@@ -16,12 +17,23 @@ public:
     qsizetype size() const { return count_; }
     // The bytes held, for a caller that watches its memory.
     qsizetype bytes() const;
+    // Room for that many more keys of that many bytes in all, taken at once: a caller that
+    // knows how many keys are coming (the rows of a list) never waits for the table to be laid
+    // out again halfway through. The table's pages are the system's until a key lands in them.
+    void reserve(qsizetype keys, qsizetype keyBytes);
 
 private:
     std::string_view keyAt(quint64 offset) const;
     void grow();
+    // Lays the keys out again in a table of that many slots (a power of two).
+    void rehash(std::size_t slots);
 
-    std::string arena_;           // each key after its length in four bytes
-    std::vector<quint64> slots_;  // an arena offset plus one; 0 is empty
+    struct FreeSlots {
+        void operator()(quint64* slots) const { std::free(slots); }
+    };
+    std::string arena_;  // each key after its length in four bytes
+    // An arena offset plus one; 0 is empty.
+    std::unique_ptr<quint64[], FreeSlots> slots_;
+    std::size_t slotCount_ = 0;
     qsizetype count_ = 0;
 };
