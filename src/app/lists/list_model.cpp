@@ -368,6 +368,34 @@ void ListModel::putRows(qsizetype at, Rows rows)
     endInsertRows();
 }
 
+void ListModel::exchangeRows(Rows& rows)
+{
+    flushAppends();
+    const qsizetype before = count();
+    const qsizetype after = rows.count();
+    const auto exchange = [&] {
+        std::swap(text_, rows.text);
+        sub_.swap(rows.sub);
+        marks_.swap(rows.marks);
+        announced_ = after;
+        ++revision_;
+        ++removals_;
+    };
+    if (after < before) {
+        beginRemoveRows({}, viewRow(after), viewRow(before - 1));
+        exchange();
+        endRemoveRows();
+    } else if (after > before) {
+        beginInsertRows({}, viewRow(before), viewRow(after - 1));
+        exchange();
+        endInsertRows();
+    } else {
+        exchange();
+    }
+    if (const qsizetype kept = std::min(before, after); kept > 0)
+        Q_EMIT dataChanged(index(0, 0), index(viewRow(kept - 1), columnCountTotal() - 1));
+}
+
 void ListModel::setMark(qsizetype row, RowMark mark)
 {
     checkRow(row);
