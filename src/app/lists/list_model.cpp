@@ -373,27 +373,22 @@ void ListModel::exchangeRows(Rows& rows)
     flushAppends();
     const qsizetype before = count();
     const qsizetype after = rows.count();
-    const auto exchange = [&] {
-        std::swap(text_, rows.text);
-        sub_.swap(rows.sub);
-        marks_.swap(rows.marks);
-        announced_ = after;
-        ++revision_;
-        ++removals_;
-    };
+    // The views hear of one change at a time, each true when they hear it: the rows that leave
+    // the end go first, while every row is as it was; then the rows that stay take their new
+    // texts; then the rows that join at the end come.
     if (after < before) {
         beginRemoveRows({}, viewRow(after), viewRow(before - 1));
-        exchange();
+        announced_ = after;
         endRemoveRows();
-    } else if (after > before) {
-        beginInsertRows({}, viewRow(before), viewRow(after - 1));
-        exchange();
-        endInsertRows();
-    } else {
-        exchange();
     }
-    if (const qsizetype kept = std::min(before, after); kept > 0)
+    std::swap(text_, rows.text);
+    sub_.swap(rows.sub);
+    marks_.swap(rows.marks);
+    ++revision_;
+    ++removals_;
+    if (const qsizetype kept = std::min(before, after); kept > 0 && columnCountTotal() > 0)
         Q_EMIT dataChanged(index(0, 0), index(viewRow(kept - 1), columnCountTotal() - 1));
+    flushAppends();
 }
 
 void ListModel::setMark(qsizetype row, RowMark mark)
