@@ -1,15 +1,26 @@
 #include "app/engine/distinct_keys.h"
 
-#include <QHashFunctions>
-
 #include <cstring>
+#include <functional>
 #include <new>
 
 namespace {
 
+// Linear probing needs every bit of the hash to vary: Qt's byte-array hash (CRC32 where the
+// processor has it) gives numbers written one after another hashes that crowd together.
 std::size_t HashOf(std::string_view key)
 {
-    return qHash(QByteArrayView(key.data(), static_cast<qsizetype>(key.size())));
+    return std::hash<std::string_view>{}(key);
+}
+
+// A slot: the offset in its low 40 bits (an arena of up to a terabyte), the hash's top 24
+// bits above.
+constexpr int kOffsetBits = 40;
+constexpr quint64 kOffsetMask = (quint64(1) << kOffsetBits) - 1;
+
+quint64 TagOf(std::size_t hash)
+{
+    return static_cast<quint64>(hash) >> kOffsetBits << kOffsetBits;
 }
 
 }  // namespace
@@ -25,17 +36,24 @@ bool DistinctKeys::insert(std::string_view key)
 {
     if (static_cast<std::size_t>(count_ + 1) * 2 > slotCount_)
         grow();
+    const std::size_t hash = HashOf(key);
+    const quint64 tag = TagOf(hash);
     const std::size_t mask = slotCount_ - 1;
-    for (std::size_t at = HashOf(key) & mask;; at = (at + 1) & mask) {
-        if (slots_[at] == 0) {
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const quint64 slot = slots_[at];
+        if (slot == 0) {
             const auto length = static_cast<quint32>(key.size());
-            slots_[at] = arena_.size() + 1;
-            arena_.append(reinterpret_cast<const char*>(&length), sizeof length);
-            arena_.append(key);
+            const auto offset = static_cast<quint64>(arena_.size());
+            if (offset + 1 > kOffsetMask)
+                throw std::bad_alloc();
+            char* const into = arena_.grow(static_cast<qsizetype>(sizeof length + key.size()));
+            std::memcpy(into, &length, sizeof length);
+            std::memcpy(into + sizeof length, key.data(), key.size());
+            slots_[at] = tag | (offset + 1);
             ++count_;
             return true;
         }
-        if (keyAt(slots_[at] - 1) == key)
+        if ((slot & ~kOffsetMask) == tag && keyAt((slot & kOffsetMask) - 1) == key)
             return false;
     }
 }
@@ -47,10 +65,10 @@ void DistinctKeys::grow()
 
 void DistinctKeys::rehash(std::size_t slots)
 {
-    // calloc: a large table comes from the kernel already zero, its pages taken as keys land in
-    // them, rather than all written over before the first key goes in.
+    // A large table comes from the kernel already zero, its pages taken as keys land in them,
+    // rather than all written over before the first key goes in.
     std::unique_ptr<quint64[], FreeSlots> table(
-        static_cast<quint64*>(std::calloc(slots, sizeof(quint64))));
+        static_cast<quint64*>(RawBlock::Zeroed(slots * sizeof(quint64))), FreeSlots(slots));
     if (!table)
         throw std::bad_alloc();
     const std::size_t mask = slots - 1;
@@ -58,7 +76,7 @@ void DistinctKeys::rehash(std::size_t slots)
         const quint64 slot = slots_[i];
         if (slot == 0)
             continue;
-        std::size_t at = HashOf(keyAt(slot - 1)) & mask;
+        std::size_t at = HashOf(keyAt((slot & kOffsetMask) - 1)) & mask;
         while (table[at] != 0)
             at = (at + 1) & mask;
         table[at] = slot;
@@ -71,8 +89,7 @@ void DistinctKeys::reserve(qsizetype keys, qsizetype keyBytes)
 {
     if (keys <= 0)
         return;
-    arena_.reserve(arena_.size() + static_cast<std::size_t>(keyBytes)
-                   + static_cast<std::size_t>(keys) * sizeof(quint32));
+    arena_.reserve(arena_.size() + keyBytes + keys * static_cast<qsizetype>(sizeof(quint32)));
     std::size_t slots = 16;
     while (slots < static_cast<std::size_t>(count_ + keys) * 2)
         slots *= 2;
@@ -82,5 +99,5 @@ void DistinctKeys::reserve(qsizetype keys, qsizetype keyBytes)
 
 qsizetype DistinctKeys::bytes() const
 {
-    return static_cast<qsizetype>(arena_.capacity() + slotCount_ * sizeof(quint64));
+    return arena_.capacity() + static_cast<qsizetype>(slotCount_ * sizeof(quint64));
 }

@@ -1,11 +1,22 @@
 #pragma once
 
+#include "app/lists/raw_array.h"
+
 #include <QtGlobal>
 
-#include <cstdlib>
 #include <memory>
-#include <string>
 #include <string_view>
+
+// Gives a table of slots back as RawBlock took it.
+class FreeSlots {
+public:
+    FreeSlots() = default;
+    explicit FreeSlots(std::size_t count) : count_(count) {}
+    void operator()(quint64* slots) const { RawBlock::Free(slots, count_ * sizeof *slots); }
+
+private:
+    std::size_t count_ = 0;
+};
 
 // The keys seen so far, each held once: a set that costs the key's bytes plus about twenty
 // bytes a key (its length and an open-addressed slot of eight bytes, the table at most half
@@ -28,11 +39,11 @@ private:
     // Lays the keys out again in a table of that many slots (a power of two).
     void rehash(std::size_t slots);
 
-    struct FreeSlots {
-        void operator()(quint64* slots) const { std::free(slots); }
-    };
-    std::string arena_;  // each key after its length in four bytes
-    // An arena offset plus one; 0 is empty.
+    // Each key after its length in four bytes. Its blocks grow without being copied.
+    RawArray<char> arena_;
+    // Each slot holds a key's arena offset plus one in its low bits (0 is empty) and the top bits
+    // of the key's hash above them, so most keys that only share a slot's neighbourhood are told
+    // apart without reading the arena.
     std::unique_ptr<quint64[], FreeSlots> slots_;
     std::size_t slotCount_ = 0;
     qsizetype count_ = 0;
