@@ -78,9 +78,9 @@ void WritePeopleFile(const QString& path, size_t count)
     char line[64];
     for (size_t i = 0; i < count; ++i) {
         const unsigned long long number = 6'030'000'000ULL + i % distinct;
-        const unsigned a = static_cast<unsigned>(number / 10'000'000);
-        const unsigned b = static_cast<unsigned>(number / 10'000 % 1000);
-        const unsigned c = static_cast<unsigned>(number % 10'000);
+        const auto a = static_cast<unsigned>(number / 10'000'000);
+        const auto b = static_cast<unsigned>(number / 10'000 % 1000);
+        const auto c = static_cast<unsigned>(number % 10'000);
         if (i % 40 == 7)
             std::snprintf(line, sizeof line, "1-800-FLOWERS\r\n");
         else if (i % 40 == 27)

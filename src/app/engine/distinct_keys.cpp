@@ -46,7 +46,8 @@ bool DistinctKeys::insert(std::string_view key)
             const auto offset = static_cast<quint64>(arena_.size());
             if (offset + 1 > kOffsetMask)
                 throw std::bad_alloc();
-            char* const into = arena_.grow(static_cast<qsizetype>(sizeof length + key.size()));
+            char* const into = arena_.grow(static_cast<qsizetype>(sizeof length)
+                                           + static_cast<qsizetype>(key.size()));
             std::memcpy(into, &length, sizeof length);
             std::memcpy(into + sizeof length, key.data(), key.size());
             slots_[at] = tag | (offset + 1);
