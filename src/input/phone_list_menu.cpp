@@ -70,7 +70,7 @@ void Form1::mnuRemoveDuplicates_Click()
     const bool built = proc.step(100, [&] {
         Pacer pacer = MakePacer(true, Pacer::Input::Waits);
         // The keys seen are let go before the box shows.
-        DistinctRows distinct(ListView1->items().texts());
+        DistinctRows distinct(ListView1->items().texts(), [&pacer] { pacer.paceSlice(); });
         whole = BuildBeside(pacer, ListView1->items(), distinct);
         removed = distinct.removed();
         if (whole && removed > 0)

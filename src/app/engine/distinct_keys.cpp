@@ -86,7 +86,7 @@ void DistinctKeys::rehash(std::size_t slots)
     slotCount_ = slots;
 }
 
-void DistinctKeys::reserve(qsizetype keys, qsizetype keyBytes)
+void DistinctKeys::reserve(qsizetype keys, qsizetype keyBytes, const std::function<void()>& between)
 {
     if (keys <= 0)
         return;
@@ -94,8 +94,21 @@ void DistinctKeys::reserve(qsizetype keys, qsizetype keyBytes)
     std::size_t slots = 16;
     while (slots < static_cast<std::size_t>(count_ + keys) * 2)
         slots *= 2;
-    if (slots > slotCount_)
-        rehash(slots);
+    if (slots <= slotCount_)
+        return;
+    rehash(slots);
+    if (!between)
+        return;
+    // A write to each page makes it the program's; each slot keeps what it holds.
+    constexpr std::size_t kPage = 4096;
+    constexpr auto kSlice = static_cast<std::size_t>(kSliceBytes);
+    volatile char* const table = reinterpret_cast<char*>(slots_.get());
+    const std::size_t bytes = slotCount_ * sizeof(quint64);
+    for (std::size_t at = 0; at < bytes; at += kPage) {
+        table[at] = table[at];
+        if ((at + kPage) % kSlice == 0 && at + kPage < bytes)
+            between();
+    }
 }
 
 qsizetype DistinctKeys::bytes() const

@@ -4,6 +4,7 @@
 
 #include <QtGlobal>
 
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -30,8 +31,10 @@ public:
     qsizetype bytes() const;
     // Room for that many more keys of that many bytes in all, taken at once: a caller that
     // knows how many keys are coming (the rows of a list) never waits for the table to be laid
-    // out again halfway through. The table's pages are the system's until a key lands in them.
-    void reserve(qsizetype keys, qsizetype keyBytes);
+    // out again halfway through. The table's pages are the system's until a key lands in them;
+    // with between, they are taken now, a slice at a time with between() after each, since keys
+    // land all over the table and the first few hundred would otherwise wait for all of them.
+    void reserve(qsizetype keys, qsizetype keyBytes, const std::function<void()>& between = {});
 
 private:
     std::string_view keyAt(quint64 offset) const;

@@ -66,10 +66,10 @@ void TidiedRows::addWide(QStringView text)
     }
 }
 
-DistinctRows::DistinctRows(const TextColumn& texts)
+DistinctRows::DistinctRows(const TextColumn& texts, const std::function<void()>& between)
 {
     // A key is a number's digits or a text's UTF-8, after one byte that tells the two apart.
-    seen_.reserve(texts.count(), texts.characters() + texts.count());
+    seen_.reserve(texts.count(), texts.characters() + texts.count(), between);
 }
 
 void DistinctRows::add(const TextColumn& texts, qsizetype row)

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 
 // The phone list rewritten as people want it: its numbers tidied, or its duplicates across
@@ -42,8 +43,9 @@ private:
 // Keeps the first row of each number, however it is written, and of each other text.
 class DistinctRows {
 public:
-    // Room for the rows to come, so the set of keys is laid out once.
-    explicit DistinctRows(const TextColumn& texts);
+    // Room for the rows to come, so the set of keys is laid out once; its memory is taken a
+    // slice at a time, with between() after each.
+    DistinctRows(const TextColumn& texts, const std::function<void()>& between);
     // Adds the row unless a row with the same key came before it.
     void add(const TextColumn& texts, qsizetype row);
     qsizetype removed() const { return removed_; }
