@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include <algorithm>
 #include <array>
 
 namespace {
