@@ -3,16 +3,19 @@
 #include "app/look/twips.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -29,6 +32,27 @@ QFont ArialBold(double pointSize)
     font.setPointSizeF(pointSize);
     font.setBold(true);
     return font;
+}
+
+// Where a menu opened from the keyboard shows: under the selected row when it can be seen,
+// otherwise at the top of the list's rows.
+QPoint KeyboardMenuPlace(const ListView& list)
+{
+    const QRect rows = list.viewport()->rect();
+    const qsizetype selected = list.selectedIndex();
+    QPoint place = rows.topLeft();
+    if (selected >= 0) {
+        const QRect row = list.visualRect(list.items().index(static_cast<int>(selected), 0));
+        if (rows.intersects(row))
+            place = QPoint(row.left(), std::clamp(row.bottom(), rows.top(), rows.bottom()));
+    }
+    return list.viewport()->mapToGlobal(place);
+}
+
+// Where the list's menu shows: at the pointer for a click, as for the keyboard otherwise.
+QPoint MenuPlace(const QContextMenuEvent& event, const ListView& list)
+{
+    return event.reason() == QContextMenuEvent::Mouse ? event.globalPos() : KeyboardMenuPlace(list);
 }
 
 void Place(QWidget* control, int left, int top, int width, int height)
@@ -108,6 +132,13 @@ void Form1::buildControls()
     PushButton8 = makeButton("PushButton8", "Copy Results To Clipboard", 8040, 6360, 3840, 405);
     PushButton9 = makeButton("PushButton9", "Clear List", 12000, 6360, 3840, 405);
 
+    PhoneListMenu = new QMenu(this);
+    PhoneListMenu->setObjectName(QStringLiteral("PhoneListMenu"));
+    mnuTidyNumbers = PhoneListMenu->addAction(QStringLiteral("&Tidy Numbers"));
+    mnuTidyNumbers->setObjectName(QStringLiteral("mnuTidyNumbers"));
+    mnuRemoveDuplicates = PhoneListMenu->addAction(QStringLiteral("&Remove Duplicate Numbers"));
+    mnuRemoveDuplicates->setObjectName(QStringLiteral("mnuRemoveDuplicates"));
+
     // Tab positions 0 to 16.
     const std::array<QWidget*, 17> tabOrder{
         ListView1,    ListView2,    PushButton7,  PushButton6, PushButton2, PushButton9,
@@ -152,6 +183,9 @@ void Form1::connectHandlers()
     onClick(PushButton13, &Form1::PushButton13_Click);
     onClick(PushButton14, &Form1::PushButton14_Click);
     onClick(PushButton15, &Form1::PushButton15_Click);
+    connect(mnuTidyNumbers, &QAction::triggered, this, [this] { mnuTidyNumbers_Click(); });
+    connect(mnuRemoveDuplicates, &QAction::triggered, this,
+            [this] { mnuRemoveDuplicates_Click(); });
     const auto onKeys = [this](QKeyCombination keys, void (Form1::*handler)()) {
         auto* shortcut = new QShortcut(QKeySequence(keys), this);
         connect(shortcut, &QShortcut::activated, this, [this, handler] { (this->*handler)(); });
@@ -206,6 +240,19 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
                 ListView1_KeyDown(kDeleteKeyCode, key->modifiers());
                 return true;
             }
+            // The Menu key and Shift+F10 open the list's menu wherever the platform does not.
+            if (key->key() == Qt::Key_Menu
+                || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+                ListView1_ContextMenu(KeyboardMenuPlace(*ListView1));
+                return true;
+            }
+        }
+        break;
+    case QEvent::ContextMenu:
+        // The menu the Menu key asks for, and clicks on the header.
+        if (watched == ListView1) {
+            ListView1_ContextMenu(MenuPlace(*static_cast<QContextMenuEvent*>(event), *ListView1));
+            return true;
         }
         break;
     default: break;
@@ -224,6 +271,9 @@ bool Form1::phoneListEvent(QEvent* event)
         return MouseIsDown;
     }
     case QEvent::MouseButtonDblClick: ListView1_DblClick(); return true;
+    case QEvent::ContextMenu:
+        ListView1_ContextMenu(MenuPlace(*static_cast<QContextMenuEvent*>(event), *ListView1));
+        return true;
     default: return phoneListDropEvent(event);
     }
 }

@@ -15,8 +15,10 @@
 #include <utility>
 #include <vector>
 
+class QAction;
 class QDragMoveEvent;
 class QDropEvent;
+class QMenu;
 class QPushButton;
 namespace RuleFile {
 struct Rule;
@@ -91,6 +93,12 @@ public:
     void ListView1_OLEDragDrop(QDropEvent& event);
     void AddDroppedPaths(const QStringList& paths);
     static constexpr int kDeleteKeyCode = 46;
+    // The phone list's context menu (a right-click, the Menu key, Shift+F10), at that point of
+    // the screen: numbers as people write them, tidied or rid of duplicates across layouts. Each
+    // acts on the whole list as one step to undo, and holds back while an operation runs.
+    void ListView1_ContextMenu(const QPoint& globalPos);
+    void mnuTidyNumbers_Click();
+    void mnuRemoveDuplicates_Click();
 
     // Rules.
     void PushButton13_Click();
@@ -148,6 +156,9 @@ public:
     QPushButton* PushButton13 = nullptr;
     QPushButton* PushButton14 = nullptr;
     QPushButton* PushButton15 = nullptr;
+    QMenu* PhoneListMenu = nullptr;
+    QAction* mnuTidyNumbers = nullptr;
+    QAction* mnuRemoveDuplicates = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -170,6 +181,8 @@ private:
     // Changes to a list that are recorded as they are made, each one step.
     void RemoveSelectedRow(ListView& list);
     void ClearList(ListView& list);
+    // Every row of the list exchanged at once for a column of texts built beside it.
+    void ReplaceRows(ListView& list, TextColumn texts);
     void RecordStep(ListHistory::Step step);
     void RecordAppends(std::initializer_list<std::pair<ListView*, qsizetype>> lists);
     // A move of a phone number is one step, from the press to the release.

@@ -80,6 +80,20 @@ void Form1::ClearList(ListView& list)
     RecordStep(std::move(step));
 }
 
+// The rows the list had move into the step whole, as a clear's do: undo and redo exchange the
+// two sets of rows, whatever their size, without copying a row.
+void Form1::ReplaceRows(ListView& list, TextColumn texts)
+{
+    // A move's step reads the texts it moved, so it is recorded while they are in the list.
+    EndMoveStep();
+    ListModel::Rows rows;
+    rows.text = std::move(texts);
+    list.items().exchangeRows(rows);
+    ListHistory::Step step;
+    step.push_back(RowsReplaced(list.items(), std::move(rows)));
+    RecordStep(std::move(step));
+}
+
 void Form1::EndMoveStep()
 {
     if (moveExchanges_.empty())

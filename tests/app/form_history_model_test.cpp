@@ -1,9 +1,12 @@
+#include "app/engine/number_list_rewrite.h"
 #include "support/form_fixture.h"
 #include "support/lists_seen.h"
 
 #include <QDir>
+#include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <random>
@@ -27,6 +30,8 @@ enum class Action {
     LoadRules,
     SampleData,
     Run,
+    Tidy,
+    RemoveDuplicates,
     Undo,
     Redo,
 };
@@ -206,9 +211,14 @@ private:
 
     void change(Action action)
     {
-        static const std::array<QString, 6> numbers{
-            QStringLiteral("6034343563"), QStringLiteral("7978118"), QStringLiteral("555"),
-            QStringLiteral("7173933292"), QStringLiteral("abc"),     QStringLiteral("12345678901")};
+        static const std::array<QString, 8> numbers{QStringLiteral("6034343563"),
+                                                    QStringLiteral("7978118"),
+                                                    QStringLiteral("555"),
+                                                    QStringLiteral("7173933292"),
+                                                    QStringLiteral("abc"),
+                                                    QStringLiteral("12345678901"),
+                                                    QStringLiteral("(603) 434-3563"),
+                                                    QStringLiteral("+1 797.8118")};
         ListView& phoneList = *form->ListView1;
         ListView& ruleList = *form->ListView2;
         switch (action) {
@@ -290,9 +300,57 @@ private:
                 });
             form->PushButton7_Click();
             break;
+        case Action::Tidy:
+        case Action::RemoveDuplicates: rewrite(action); break;
         case Action::Undo:
         case Action::Redo: break;
         }
+    }
+
+    // The phone list's menu: nothing during a run; otherwise the list as a simple reference
+    // rewrites it, and the box that says so. The test's texts are digits with the usual
+    // punctuation, which tidy to their digits, or hold letters, or are empty (the empty file),
+    // and stay as they are.
+    void rewrite(Action action)
+    {
+        const bool tidy = action == Action::Tidy;
+        if (form->isBusy() || form->formattingBusy()) {
+            const Lists before = Lists::Of(*form);
+            (tidy ? form->mnuTidyNumbers : form->mnuRemoveDuplicates)->trigger();
+            EXPECT_EQ(Lists::Of(*form), before) << "the menu acted during an operation";
+            return;
+        }
+        const auto letters = [](const QString& text) {
+            return std::ranges::any_of(text, [](QChar c) { return c.isLetter(); });
+        };
+        const auto digits = [](const QString& text) {
+            QString only;
+            for (const QChar c : text)
+                if (c.isDigit())
+                    only += c;
+            return only;
+        };
+        const QStringList before = Lists::Of(*form).phones;
+        QStringList after;
+        TidyCounts counts;
+        QSet<QString> seen;
+        for (const QString& text : before) {
+            const bool number = !letters(text) && !text.isEmpty();
+            if (tidy) {
+                after << (number ? digits(text) : text);
+                counts.letters += letters(text) ? 1 : 0;
+                counts.empty += text.isEmpty() ? 1 : 0;
+                counts.tidied += number && after.back() != text ? 1 : 0;
+            } else if (const QString key = number ? QLatin1Char('#') + digits(text) : text;
+                       !seen.contains(key)) {
+                seen.insert(key);
+                after << text;
+            }
+        }
+        const qsizetype removed = before.size() - after.size();
+        expect([&] { desktop.expectInfo(tidy ? TidyReport(counts) : DuplicatesReport(removed)); });
+        (tidy ? form->mnuTidyNumbers : form->mnuRemoveDuplicates)->trigger();
+        EXPECT_EQ(Lists::Of(*form).phones, after);
     }
 
     // A number pressed and moved over one to three rows, sometimes back to where it started.

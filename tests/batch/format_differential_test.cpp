@@ -3,6 +3,8 @@
 #include "support/form_fixture.h"
 #include "support/locations.h"
 
+#include "app/engine/number_list_rewrite.h"
+
 #include <QFile>
 #include <QStringEncoder>
 
@@ -151,6 +153,96 @@ TEST_F(FormatDifferential, CommandLineWritesWhatTheWindowSaves)
         form->PushButton2_Click();
         ASSERT_TRUE(desktop.scriptDone());
 
+        EXPECT_EQ(ReadBytes(commandOutput), ReadBytes(windowOutput));
+    }
+}
+
+// Numbers as people write them, tidied by the command line and by the window's Tidy Numbers
+// before the run: the same bytes come out. What each text is, the test knows by making it.
+TEST_F(FormatDifferential, TidyOnTheCommandLineWritesWhatTheWindowTidiesRunsAndSaves)
+{
+    ASSERT_TRUE(work.isValid());
+    std::mt19937 random(31);
+    const auto pick = [&random](int n) {
+        return std::uniform_int_distribution<int>(0, n - 1)(random);
+    };
+    const QString seps[] = {QStringLiteral(" "), QStringLiteral("-"),    QStringLiteral("."),
+                            QStringLiteral("/"), QString(QChar(0x00A0)), QString(QChar(0x2013))};
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        form = std::make_unique<Form1>(desktop, programFolder.path());
+        TidyCounts counts;
+        QStringList texts;
+        for (int n = 0; n < 80; ++n) {
+            QString digits;
+            const int length = std::array{7, 10, 11}[static_cast<size_t>(pick(3))];
+            for (int i = 0; i < length; ++i)
+                digits += QChar(u'0' + pick(10));
+            QString text;
+            switch (pick(6)) {
+            case 0: text = digits; break;  // already plain: neither tidied nor left
+            case 1: {
+                // Digits with separators, some full-width, maybe a "+" and parentheses.
+                const bool plus = pick(2) == 0;
+                text = plus ? QStringLiteral("+") : QString();
+                for (int i = 0; i < digits.size(); ++i) {
+                    if (i > 0 && pick(3) == 0)
+                        text += seps[pick(6)];
+                    text += pick(4) == 0 ? QChar(0xFF10 + digits[i].digitValue()) : digits[i];
+                }
+                // A "+" must come first, so only a number without one is put in parentheses.
+                if (!plus && pick(2) == 0)
+                    text = QStringLiteral("(") + text + QStringLiteral(")");
+                // Tidying that gives the text back changes nothing and is not counted.
+                counts.tidied += text != digits ? 1 : 0;
+                break;
+            }
+            case 2:
+                text = QStringLiteral("1-800-") + QStringLiteral("FLOWERS").left(1 + pick(7));
+                ++counts.letters;
+                break;
+            case 3:
+                text = digits + QStringLiteral(" ext. ") + QString::number(pick(900) + 1);
+                ++counts.extensions;
+                break;
+            case 4:
+                text = QString();
+                ++counts.empty;
+                break;
+            default:
+                text = digits.left(3) + QStringLiteral("*") + digits.mid(3);
+                ++counts.other;
+                break;
+            }
+            texts << text;
+        }
+        const QString input = work.filePath(QStringLiteral("people-%1.txt").arg(round));
+        WriteBytes(input, texts.join(QStringLiteral("\r\n")).toUtf8());
+        const QStringList rules = {"10=xxx-xxx-xxxx", "7=xxx/xxxx", "11=+x xxx-xxx-xxxx"};
+
+        const QString commandOutput =
+            work.filePath(QStringLiteral("tidy-command-%1.txt").arg(round));
+        QStringList arguments{"--format", "--tidy", "--output", commandOutput, input};
+        for (const QString& rule : rules)
+            arguments << QStringLiteral("--rule") << rule;
+        const ProgramRun run = RunProgram(arguments);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+        for (const QString& rule : rules)
+            addRule(rule.section(u'=', 0, 0), rule.section(u'=', 1));
+        EXPECT_TRUE(form->LoadPhoneNumberFiles({QFile::encodeName(input)}).isEmpty());
+        desktop.expectInfo(TidyReport(counts));
+        form->mnuTidyNumbers->trigger();
+        desktop.expectInfo(QStringLiteral("Done."));
+        form->PushButton7_Click();
+        const QString windowOutput = work.filePath(QStringLiteral("tidy-window-%1.txt").arg(round));
+        FileDialogSettings settings;
+        settings.title = QStringLiteral("Save");
+        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+        settings.fileName = form->dialogFileName();
+        desktop.expectSaveFile(settings, windowOutput);
+        form->PushButton2_Click();
+        ASSERT_TRUE(desktop.scriptDone());
         EXPECT_EQ(ReadBytes(commandOutput), ReadBytes(windowOutput));
     }
 }

@@ -768,6 +768,49 @@ def scenario_undo_clear(s):
     check(s.rows(RULES) == ["10", "7"], "rules: %r" % s.rows(RULES))
 
 
+def scenario_phone_list_menu(s):
+    """The phone list's menu in a real X server: the Menu key, Shift+F10 and a right-click each
+    open one menu; Tidy Numbers and Remove Duplicate Numbers rewrite the list, say what they did,
+    and come undone with Ctrl+Z."""
+    people = ["(603) 434-3563", "603.434.3563", "+1 603 434 3563", "1-800-FLOWERS",
+              "603-434-3563 ext. 12", "6034343563"]
+    tidied = ["6034343563", "6034343563", "16034343563", "1-800-FLOWERS",
+              "603-434-3563 ext. 12", "6034343563"]
+    distinct = ["(603) 434-3563", "+1 603 434 3563", "1-800-FLOWERS", "603-434-3563 ext. 12"]
+    s.press("Add Phone Number or Numbers")
+    s.answer_input("Add Phone Number", ",".join(people))
+    wait_until("the numbers", lambda: s.rows(PHONES) == people)
+    phones = s.find(s.root, "table", None, PHONES)
+    first = s.find(phones, "table cell", people[0])
+    s.click(first)  # the list has the keyboard
+
+    def windows():
+        return s.xdotool("search", "--onlyvisible", "--pid", str(s.app.pid), ".*").split()
+
+    shown = len(windows())
+
+    def choose(opening, downs, said, rows):
+        opening()
+        wait_until("the menu", lambda: len(windows()) > shown)
+        time.sleep(0.3)
+        check(len(windows()) == shown + 1, "%d windows shown" % len(windows()))
+        s.key(*["Down"] * downs, "Return")
+        check(s.read_and_close_message() == ("Dialwright", said), "the box")
+        wait_until("the rewritten list", lambda: s.rows(PHONES) == rows)
+        # The window has the keyboard again once the box has gone, as a window manager gives it.
+        s.xdotool("windowfocus", s.window)
+        s.key("ctrl+z")
+        wait_until("the list back after Ctrl+Z", lambda: s.rows(PHONES) == people)
+
+    tidy_said = ("Tidied 3 numbers; 2 texts were left as they were: 1 holding letters, 1 with "
+                 "an extension.")
+    choose(lambda: s.key("Menu"), 1, tidy_said, tidied)
+    choose(lambda: s.key("shift+F10"), 2, "Removed 2 duplicate numbers.", distinct)
+    box = first.queryComponent().getExtents(s.atspi.DESKTOP_COORDS)
+    choose(lambda: s.xdotool("mousemove", str(box.x + 20), str(box.y + box.height // 2),
+                             "click", "3"), 1, tidy_said, tidied)
+
+
 def scenario_close(s):
     s.press("Load Sample/Example Data")
     s.close_and_expect_the_end()

@@ -1,105 +1,117 @@
 #include "app/engine/distinct_keys.h"
 
-#include <QHashFunctions>
-
-#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <new>
 
 namespace {
 
-constexpr std::size_t kChunkBytes = std::size_t(1) << 24;
-// A slot: the place of its key plus one in the low bits, the top of the key's hash above.
-constexpr int kPlaceBits = 40;
-constexpr quint64 kPlaceMask = (quint64(1) << kPlaceBits) - 1;
-
-quint64 HashOf(std::string_view key)
+// Linear probing needs every bit of the hash to vary: Qt's byte-array hash (CRC32 where the
+// processor has it) gives numbers written one after another hashes that crowd together.
+std::size_t HashOf(std::string_view key)
 {
-    return qHash(QByteArrayView(key.data(), static_cast<qsizetype>(key.size())), 0x5eed);
+    return std::hash<std::string_view>{}(key);
 }
 
-quint64 Tag(quint64 hash)
+// A slot: the offset in its low 40 bits (an arena of up to a terabyte), the hash's top 24
+// bits above.
+constexpr int kOffsetBits = 40;
+constexpr quint64 kOffsetMask = (quint64(1) << kOffsetBits) - 1;
+
+quint64 TagOf(std::size_t hash)
 {
-    return (hash >> kPlaceBits) << kPlaceBits;
+    return static_cast<quint64>(hash) >> kOffsetBits << kOffsetBits;
 }
 
 }  // namespace
 
-DistinctKeys::DistinctKeys() : chunkUsed_(kChunkBytes) {}
-
-DistinctKeys::~DistinctKeys() = default;
-
-// Each key after its length: one byte below 255, else 255 and four bytes.
-constexpr unsigned char kLongKey = 255;
-
-std::string_view DistinctKeys::keyAt(quint64 place) const
+std::string_view DistinctKeys::keyAt(quint64 offset) const
 {
-    const char* at = chunks_[place / kChunkBytes].get() + place % kChunkBytes;
-    const auto length = static_cast<unsigned char>(*at);
-    if (length != kLongKey)
-        return {at + 1, length};
-    quint32 longLength = 0;
-    std::memcpy(&longLength, at + 1, sizeof longLength);
-    return {at + 1 + sizeof longLength, longLength};
-}
-
-quint64 DistinctKeys::store(std::string_view key)
-{
-    const bool isLong = key.size() >= kLongKey;
-    const std::size_t need = key.size() + (isLong ? 1 + sizeof(quint32) : 1);
-    // A key longer than a chunk gets a chunk of its own, and the next key a new one.
-    if (chunkUsed_ + need > kChunkBytes) {
-        chunks_.push_back(std::make_unique<char[]>(std::max(kChunkBytes, need)));
-        chunkUsed_ = 0;
-    }
-    const quint64 place = (chunks_.size() - 1) * kChunkBytes + chunkUsed_;
-    char* at = chunks_.back().get() + chunkUsed_;
-    *at++ = static_cast<char>(isLong ? kLongKey : key.size());
-    if (isLong) {
-        const auto longLength = static_cast<quint32>(key.size());
-        std::memcpy(at, &longLength, sizeof longLength);
-        at += sizeof longLength;
-    }
-    if (!key.empty())
-        std::memcpy(at, key.data(), key.size());
-    chunkUsed_ += need;
-    return place;
+    quint32 length = 0;
+    std::memcpy(&length, arena_.data() + offset, sizeof length);
+    return {arena_.data() + offset + sizeof length, length};
 }
 
 bool DistinctKeys::insert(std::string_view key)
 {
-    if (static_cast<std::size_t>(count_ + 1) * 4 > slots_.size() * 3)
+    if (static_cast<std::size_t>(count_ + 1) * 4 > slotCount_ * 3)
         grow();
-    const quint64 hash = HashOf(key);
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t hash = HashOf(key);
+    const quint64 tag = TagOf(hash);
+    const std::size_t mask = slotCount_ - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
         const quint64 slot = slots_[at];
         if (slot == 0) {
-            slots_[at] = Tag(hash) | (store(key) + 1);
+            const auto length = static_cast<quint32>(key.size());
+            const auto offset = static_cast<quint64>(arena_.size());
+            if (offset + 1 > kOffsetMask)
+                throw std::bad_alloc();
+            char* const into = arena_.grow(static_cast<qsizetype>(sizeof length)
+                                           + static_cast<qsizetype>(key.size()));
+            std::memcpy(into, &length, sizeof length);
+            std::memcpy(into + sizeof length, key.data(), key.size());
+            slots_[at] = tag | (offset + 1);
             ++count_;
             return true;
         }
-        if ((slot & ~kPlaceMask) == Tag(hash) && keyAt((slot & kPlaceMask) - 1) == key)
+        if ((slot & ~kOffsetMask) == tag && keyAt((slot & kOffsetMask) - 1) == key)
             return false;
     }
 }
 
 void DistinctKeys::grow()
 {
-    std::vector<quint64> old(slots_.empty() ? 1024 : slots_.size() * 2, 0);
-    old.swap(slots_);
-    const std::size_t mask = slots_.size() - 1;
-    for (const quint64 slot : old) {
+    rehash(slotCount_ == 0 ? 16 : slotCount_ * 2);
+}
+
+void DistinctKeys::rehash(std::size_t slots)
+{
+    // A large table comes from the kernel already zero, its pages taken as keys land in them,
+    // rather than all written over before the first key goes in.
+    std::unique_ptr<quint64[], FreeSlots> table(
+        static_cast<quint64*>(RawBlock::Zeroed(slots * sizeof(quint64))), FreeSlots(slots));
+    if (!table)
+        throw std::bad_alloc();
+    const std::size_t mask = slots - 1;
+    for (std::size_t i = 0; i < slotCount_; ++i) {
+        const quint64 slot = slots_[i];
         if (slot == 0)
             continue;
-        std::size_t at = HashOf(keyAt((slot & kPlaceMask) - 1)) & mask;
-        while (slots_[at] != 0)
+        std::size_t at = HashOf(keyAt((slot & kOffsetMask) - 1)) & mask;
+        while (table[at] != 0)
             at = (at + 1) & mask;
-        slots_[at] = slot;
+        table[at] = slot;
+    }
+    slots_ = std::move(table);
+    slotCount_ = slots;
+}
+
+void DistinctKeys::reserve(qsizetype keys, qsizetype keyBytes, const std::function<void()>& between)
+{
+    if (keys <= 0)
+        return;
+    arena_.reserve(arena_.size() + keyBytes + keys * static_cast<qsizetype>(sizeof(quint32)));
+    std::size_t slots = 16;
+    while (slots * 3 < static_cast<std::size_t>(count_ + keys) * 4)
+        slots *= 2;
+    if (slots <= slotCount_)
+        return;
+    rehash(slots);
+    if (!between)
+        return;
+    // A write to each page makes it the program's; each slot keeps what it holds.
+    constexpr std::size_t kPage = 4096;
+    constexpr auto kSlice = static_cast<std::size_t>(kSliceBytes);
+    volatile char* const table = reinterpret_cast<char*>(slots_.get());
+    const std::size_t bytes = slotCount_ * sizeof(quint64);
+    for (std::size_t at = 0; at < bytes; at += kPage) {
+        table[at] = table[at];
+        if ((at + kPage) % kSlice == 0 && at + kPage < bytes)
+            between();
     }
 }
 
 qsizetype DistinctKeys::bytes() const
 {
-    const std::size_t held = chunks_.size() * kChunkBytes + slots_.capacity() * sizeof(quint64);
-    return static_cast<qsizetype>(held);
+    return arena_.capacity() + static_cast<qsizetype>(slotCount_ * sizeof(quint64));
 }

@@ -64,6 +64,31 @@ private:
     std::optional<ListModel::Rows> held_;  // while done
 };
 
+// Holds whichever rows are out of the list: those it had while done, the new ones while undone.
+class Replaced final : public ListChange {
+public:
+    Replaced(ListModel& list, ListModel::Rows before)
+        : ListChange(list), gained_(list.count() - before.count()), held_(std::move(before))
+    {
+    }
+    qsizetype undo() override
+    {
+        list().exchangeRows(held_);
+        return -1;
+    }
+    qsizetype redo() override
+    {
+        list().exchangeRows(held_);
+        return -1;
+    }
+    qsizetype heldBytes() const override { return held_.bytes(); }
+    qsizetype rowsGained() const override { return gained_; }
+
+private:
+    qsizetype gained_;
+    ListModel::Rows held_;
+};
+
 class Exchanged final : public ListChange {
 public:
     Exchanged(ListModel& list, std::vector<std::pair<qsizetype, qsizetype>> exchanges)
@@ -103,6 +128,11 @@ std::unique_ptr<ListChange> RowsAdded(ListModel& list, qsizetype from, qsizetype
 std::unique_ptr<ListChange> RowsTaken(ListModel& list, qsizetype from, ListModel::Rows rows)
 {
     return std::make_unique<Taken>(list, from, std::move(rows));
+}
+
+std::unique_ptr<ListChange> RowsReplaced(ListModel& list, ListModel::Rows before)
+{
+    return std::make_unique<Replaced>(list, std::move(before));
 }
 
 std::unique_ptr<ListChange> TextsExchanged(ListModel& list,

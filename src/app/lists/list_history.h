@@ -18,7 +18,8 @@ public:
     ListChange& operator=(const ListChange&) = delete;
 
     ListModel& list() const { return *list_; }
-    // Each returns the row the user should be shown afterwards, or -1 when the list is empty.
+    // Each returns the row the user should be shown afterwards, or -1 when there is none (the
+    // list is empty, or every row changed).
     virtual qsizetype undo() = 0;
     virtual qsizetype redo() = 0;
     // The bytes of list content the change holds in its present state.
@@ -34,6 +35,9 @@ private:
 std::unique_ptr<ListChange> RowsAdded(ListModel& list, qsizetype from, qsizetype count);
 // The rows were taken out of the list at `from` (removed, cleared) and are handed over whole.
 std::unique_ptr<ListChange> RowsTaken(ListModel& list, qsizetype from, ListModel::Rows rows);
+// Every row of the list was exchanged for new ones at once (the numbers tidied, duplicates
+// removed); the rows it had are handed over whole.
+std::unique_ptr<ListChange> RowsReplaced(ListModel& list, ListModel::Rows before);
 // The main texts of these pairs of rows were exchanged, in this order. Exchanges that leave
 // every text where it was (a number dragged back to where it started) are no change: nullptr.
 std::unique_ptr<ListChange> TextsExchanged(ListModel& list,

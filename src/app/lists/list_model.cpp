@@ -368,6 +368,29 @@ void ListModel::putRows(qsizetype at, Rows rows)
     endInsertRows();
 }
 
+void ListModel::exchangeRows(Rows& rows)
+{
+    flushAppends();
+    const qsizetype before = count();
+    const qsizetype after = rows.count();
+    // The views hear of one change at a time, each true when they hear it: the rows that leave
+    // the end go first, while every row is as it was; then the rows that stay take their new
+    // texts; then the rows that join at the end come.
+    if (after < before) {
+        beginRemoveRows({}, viewRow(after), viewRow(before - 1));
+        announced_ = after;
+        endRemoveRows();
+    }
+    std::swap(text_, rows.text);
+    sub_.swap(rows.sub);
+    marks_.swap(rows.marks);
+    ++revision_;
+    ++removals_;
+    if (const qsizetype kept = std::min(before, after); kept > 0 && columnCountTotal() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(viewRow(kept - 1), columnCountTotal() - 1));
+    flushAppends();
+}
+
 void ListModel::setMark(qsizetype row, RowMark mark)
 {
     checkRow(row);

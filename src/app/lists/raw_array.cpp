@@ -56,6 +56,16 @@ void* Grow(void* block, size_t oldBytes, size_t newBytes)
     return grown;
 }
 
+void* Zeroed(size_t bytes)
+{
+    if (!Mapped(bytes))
+        return std::calloc(bytes, 1);
+    void* block = Map(bytes);
+    if (block != nullptr)
+        AdviseHugePages(block, bytes);
+    return block;
+}
+
 void Free(void* block, size_t bytes)
 {
     if (block == nullptr)

@@ -20,6 +20,9 @@ namespace RawBlock {
 // is gone then. nullptr when there is no memory for it, and the old block is as it was.
 void* Grow(void* block, size_t oldBytes, size_t newBytes);
 void Free(void* block, size_t bytes);
+// A block of that many zero bytes; nullptr when there is no memory for it. A large block's pages
+// are the kernel's zero pages until written, so taking it costs nothing until it is used.
+void* Zeroed(size_t bytes);
 }  // namespace RawBlock
 
 // A growable array of plain values in one block (RawBlock): a list of ten million rows grows

@@ -71,6 +71,25 @@ TEST(NumberTidy, TextsAreTidiedOrLeftAsTheyAre)
     }
 }
 
+// A NUL inside a text is a character that is no part of a number, never the text's end.
+TEST(NumberTidy, ANulIsNoEndOfTheText)
+{
+    const QString text = QStringLiteral("603") + QChar(u'\0') + QStringLiteral("434 abc");
+    QString wide;
+    std::string narrow;
+    EXPECT_FALSE(TidyNumber(text, wide));
+    EXPECT_FALSE(TidyNumber(std::string_view("603\0"
+                                             "4343563",
+                                             11),
+                            narrow));
+    EXPECT_EQ(WhyLeftAsItIs(text), LeftAsItIs::Letters);
+    std::string withNul;
+    std::string plain;
+    DuplicateKey(QStringView(text).first(4), withNul);
+    DuplicateKey(QStringLiteral("603"), plain);
+    EXPECT_NE(withNul, plain);
+}
+
 // Numbers are the same across layouts; any other text equals only itself, and the digits of a
 // number never meet a text that is not one.
 TEST(NumberTidy, DuplicatesAcrossLayouts)
@@ -97,6 +116,16 @@ TEST(NumberTidy, DuplicatesAcrossLayouts)
             fresh += seen.insert(key(std::to_string(i * 7919).c_str())) ? 1 : 0;
     EXPECT_EQ(fresh, 50'000);
     EXPECT_EQ(seen.size(), 50'000);
+    // Room taken for more keys while it holds some, its pages a slice at a time, loses none of
+    // them.
+    int slices = 0;
+    seen.reserve(1'000'000, 10'000'000, [&slices] { ++slices; });
+    EXPECT_GT(slices, 0);
+    for (int i = 0; i < 50'000; ++i)
+        fresh += seen.insert(key(std::to_string(i * 7919).c_str())) ? 1 : 0;
+    EXPECT_EQ(fresh, 50'000);
+    EXPECT_TRUE(seen.insert(key("fresh")));
+    EXPECT_EQ(seen.size(), 50'001);
 }
 
 }  // namespace

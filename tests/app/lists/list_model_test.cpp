@@ -114,6 +114,17 @@ TEST_F(ListModelTest, EveryOtherChangeAnnouncesPendingRowsFirst)
     list.appendDeferred(QStringLiteral("d"));
     list.clear();
     EXPECT_EQ(list.rowCount(), 0);
+    // Rows exchanged for fewer, and back: the views know every row that went and came.
+    for (const char* text : {"e", "f", "g"})
+        list.appendDeferred(QString::fromLatin1(text));
+    ListModel::Rows rows;
+    rows.text.append(QStringView(u"x"));
+    list.exchangeRows(rows);
+    EXPECT_EQ(list.rowCount(), 1);
+    EXPECT_EQ(Texts(list), (QStringList{"x"}));
+    list.exchangeRows(rows);
+    EXPECT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(Texts(list), (QStringList{"e", "f", "g"}));
 }
 
 TEST_F(ListModelTest, EveryRowReportsChecked)
