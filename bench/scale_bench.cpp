@@ -2,9 +2,17 @@
 // and views), as a user drives it: load the file, run with the two sample rules, save as
 // comma-delimited text, copy to the clipboard; then scroll both lists, and save a rule list of
 // a tenth the size as aligned text. Each size runs in a process of its own, so its peak memory
-// (VmHWM) is its own; three rounds, medians printed beside the ratio of the two sizes and
-// beside an awk program doing the same job on the same file. With --load FILE it loads only that
-// file and tells its peak memory beside the file's size.
+// (VmHWM) is its own; three rounds, medians printed beside the ratio of each size to the one
+// before and beside an awk program doing the same job on the same file. --large adds fifty
+// million numbers, where a cost that grows faster than the list shows plainly. With --load FILE
+// it loads only that file and tells its peak memory beside the file's size.
+//
+// To profile one step alone: start perf with its events off and a control FIFO, and name the
+// step (load, run, save, copy) and the FIFOs in the environment; the step turns the events on
+// and off around itself:
+//   mkfifo ctl ack
+//   export SCALE_BENCH_PERF_STEP=run SCALE_BENCH_PERF_CONTROL=ctl SCALE_BENCH_PERF_ACK=ack
+//   perf record -g -D -1 --control fifo:ctl,ack scale_bench --size 10000000 --input F --work D
 
 #include "bench_data.h"
 #include "bench_desktop.h"
@@ -24,7 +32,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -47,6 +54,41 @@ void Print(const char* key, double value)
 {
     std::printf("%s %.3f\n", key, value);
 }
+
+// Turns a profiler's events on for the one step named in the environment (see the top).
+class ProfiledStep {
+public:
+    explicit ProfiledStep(const char* step)
+        : on_(qEnvironmentVariable("SCALE_BENCH_PERF_STEP") == QLatin1String(step))
+    {
+        if (on_)
+            tell("enable\n");
+    }
+    ~ProfiledStep()
+    {
+        if (on_)
+            tell("disable\n");
+    }
+    ProfiledStep(const ProfiledStep&) = delete;
+    ProfiledStep& operator=(const ProfiledStep&) = delete;
+    ProfiledStep(ProfiledStep&&) = delete;
+    ProfiledStep& operator=(ProfiledStep&&) = delete;
+
+private:
+    // Writes the command and waits for the profiler's answer, so the step starts measured.
+    static void tell(const char* command)
+    {
+        QFile control(qEnvironmentVariable("SCALE_BENCH_PERF_CONTROL"));
+        if (!control.open(QIODevice::WriteOnly) || control.write(command) < 0)
+            std::abort();
+        control.close();
+        QFile ack(qEnvironmentVariable("SCALE_BENCH_PERF_ACK"));
+        if (!ack.fileName().isEmpty() && ack.open(QIODevice::ReadOnly))
+            ack.readLine();
+    }
+
+    bool on_;
+};
 
 // The longest repaint of a list scrolled from top to bottom and back, in milliseconds.
 double LongestScrolledRepaint(ListView& list)
@@ -81,25 +123,37 @@ int Measure(qint64 size, const QString& input, const QString& work)
     const double beforeLoad = VmHwmMegabytes();
     QElapsedTimer clock;
     clock.start();
-    form.PushButton3_Click();
+    {
+        const ProfiledStep profiled("load");
+        form.PushButton3_Click();
+    }
     Print("load_ms", Milliseconds(clock));
     // What loading alone takes at its peak, against the size of the file.
     const double fileMb = static_cast<double>(QFileInfo(input).size()) / (1024.0 * 1024.0);
     Print("load_peak_per_file_mb", (VmHwmMegabytes() - beforeLoad) / fileMb);
     desktop.resetGaps();
     clock.restart();
-    form.PushButton7_Click();
+    {
+        const ProfiledStep profiled("run");
+        form.PushButton7_Click();
+    }
     Print("run_ms", Milliseconds(clock));
     Print("run_gap_ms", desktop.longestGapMs());
     desktop.resetGaps();
     clock.restart();
-    form.PushButton2_Click();
+    {
+        const ProfiledStep profiled("save");
+        form.PushButton2_Click();
+    }
     Print("comma_save_ms", Milliseconds(clock));
     Print("comma_save_gap_ms", desktop.longestGapMs());
     Print("peak_through_save_mb", VmHwmMegabytes());
     desktop.resetGaps();
     clock.restart();
-    form.PushButton8_Click();
+    {
+        const ProfiledStep profiled("copy");
+        form.PushButton8_Click();
+    }
     Print("copy_ms", Milliseconds(clock));
     Print("copy_gap_ms", desktop.longestGapMs());
     Print("peak_through_copy_mb", VmHwmMegabytes());
@@ -155,7 +209,10 @@ int MeasureLoad(const QString& input, bool bare)
     const double beforeLoad = VmHwmMegabytes();
     QElapsedTimer clock;
     clock.start();
-    form.PushButton3_Click();
+    {
+        const ProfiledStep profiled("load");
+        form.PushButton3_Click();
+    }
     const double fileMb = static_cast<double>(QFileInfo(input).size()) / (1024.0 * 1024.0);
     std::printf("file %.1f MB, %lld rows, load %.0f ms, peak %.1f MB over the %.1f MB before: "
                 "%.2f times the file\n",
@@ -165,23 +222,24 @@ int MeasureLoad(const QString& input, bool bare)
     return 0;
 }
 
-int Drive(const QString& program)
+int Drive(const QString& program, const std::vector<qint64>& sizes)
 {
     QTemporaryDir work;
     std::map<qint64, std::map<QString, std::vector<double>>> figures;
     std::map<qint64, bool> sameBytes;
-    for (const qint64 size : kSizes) {
-        const QString input = work.filePath(QStringLiteral("numbers-%1.txt").arg(size));
-        WritePhoneFile(input, static_cast<size_t>(size));
-    }
+    const auto inputOf = [&work](qint64 size) {
+        return work.filePath(QStringLiteral("numbers-%1.txt").arg(size));
+    };
+    for (const qint64 size : sizes)
+        WritePhoneFile(inputOf(size), static_cast<size_t>(size));
     for (int round = 0; round < kRounds; ++round) {
-        for (const qint64 size : kSizes) {
-            const QString input = work.filePath(QStringLiteral("numbers-%1.txt").arg(size));
+        for (const qint64 size : sizes) {
+            const QString input = inputOf(size);
             QProcess child;
             child.start(program,
                         {QStringLiteral("--size"), QString::number(size), QStringLiteral("--input"),
                          input, QStringLiteral("--work"), work.path()});
-            if (!child.waitForFinished(1'200'000) || child.exitCode() != 0) {
+            if (!child.waitForFinished(3'600'000) || child.exitCode() != 0) {
                 std::fprintf(stderr, "the %lld-number run failed: %s\n", size,
                              child.readAllStandardError().constData());
                 return 1;
@@ -203,18 +261,28 @@ int Drive(const QString& program)
     const auto median = [&](qint64 size, const char* key) {
         return Median(figures[size][QString::fromLatin1(key)]);
     };
-    std::printf("Medians of %d rounds; each size in a process of its own.\n\n", kRounds);
-    std::printf("%-24s %12s %12s %8s\n", "figure", "1,000,000", "10,000,000", "ratio");
+    std::printf("Medians of %d rounds; each size in a process of its own; each ratio is a size's "
+                "figure over the one before.\n\n",
+                kRounds);
+    std::printf("%-24s", "figure");
+    for (const qint64 size : sizes)
+        std::printf(" %12lld", static_cast<long long>(size));
+    for (size_t i = 1; i < sizes.size(); ++i)
+        std::printf(" %7lldx", static_cast<long long>(sizes[i] / sizes[i - 1]));
+    std::printf("\n");
     for (const char* key :
          {"load_ms", "load_peak_per_file_mb", "run_ms", "comma_save_ms", "copy_ms",
           "aligned_save_ms", "awk_ms", "run_gap_ms", "comma_save_gap_ms", "copy_gap_ms",
           "aligned_save_gap_ms", "phone_repaint_ms", "result_repaint_ms", "peak_through_save_mb",
           "peak_through_copy_mb"}) {
-        const double small = median(kSizes[0], key);
-        const double large = median(kSizes[1], key);
-        std::printf("%-24s %12.1f %12.1f %8.2f\n", key, small, large, large / small);
+        std::printf("%-24s", key);
+        for (const qint64 size : sizes)
+            std::printf(" %12.1f", median(size, key));
+        for (size_t i = 1; i < sizes.size(); ++i)
+            std::printf(" %8.2f", median(sizes[i], key) / median(sizes[i - 1], key));
+        std::printf("\n");
     }
-    for (const qint64 size : kSizes) {
+    for (const qint64 size : sizes) {
         const double ours =
             median(size, "load_ms") + median(size, "run_ms") + median(size, "comma_save_ms");
         std::printf("\n%lld numbers: load + run + save %.1f ms, awk %.1f ms, ratio %.2f, same "
@@ -222,7 +290,7 @@ int Drive(const QString& program)
                     size, ours, median(size, "awk_ms"), ours / median(size, "awk_ms"),
                     sameBytes[size] ? "yes" : "NO");
     }
-    std::printf("\n(the aligned save is of %lld and %lld rules)\n", kSizes[0] / 10, kSizes[1] / 10);
+    std::printf("\n(the aligned save is of a tenth as many rules)\n");
     return 0;
 }
 
@@ -238,5 +306,8 @@ int main(int argc, char** argv)
         return MeasureLoad(arguments[2], arguments.size() == 4);
     if (arguments.size() == 7 && arguments[1] == QLatin1String("--size"))
         return Measure(arguments[2].toLongLong(), arguments[4], arguments[6]);
-    return Drive(QCoreApplication::applicationFilePath());
+    std::vector<qint64> sizes(kSizes.begin(), kSizes.end());
+    if (arguments.size() == 2 && arguments[1] == QLatin1String("--large"))
+        sizes.push_back(50'000'000);
+    return Drive(QCoreApplication::applicationFilePath(), sizes);
 }

@@ -13,25 +13,21 @@
 #include <new>
 
 namespace {
+// Every row is this tall: rows are placed by arithmetic, so a list of millions costs the view
+// nothing per row.
 constexpr int kRowHeightPixels = 18;
-}
+}  // namespace
 
-ListView::ListView(QWidget* parent) : QTableView(parent), model_(this)
+ListView::ListView(QWidget* parent) : UniformTableView(kRowHeightPixels, parent), model_(this)
 {
     setModel(&model_);
     setItemDelegate(new MarkedRowDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setShowGrid(false);
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setTabKeyNavigation(false);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    verticalHeader()->hide();
-    // A fixed row height keeps a list of a million rows cheap to lay out.
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(kRowHeightPixels);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -124,7 +120,7 @@ void ListView::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
-    QTableView::mousePressEvent(event);
+    UniformTableView::mousePressEvent(event);
 }
 
 QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex& index,
@@ -136,7 +132,7 @@ QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex
     // is another number than the one the user moved, and Delete would remove it.
     if (event != nullptr && event->type() == QEvent::MouseButtonRelease)
         return QItemSelectionModel::NoUpdate;
-    return QTableView::selectionCommand(index, event);
+    return UniformTableView::selectionCommand(index, event);
 }
 
 void ListView::keyPressEvent(QKeyEvent* event)
@@ -156,7 +152,7 @@ void ListView::keyPressEvent(QKeyEvent* event)
         }
         return;
     }
-    QTableView::keyPressEvent(event);
+    UniformTableView::keyPressEvent(event);
     // The row the keys moved to is the one Delete would remove: the user must see it.
     if (currentIndex().isValid())
         scrollTo(currentIndex());
@@ -168,5 +164,5 @@ QModelIndex ListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
     // column as in a table.
     if (action == MoveHome || action == MoveEnd)
         modifiers |= Qt::ControlModifier;
-    return QTableView::moveCursor(action, modifiers);
+    return UniformTableView::moveCursor(action, modifiers);
 }

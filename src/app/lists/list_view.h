@@ -1,13 +1,12 @@
 #pragma once
 
 #include "app/lists/list_model.h"
-
-#include <QTableView>
+#include "app/lists/uniform_table_view.h"
 
 // A list shown as a report: rows under column headers, whole-row single selection. It owns its
 // ListModel and offers the operations the handlers use; rows are counted from 0, and -1 means
-// "no item".
-class ListView final : public QTableView {
+// "no item". Its rows share one height, so the view keeps nothing per row however long the list.
+class ListView final : public UniformTableView {
     Q_OBJECT
 
 public:
