@@ -30,7 +30,8 @@ void Form1::AddRulesFromFile(const QByteArray& name)
         const int error = contents.error->systemError();
         const QString why = error != 0 ? QString::fromLocal8Bit(std::strerror(error))
                             : contents.error->code() == ErrorCode::PathFileAccessError
-                                ? QStringLiteral("it is not a regular file")
+                                ? QStringLiteral("Not a regular file (the window reads no "
+                                                 "pipe, device or socket)")
                                 : contents.error->description();
         MsgBox(QStringLiteral("No rules could be read from %1: %2.").arg(path, why));
         return;

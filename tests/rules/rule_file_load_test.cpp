@@ -149,8 +149,9 @@ TEST_F(RuleFileLoad, EachFileAddsItsRulesAndIsReportedLikeAPhoneNumberFile)
          {folder, fifo, good},
          [&] {
              desktop.expectInfo("No rules could be read from " + folder + ": Is a directory.");
-             desktop.expectInfo("No rules could be read from " + fifo
-                                + ": it is not a regular file.");
+             desktop.expectInfo(
+                 "No rules could be read from " + fifo
+                 + ": Not a regular file (the window reads no pipe, device or socket).");
          },
          {"9|x.x"}},
     };
