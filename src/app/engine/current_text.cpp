@@ -43,8 +43,8 @@ qsizetype CurrentText::length() const
 
 RowMark CurrentText::unchangedBy(const FormattingRules::Rule& rule) const
 {
-    return narrow_ ? UnchangedByRule(narrowText_, rule.pattern)
-                   : UnchangedByRule(QStringView(wide_), rule.pattern);
+    return narrow_ ? UnchangedByRule(narrowText_, rule.hasPlaces)
+                   : UnchangedByRule(QStringView(wide_), rule.hasPlaces);
 }
 
 void CurrentText::format(const FormattingRules::Rule& rule)

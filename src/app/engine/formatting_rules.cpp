@@ -33,6 +33,7 @@ FormattingRules::Rule FormattingRules::make(QStringView lengthText, const QStrin
         rule.lengthError = error.code();
     }
     rule.pattern = DigitPlaces(rulePattern);
+    rule.hasPlaces = rule.pattern.contains(QLatin1Char('#'));
     if (std::all_of(rule.pattern.begin(), rule.pattern.end(),
                     [](QChar c) { return c.unicode() < 0x100; }))
         rule.narrowPattern = rule.pattern.toLatin1();

@@ -20,6 +20,8 @@ public:
         std::optional<int> length;  // none when the length text cannot be converted
         ErrorCode lengthError = ErrorCode::TypeMismatch;
         QString pattern;
+        // Whether the pattern has a place for a digit: decided once, not for every number.
+        bool hasPlaces = false;
         // The pattern in Latin-1, when every character of it fits.
         std::optional<QByteArray> narrowPattern;
     };

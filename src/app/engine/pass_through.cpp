@@ -4,24 +4,19 @@
 
 #include <algorithm>
 
-namespace {
-
-RowMark ByPattern(QStringView digitPlaces)
+RowMark UnchangedByRule(QStringView text, bool patternHasPlaces)
 {
-    return digitPlaces.contains(QLatin1Char('#')) ? RowMark::None : RowMark::NoDigitPlaces;
+    if (!IsDigitString(text))
+        return RowMark::NotANumber;
+    return patternHasPlaces ? RowMark::None : RowMark::NoDigitPlaces;
 }
 
-}  // namespace
-
-RowMark UnchangedByRule(QStringView text, QStringView digitPlaces)
-{
-    return IsDigitString(text) ? ByPattern(digitPlaces) : RowMark::NotANumber;
-}
-
-RowMark UnchangedByRule(QLatin1StringView text, QStringView digitPlaces)
+RowMark UnchangedByRule(QLatin1StringView text, bool patternHasPlaces)
 {
     const bool digits = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) {
         return c >= '0' && c <= '9';
     });
-    return digits ? ByPattern(digitPlaces) : RowMark::NotANumber;
+    if (!digits)
+        return RowMark::NotANumber;
+    return patternHasPlaces ? RowMark::None : RowMark::NoDigitPlaces;
 }

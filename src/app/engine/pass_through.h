@@ -6,7 +6,7 @@
 #include <QStringView>
 
 // Why a rule whose length fits still leaves the text as it was: the text is not a plain digit
-// string, or the rule's pattern (its "x" already turned into "#") has no digit place. None
-// when the text is laid into the pattern.
-RowMark UnchangedByRule(QStringView text, QStringView digitPlaces);
-RowMark UnchangedByRule(QLatin1StringView text, QStringView digitPlaces);
+// string, or the rule's pattern has no digit place. None when the text is laid into the
+// pattern.
+RowMark UnchangedByRule(QStringView text, bool patternHasPlaces);
+RowMark UnchangedByRule(QLatin1StringView text, bool patternHasPlaces);
