@@ -32,9 +32,7 @@ public:
     {
         FormTest::SetUp();
         ASSERT_TRUE(work.isValid());
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        showActive();
     }
 
     void drag(int from, int to)

@@ -47,9 +47,7 @@ protected:
     {
         FormTest::SetUp();
         ASSERT_TRUE(work.isValid());
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        showActive();
         for (int folder = 0; folder < 3; ++folder) {
             const QString name = QStringLiteral("d%1").arg(folder);
             QDir(work.path()).mkdir(name);

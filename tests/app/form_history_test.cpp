@@ -27,9 +27,7 @@ protected:
     {
         FormTest::SetUp();
         ASSERT_TRUE(work.isValid());
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        showActive();
     }
 
     Lists lists() { return ListsSeen::Of(*form); }

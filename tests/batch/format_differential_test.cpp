@@ -94,6 +94,17 @@ RuleText RandomRule(std::mt19937& random)
 
 class FormatDifferential : public FormTest {
 protected:
+    // "Save As Comma Delimited" into the file, through its save dialog.
+    void saveCommaDelimited(const QString& path)
+    {
+        FileDialogSettings settings;
+        settings.title = QStringLiteral("Save");
+        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+        settings.fileName = form->dialogFileName();
+        desktop.expectSaveFile(settings, path);
+        form->PushButton2_Click();
+    }
+
     QTemporaryDir work;
 };
 
@@ -145,12 +156,7 @@ TEST_F(FormatDifferential, CommandLineWritesWhatTheWindowSaves)
                                                 : QStringLiteral("No files added."));
         form->PushButton7_Click();
         const QString windowOutput = work.filePath(QStringLiteral("window-%1.txt").arg(round));
-        FileDialogSettings settings;
-        settings.title = QStringLiteral("Save");
-        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-        settings.fileName = form->dialogFileName();
-        desktop.expectSaveFile(settings, windowOutput);
-        form->PushButton2_Click();
+        saveCommaDelimited(windowOutput);
         ASSERT_TRUE(desktop.scriptDone());
 
         EXPECT_EQ(ReadBytes(commandOutput), ReadBytes(windowOutput));
@@ -236,12 +242,7 @@ TEST_F(FormatDifferential, TidyOnTheCommandLineWritesWhatTheWindowTidiesRunsAndS
         desktop.expectInfo(QStringLiteral("Done."));
         form->PushButton7_Click();
         const QString windowOutput = work.filePath(QStringLiteral("tidy-window-%1.txt").arg(round));
-        FileDialogSettings settings;
-        settings.title = QStringLiteral("Save");
-        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-        settings.fileName = form->dialogFileName();
-        desktop.expectSaveFile(settings, windowOutput);
-        form->PushButton2_Click();
+        saveCommaDelimited(windowOutput);
         ASSERT_TRUE(desktop.scriptDone());
         EXPECT_EQ(ReadBytes(commandOutput), ReadBytes(windowOutput));
     }

@@ -26,6 +26,14 @@ protected:
     ListModel& rules() { return form->ListView2->items(); }
     ListModel& results() { return form->ListView3->items(); }
 
+    // The window shown and active, as a user has it, for tests that press keys in it.
+    void showActive()
+    {
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+
     void addRule(const QString& length, const QString& pattern)
     {
         const qsizetype row = rules().append(length);
