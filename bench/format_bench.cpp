@@ -155,8 +155,7 @@ int main()
             record("stdout", Run(toStandardOutput, input, ourOut, peak));
             record("output", Run(toFile, input, work.filePath(QStringLiteral("empty.txt")), peak));
             record("tidy", Run(tidy, punctuated, tidyOut, peak));
-            record("column",
-                   Run(column, csv, work.filePath(QStringLiteral("column.csv")), peak));
+            record("column", Run(column, csv, work.filePath(QStringLiteral("column.csv")), peak));
         }
         const QByteArray expected = Bytes(awkOut);
         const bool sameOut = Bytes(ourOut) == expected;
@@ -169,7 +168,9 @@ int main()
         line("mawk < in > out", "mawk", "");
         line("dialwright --format in > out", "stdout", sameOut ? "yes" : "NO");
         line("dialwright --format in --output", "output", sameFile ? "yes" : "NO");
-        line("--tidy, punctuated > out", "tidy", Bytes(tidyOut) == expected ? "yes" : "NO");
+        // A tenth of the texts are written with punctuation already, so --tidy lays those out
+        // too: its bytes differ from mawk's by design (the tests compare it with the window's).
+        line("--tidy, punctuated > out", "tidy", "");
         line("--column Phone, 4-field CSV > out", "column", "");
         std::printf("%-12s %-34s %10s %10s %8.3f\n", "", "  --tidy / plain --format", "", "",
                     Median(ms["tidy"]) / Median(ms["stdout"]));
