@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include <QFile>
+#include "app/desktop/file_system.h"
 
 #include <algorithm>
 #include <array>
@@ -212,12 +212,7 @@ QByteArray MissingFilesErrorLines(const QList<MissingFile>& missing)
 {
     QByteArray lines;
     for (const MissingFile& file : missing) {
-        // The name's own bytes, so it can be found again; a control byte would break the line.
-        QByteArray name = file.name;
-        for (char& c : name)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-                c = '?';
-        lines += "dialwright: " + name + ": " + std::strerror(file.error) + '\n';
+        lines += "dialwright: " + ShownName(file.name) + ": " + std::strerror(file.error) + '\n';
     }
     return lines;
 }

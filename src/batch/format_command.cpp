@@ -30,17 +30,11 @@
 
 namespace {
 
-QByteArray InputName(const QByteArray& input)
-{
-    return input == "-" ? QByteArrayLiteral("standard input") : ShownName(input);
-}
-
 // Why the reading of an input ended early.
 struct ReadStopped {};  // a signal asked to stop
 struct ReadFailed {
     int error;
 };
-struct LineTooLong {};
 
 // Reads with the system's calls, going on after interruptions until a signal asks to stop.
 template <class Read> qsizetype Uninterrupted(const Read& read)
@@ -70,9 +64,7 @@ bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine,
     const QByteArray name = InputName(input);
     int fd = STDIN_FILENO;
     if (!standardInput) {
-        do
-            fd = ::open(input.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-        while (fd < 0 && errno == EINTR && StopSignals::KeepGoing());
+        fd = OpenUninterrupted(input, O_RDONLY, StopSignals::KeepGoing);
         if (fd < 0) {
             if (StopSignals::KeepGoing())
                 Complain(name + ": " + QByteArray::fromStdString(SystemReason(errno)));
@@ -130,7 +122,7 @@ bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine,
             return;
         nextGuard = open + kGuardStep;
         if (!StillFits(open * kCopiesOfALine, MemoryRoomNow()))
-            throw LineTooLong{};
+            throw std::bad_alloc();
     };
     QByteArray problem;
     try {
@@ -146,8 +138,6 @@ bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine,
                   + ": " + QByteArray::fromStdString(SystemReason(failure.error));
     } catch (const CsvProblem& failure) {
         problem = failure.message;
-    } catch (const LineTooLong&) {
-        problem = "line " + QByteArray::number(reader->lines() + 1) + ": Out of memory";
     } catch (const std::bad_alloc&) {
         problem = "line " + QByteArray::number(reader->lines() + 1) + ": Out of memory";
     }

@@ -105,10 +105,7 @@ std::unique_ptr<OutputTarget> OpenOutput(const QByteArray& name, bool (*keepGoin
     if (!special)
         return std::make_unique<FileTarget>(name);
     // A FIFO waits here for its reader; a signal ends the wait.
-    int fd = -1;
-    do
-        fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    while (fd < 0 && errno == EINTR && keepGoing());
+    const int fd = OpenUninterrupted(name, O_WRONLY, keepGoing);
     if (fd < 0)
         throw OutputFailure{SystemReason(errno)};
     return std::make_unique<StreamTarget>(fd, true, keepGoing);

@@ -25,10 +25,7 @@ QByteArray ReadAll(const QByteArray& name, bool (*keepGoing)())
     const bool standardInput = name == "-";
     int fd = STDIN_FILENO;
     if (!standardInput) {
-        // A FIFO waits here for its writer; a signal ends the wait.
-        do
-            fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-        while (fd < 0 && errno == EINTR && keepGoing());
+        fd = OpenUninterrupted(name, O_RDONLY, keepGoing);
         if (fd < 0)
             throw RulesUnread{errno};
     }
@@ -115,8 +112,7 @@ ReadRulesOutcome ReadCommandLineRules(const FormatOptions& options, bool (*keepG
                   text.mid(equals + 1));
             continue;
         }
-        const QByteArray shown =
-            source.text == "-" ? QByteArrayLiteral("standard input") : ShownName(source.text);
+        const QByteArray shown = InputName(source.text);
         if (NamesStandardInputStream(source.text) && options.inputs.contains("-")) {
             Complain("standard input cannot hold both the rules (--rules " + shown
                      + ") and the numbers; name the numbers' file");

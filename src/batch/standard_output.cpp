@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 int WriteAll(int fd, std::string_view bytes, bool (*keepGoing)())
@@ -32,28 +33,18 @@ int PrintToStandardOutput(const QString& text)
     return 1;
 }
 
-QByteArray ShownName(const QByteArray& name)
+QByteArray InputName(const QByteArray& input)
 {
-    QByteArray shown;
-    shown.reserve(name.size());
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '\n': shown += "\\n"; continue;
-        case '\t': shown += "\\t"; continue;
-        case '\r': shown += "\\r"; continue;
-        case '\\': shown += "\\\\"; continue;
-        default: break;
-        }
-        if (byte < 0x20 || byte == 0x7f) {
-            const char octal[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
-                                  char('0' + (byte & 7))};
-            shown.append(octal, sizeof octal);
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
+    return input == "-" ? QByteArrayLiteral("standard input") : ShownName(input);
+}
+
+int OpenUninterrupted(const QByteArray& name, int flags, bool (*keepGoing)())
+{
+    int fd = -1;
+    do
+        fd = ::open(name.constData(), flags | O_CLOEXEC | O_NOCTTY);
+    while (fd < 0 && errno == EINTR && keepGoing());
+    return fd;
 }
 
 void Complain(const QByteArray& message)

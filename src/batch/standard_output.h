@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "app/desktop/file_system.h"
+
 #include <string_view>
 
 // Writes all of the bytes to a descriptor, going on after interruptions while keepGoing says
@@ -13,9 +15,12 @@ int WriteAll(int fd, std::string_view bytes, bool (*keepGoing)() = nullptr);
 // message on standard error when it could not be written (a full disk, a closed file).
 int PrintToStandardOutput(const QString& text);
 
-// A file's name as a message shows it: its own bytes, so it can be found again, with control
-// characters and the backslash escaped as ls -b escapes them (a newline would split the line).
-QByteArray ShownName(const QByteArray& name);
+// An input's name as messages give it: "standard input" for -, else ShownName.
+QByteArray InputName(const QByteArray& input);
+
+// Opens a file, going on after interruptions while keepGoing says so (a FIFO waits in open for
+// the other end, and a signal that stops the program ends the wait); -1 with errno set.
+int OpenUninterrupted(const QByteArray& name, int flags, bool (*keepGoing)());
 
 // "dialwright: " and the message, on standard error.
 void Complain(const QByteArray& message);

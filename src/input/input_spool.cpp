@@ -29,7 +29,7 @@ void InputSpool::openFile()
 {
     fd_ = OpenUnnamedTemporary();
     if (fd_ < 0)
-        throw SpoolFailure{errno};
+        Fail(errno);
 }
 
 void InputSpool::append(std::string_view bytes)

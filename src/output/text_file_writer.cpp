@@ -219,6 +219,7 @@ void TextFileWriter::create()
     if (RenameKeepsIt(found) && openTemporary(found.exists ? &found.info : nullptr))
         return;
     openInPlace();
+    aside_ = OpenUnnamedTemporary();
 }
 
 bool TextFileWriter::openTemporary(const struct stat* replaced)
@@ -253,7 +254,6 @@ void TextFileWriter::openInPlace()
     }
     fd_ = fd;
     inPlace_ = true;
-    aside_ = OpenUnnamedTemporary();
 }
 
 void TextFileWriter::writeLine(QStringView line)

@@ -97,11 +97,7 @@ protected:
     // "Save As Comma Delimited" into the file, through its save dialog.
     void saveCommaDelimited(const QString& path)
     {
-        FileDialogSettings settings;
-        settings.title = QStringLiteral("Save");
-        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-        settings.fileName = form->dialogFileName();
-        desktop.expectSaveFile(settings, path);
+        expectSaveDialog(path);
         form->PushButton2_Click();
     }
 

@@ -46,11 +46,7 @@ protected:
     {
         if (operation == Operation::Copy)
             return;
-        FileDialogSettings settings;
-        settings.title = QStringLiteral("Save");
-        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-        settings.fileName = form->dialogFileName();
-        desktop.expectSaveFile(settings, target());
+        expectSaveDialog(target());
         desktop.expectMessage(
             QStringLiteral("Are you sure you wish to overwrite ") + target() + QStringLiteral(" ?"),
             QStringLiteral("Dialwright"), MsgIcon::None, MsgButtons::YesNo, MsgResult::Yes);

@@ -13,17 +13,9 @@ class AlignedSave : public FormTest {
 protected:
     QString path(const QString& name) const { return work.filePath(name); }
 
-    void expectDialog(const QString& answer)
-    {
-        FileDialogSettings settings;
-        settings.title = QStringLiteral("Save");
-        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-        settings.fileName = form->dialogFileName();
-        desktop.expectSaveFile(settings, answer);
-    }
     void save(const QString& file)
     {
-        expectDialog(file);
+        expectSaveDialog(file);
         form->PushButton6->click();
     }
     static QByteArray spaces(int n) { return QByteArray(n, ' '); }
@@ -62,7 +54,7 @@ TEST_F(AlignedSave, OverwriteQuestionComesBeforeTheHourglass)
     WriteBytes(path("old.txt"), "old");
     std::vector<Form1::Pointer> pointers;
     desktop.setOnBox([&] { pointers.push_back(form->pointer()); });
-    expectDialog(path("old.txt"));
+    expectSaveDialog(path("old.txt"));
     desktop.expectMessage(QStringLiteral("Are you sure you wish to overwrite ") + path("old.txt")
                               + QStringLiteral(" ?"),
                           QStringLiteral("Dialwright"), MsgIcon::None, MsgButtons::YesNo,
@@ -73,7 +65,7 @@ TEST_F(AlignedSave, OverwriteQuestionComesBeforeTheHourglass)
               (std::vector<Form1::Pointer>{Form1::Pointer::Default, Form1::Pointer::Default}));
     EXPECT_EQ(form->pointer(), Form1::Pointer::Default);  // No: the pointer was never touched
 
-    expectDialog(path("old.txt"));
+    expectSaveDialog(path("old.txt"));
     desktop.expectMessage(QStringLiteral("Are you sure you wish to overwrite ") + path("old.txt")
                               + QStringLiteral(" ?"),
                           QStringLiteral("Dialwright"), MsgIcon::None, MsgButtons::YesNo,
@@ -86,7 +78,7 @@ TEST_F(AlignedSave, OverwriteQuestionComesBeforeTheHourglass)
 TEST_F(AlignedSave, CreationFailureIsReportedOnceAndTheArrowReturns)
 {
     form->PushButton11_Click();
-    expectDialog(path("no/such/folder.txt"));
+    expectSaveDialog(path("no/such/folder.txt"));
     desktop.expectErrorReport(QStringLiteral("Path not found"), kAlignedWriter, 156);
     form->PushButton6_Click();
     EXPECT_EQ(form->pointer(), Form1::Pointer::Arrow);
@@ -94,7 +86,7 @@ TEST_F(AlignedSave, CreationFailureIsReportedOnceAndTheArrowReturns)
 
 TEST_F(AlignedSave, CancelledDialogWritesNothing)
 {
-    expectDialog(QString());
+    expectSaveDialog(QString());
     form->PushButton6_Click();
     EXPECT_TRUE(QDir(work.path()).isEmpty());
 }

@@ -86,11 +86,7 @@ TEST_F(RuleFileLoad, RulesSavedAsTextComeBackWhenTheFileIsDropped)
              << "7|xxx/xxxx";
     ASSERT_EQ(ruleRows(), expected);
 
-    FileDialogSettings settings;
-    settings.title = QStringLiteral("Save");
-    settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-    settings.fileName = form->dialogFileName();
-    desktop.expectSaveFile(settings, path);
+    expectSaveDialog(path);
     form->PushButton6->click();
     form->PushButton15->click();
     ASSERT_EQ(rules().count(), 0);

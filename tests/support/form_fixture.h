@@ -27,6 +27,16 @@ protected:
     ListModel& rules() { return form->ListView2->items(); }
     ListModel& results() { return form->ListView3->items(); }
 
+    // Either save's dialog, answered with the file to save to.
+    void expectSaveDialog(const QString& answer)
+    {
+        FileDialogSettings settings;
+        settings.title = QStringLiteral("Save");
+        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+        settings.fileName = form->dialogFileName();
+        desktop.expectSaveFile(settings, answer);
+    }
+
     // The window shown and active, as a user has it, for tests that press keys in it.
     void showActive()
     {

@@ -116,3 +116,27 @@ int OpenUnnamedTemporary()
         ::unlink(pattern.constData());
     return named;
 }
+
+QByteArray ShownName(const QByteArray& name)
+{
+    QByteArray shown;
+    shown.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\n': shown += "\\n"; continue;
+        case '\t': shown += "\\t"; continue;
+        case '\r': shown += "\\r"; continue;
+        case '\\': shown += "\\\\"; continue;
+        default: break;
+        }
+        if (byte < 0x20 || byte == 0x7f) {
+            const char octal[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
+                                  char('0' + (byte & 7))};
+            shown.append(octal, sizeof octal);
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}

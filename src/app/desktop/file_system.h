@@ -40,6 +40,11 @@ QByteArray ReadWholeFile(const QByteArray& name);
 // Joins a folder and a name with "/".
 QString JoinPath(const QString& folder, const QString& name);
 
+// A file's name as a message on a terminal shows it: its own bytes, so it can be found again,
+// with control characters and the backslash escaped as ls -b escapes them (a newline would split
+// the line).
+QByteArray ShownName(const QByteArray& name);
+
 // The folder temporary files go to: $TMPDIR, or /tmp when it is not set.
 QByteArray TemporaryFolder();
 // A file in TemporaryFolder() that has no name, so it is gone with its descriptor and nothing
