@@ -33,7 +33,7 @@ public:
     }
     QString saveFileDialog(const FileDialogSettings&) override { return saveAnswer; }
     bool tryClearClipboard() override { return true; }
-    bool trySetClipboardText(const QString&) override { return true; }
+    bool trySetClipboardText(const QByteArray&) override { return true; }
     int pointerScreenY() override { return 0; }
     void yield() override;
     void openUrl(const QUrl&) override {}

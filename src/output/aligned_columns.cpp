@@ -38,6 +38,14 @@ void AppendPadded(QString& line, const ListModel& list, qsizetype row, int k, qs
     Pad(line, width - list.cellLength(row, k));
 }
 
+void AppendPadded(QByteArray& line, const ListModel& list, qsizetype row, int k, qsizetype width)
+{
+    list.appendCellUtf8(line, row, k);
+    const qsizetype missing = width - list.cellLength(row, k);
+    if (missing > 0)
+        line.append(missing, ' ');
+}
+
 void AppendPadded(QString& line, const QString& text, qsizetype width)
 {
     line.append(text);

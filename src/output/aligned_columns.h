@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -18,6 +19,8 @@ qsizetype MeasureColumn(const ListModel& list, int k, CoveredRows& covered,
 
 // Appends cell k of the row and then spaces up to width characters (none when it is longer).
 void AppendPadded(QString& line, const ListModel& list, qsizetype row, int k, qsizetype width);
+// The same in UTF-8; a space is a byte, so the padding is the same.
+void AppendPadded(QByteArray& line, const ListModel& list, qsizetype row, int k, qsizetype width);
 // The same for a text of its own (a column caption).
 void AppendPadded(QString& line, const QString& text, qsizetype width);
 

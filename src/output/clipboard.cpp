@@ -13,7 +13,8 @@ namespace Main {
 namespace {
 
 // What the copy will write: the padded cells and their TABs, each last cell as long as it is
-// (it is never padded) and a line end per row. Reserving every row as long as the longest
+// (it is never padded) and a line end per row; exact for ASCII, and the text grows past it
+// only for the bytes other characters take beyond one. Reserving every row as long as the longest
 // would ask for hundreds of gigabytes for one long result among many short ones.
 qsizetype WrittenSize(const ListModel& list, const std::vector<qsizetype>& widths, qsizetype rows)
 {
@@ -39,7 +40,7 @@ qsizetype WrittenSize(const ListModel& list, const std::vector<qsizetype>& width
 
 }  // namespace
 
-QString BuildAlignedText(const ListModel& list, const std::function<void()>& pace)
+QByteArray BuildAlignedText(const ListModel& list, const std::function<void()>& pace)
 {
     CoveredRows covered(list, CoveredRows::WhenRowsLeave::Fail);
     const int columns = list.columnCountTotal();
@@ -48,7 +49,7 @@ QString BuildAlignedText(const ListModel& list, const std::function<void()>& pac
     for (int k = 0; k < columns; ++k)
         widths.push_back(AlignedColumns::MeasureColumn(list, k, covered, pace));
 
-    QString text;
+    QByteArray text;
     const qsizetype rows = covered.recount();
     text.reserve(WrittenSize(list, widths, rows));
     for (qsizetype r = 0; r < rows; ++r) {
@@ -62,18 +63,18 @@ QString BuildAlignedText(const ListModel& list, const std::function<void()>& pac
             covered.reach(r);
             if (k + 1 < columns) {
                 AlignedColumns::AppendPadded(text, list, r, k, widths[static_cast<size_t>(k)]);
-                text.append(QLatin1Char('\t'));
+                text.append('\t');
             } else {
-                list.appendCell(text, r, k);
+                list.appendCellUtf8(text, r, k);
             }
         }
-        const QChar* written = text.constData();
+        const char* written = text.constData();
         qsizetype end = text.size();
-        while (end > lineStart && written[end - 1] == QLatin1Char(' '))
+        while (end > lineStart && written[end - 1] == ' ')
             --end;
         if (end != text.size())
             text.truncate(end);
-        text.append(u"\r\n");
+        text.append("\r\n", 2);
     }
     return text;
 }
@@ -82,7 +83,7 @@ CopyOutcome CopyListToClipboard(Desktop& desktop, Pacer& pacer, const ListModel&
 {
     if (list.count() == 0)
         return CopyOutcome::NothingToCopy;
-    const QString text = BuildAlignedText(list, [&pacer] { pacer.pace(); });
+    const QByteArray text = BuildAlignedText(list, [&pacer] { pacer.pace(); });
     ClearClipboard(desktop);
     return SetClipboardText(desktop, text) ? CopyOutcome::Copied : CopyOutcome::ClipboardRefused;
 }
@@ -94,10 +95,10 @@ void ClearClipboard(Desktop& desktop)
             return;
 }
 
-bool SetClipboardText(Desktop& desktop, const QString& text)
+bool SetClipboardText(Desktop& desktop, const QByteArray& utf8)
 {
     for (int attempt = 0; attempt < kClipboardAttempts; ++attempt)
-        if (desktop.trySetClipboardText(text))
+        if (desktop.trySetClipboardText(utf8))
             return true;
     return false;
 }

@@ -4,18 +4,21 @@
 
 namespace {
 
+// The clipboard is handed UTF-8; read back, it must be the very text.
 QString Aligned(const ListModel& list)
 {
-    return Main::BuildAlignedText(list, [] {});
+    return QString::fromUtf8(Main::BuildAlignedText(list, [] {}));
 }
 
 TEST(AlignedText, OneColumnLinesLoseOnlyTheirTrailingSpaces)
 {
     ListModel list;
     list.addColumn(QStringLiteral("Result(s)"));
-    for (const char* text : {"555-0101", "(555) 0102", "  lead and trail  ", ""})
+    // Latin-1 beyond ASCII is stored a byte a character, yet takes two bytes in UTF-8.
+    for (const char* text : {"555-0101", "(555) 0102", "  lead and trail  ", "", "Zo\xeb \xb7 555"})
         list.append(QString::fromLatin1(text));
-    EXPECT_EQ(Aligned(list), QStringLiteral("555-0101\r\n(555) 0102\r\n  lead and trail\r\n\r\n"));
+    EXPECT_EQ(Aligned(list), QString::fromUtf8("555-0101\r\n(555) 0102\r\n  lead and trail\r\n\r\n"
+                                               "Zo\xc3\xab \xc2\xb7 555\r\n"));
 }
 
 TEST(AlignedText, ColumnsArePaddedToTheirWidestCellInCharactersAndTabSeparated)
@@ -57,7 +60,7 @@ TEST_F(CopyResults, CopiesTheResultsThenConfirms)
 
 TEST_F(CopyResults, EmptyListLeavesTheClipboardAloneAndStillConfirms)
 {
-    desktop.trySetClipboardText(QStringLiteral("before"));
+    desktop.trySetClipboardText(QByteArrayLiteral("before"));
     desktop.expectInfo(kCopied);
     form->PushButton8_Click();
     EXPECT_EQ(desktop.clipboardText(), QStringLiteral("before"));

@@ -93,7 +93,7 @@ TEST_P(ListClearedMidOperation, IsReportedOnceAndLeavesTheTargetAsItWas)
     ASSERT_GT(yields, 2);
 
     WriteBytes(target(), kOldFile);
-    desktop.trySetClipboardText(QStringLiteral("what the clipboard held"));
+    desktop.trySetClipboardText(QByteArrayLiteral("what the clipboard held"));
     const int at = c.moment == Moment::First ? 1 : c.moment == Moment::Middle ? yields / 2 : yields;
     desktop.onYield(desktop.yields() + at, [&] {
         if (c.operation == Operation::AlignedSave)

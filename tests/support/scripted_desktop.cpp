@@ -206,11 +206,11 @@ bool ScriptedDesktop::tryClearClipboard()
     return true;
 }
 
-bool ScriptedDesktop::trySetClipboardText(const QString& text)
+bool ScriptedDesktop::trySetClipboardText(const QByteArray& utf8)
 {
     if (++setAttempts_ <= setRefusals_)
         return false;
-    clipboard_ = text;
+    clipboard_ = utf8;
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/desktop/desktop.h"
 
+#include <QByteArray>
 #include <QStringList>
 
 #include <deque>
@@ -72,7 +73,7 @@ public:
     void setClipboardRefusals(int clearRefusals, int setRefusals);
     int clearAttempts() const { return clearAttempts_; }
     int setAttempts() const { return setAttempts_; }
-    const QString& clipboardText() const { return clipboard_; }
+    QString clipboardText() const { return QString::fromUtf8(clipboard_); }
 
     void setPointerScreenY(int y) { pointerY_ = y; }
     void setSecondsSinceMidnight(int seconds) { seconds_ = seconds; }
@@ -89,7 +90,7 @@ public:
     OpenFileResult openFileDialog(const FileDialogSettings& settings) override;
     QString saveFileDialog(const FileDialogSettings& settings) override;
     bool tryClearClipboard() override;
-    bool trySetClipboardText(const QString& text) override;
+    bool trySetClipboardText(const QByteArray& utf8) override;
     int pointerScreenY() override { return pointerY_; }
     bool yieldsEveryRow() const override { return yieldEveryRow_; }
     void yield() override;
@@ -125,7 +126,7 @@ private:
     int setRefusals_ = 0;
     int clearAttempts_ = 0;
     int setAttempts_ = 0;
-    QString clipboard_;
+    QByteArray clipboard_;
     int pointerY_ = 0;
     int seconds_ = 0;
     double fraction_ = 0.0;

@@ -4,6 +4,7 @@
 
 #include "app/errors/error_box.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QUrl>
 
@@ -43,7 +44,9 @@ public:
 
     // One attempt each; the retry policy belongs to the callers.
     virtual bool tryClearClipboard() = 0;
-    virtual bool trySetClipboardText(const QString& text) = 0;
+    // The text in UTF-8, as other programs are handed it: half the memory of UTF-16 for a
+    // copy of millions of rows, and no second copy when one pastes it.
+    virtual bool trySetClipboardText(const QByteArray& utf8) = 0;
 
     // The pointer's vertical position on the screen, in pixels.
     virtual int pointerScreenY() = 0;

@@ -11,6 +11,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QTime>
 
@@ -136,13 +137,21 @@ bool QtDesktop::tryClearClipboard()
     return true;
 }
 
-bool QtDesktop::trySetClipboardText(const QString& text)
+bool QtDesktop::trySetClipboardText(const QByteArray& utf8)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard == nullptr)
         return false;
-    clipboard->setText(text, QClipboard::Clipboard);
-    return clipboard->ownsClipboard() || clipboard->text(QClipboard::Clipboard) == text;
+    // Plain text held as bytes is handed out as they are, for every text target a program may
+    // ask for; both names share the one buffer.
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/plain"), utf8);
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), utf8);
+    clipboard->setMimeData(data, QClipboard::Clipboard);
+    if (clipboard->ownsClipboard())
+        return true;
+    const QMimeData* held = clipboard->mimeData(QClipboard::Clipboard);
+    return held != nullptr && held->data(QStringLiteral("text/plain")) == utf8;
 }
 
 int QtDesktop::pointerScreenY()

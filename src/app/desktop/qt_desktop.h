@@ -22,7 +22,7 @@ public:
     OpenFileResult openFileDialog(const FileDialogSettings& settings) override;
     QString saveFileDialog(const FileDialogSettings& settings) override;
     bool tryClearClipboard() override;
-    bool trySetClipboardText(const QString& text) override;
+    bool trySetClipboardText(const QByteArray& utf8) override;
     int pointerScreenY() override;
     void yield() override;
     void yieldWithoutInput() override;

@@ -44,13 +44,15 @@ QString Shown(QLatin1StringView text)
 // of characters is read once and never copied whole on the way.
 constexpr qsizetype kEncodeBlock = 1 << 14;
 
-void AppendUtf8(std::string& out, QLatin1StringView text)
+// Into a std::string (a save's line) or a QByteArray (the clipboard's text) alike.
+template <class Out> void AppendUtf8(Out& out, QLatin1StringView text)
 {
+    using Size = decltype(out.size());
     for (qsizetype at = 0; at < text.size(); at += kEncodeBlock) {
         const QLatin1StringView block = text.sliced(at, std::min(kEncodeBlock, text.size() - at));
         // ASCII is its own UTF-8.
         if (IsAscii(block.data(), block.size())) {
-            out.append(block.data(), static_cast<size_t>(block.size()));
+            out.append(block.data(), static_cast<Size>(block.size()));
             continue;
         }
         // Latin-1 is the first 256 code points: the others take two bytes each.
@@ -66,15 +68,16 @@ void AppendUtf8(std::string& out, QLatin1StringView text)
     }
 }
 
-void AppendUtf8(std::string& out, QStringView text)
+template <class Out> void AppendUtf8(Out& out, QStringView text)
 {
+    using Size = decltype(out.size());
     QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     for (qsizetype at = 0; at < text.size();) {
         const qsizetype length = PieceEnd(text, at, kEncodeBlock) - at;
-        const size_t start = out.size();
-        out.resize(start + static_cast<size_t>(utf8.requiredSpace(length)));
+        const Size start = out.size();
+        out.resize(start + static_cast<Size>(utf8.requiredSpace(length)));
         char* const end = utf8.appendToBuffer(out.data() + start, text.sliced(at, length));
-        out.resize(static_cast<size_t>(end - out.data()));
+        out.resize(static_cast<Size>(end - out.data()));
         at += length;
     }
 }
@@ -130,6 +133,17 @@ qsizetype ListModel::appendCellUtf8(std::string& out, qsizetype row, int k, qsiz
         return part(QStringView(subItem(row, k)));
     checkRow(row);
     return text_.visit(row, part);
+}
+
+void ListModel::appendCellUtf8(QByteArray& out, qsizetype row, int k) const
+{
+    const auto whole = [&out](auto text) { AppendUtf8(out, text); };
+    if (k != 0) {
+        whole(QStringView(subItem(row, k)));
+        return;
+    }
+    checkRow(row);
+    text_.visit(row, whole);
 }
 
 qsizetype ListModel::cellUnits(qsizetype row, int k) const

@@ -6,6 +6,7 @@
 #include "app/lists/text_column.h"
 
 #include <QAbstractTableModel>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -45,6 +46,7 @@ public:
     qsizetype cellLength(qsizetype row, int k) const;
     void appendCell(QString& out, qsizetype row, int k) const;
     void appendCellUtf8(std::string& out, qsizetype row, int k) const;
+    void appendCellUtf8(QByteArray& out, qsizetype row, int k) const;
     // The same for about `units` of the cell's units as stored (Latin-1 characters or UTF-16
     // units) from `from` on, a surrogate pair never cut; returns the unit where it stopped.
     qsizetype appendCellUtf8(std::string& out, qsizetype row, int k, qsizetype from,
