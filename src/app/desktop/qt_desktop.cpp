@@ -1,6 +1,7 @@
 #include "app/desktop/qt_desktop.h"
 
 #include "app/desktop/open_result.h"
+#include "app/desktop/paste_limit.h"
 #include "app/desktop/unfinished_files.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -69,9 +71,19 @@ QString QtDesktop::inputBox(const QString& prompt, const QString& title, const Q
     dialog.setLabelText(displayText(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
     // A line edit stops at 32,767 characters and cuts a paste there without a word, so a long
-    // list of numbers would lose its tail and a number be cut short. Take whatever is typed.
-    for (auto* field : dialog.findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+    // list of numbers would lose its tail and a number be cut short. Take whatever is typed,
+    // and refuse, whole and in words, a paste too long to lay out.
+    for (auto* field : dialog.findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly)) {
         field->setMaxLength(std::numeric_limits<int>::max());
+        new PasteLimit(field, [this, title](qsizetype would) {
+            messageBox(QStringLiteral("Nothing was pasted: this box holds at most %1 characters, "
+                                      "and the text would make it %2.\r\r"
+                                      "Load long lists of numbers from a file instead.")
+                           .arg(QLocale().toString(PasteLimit::kMostCharacters),
+                                QLocale().toString(would)),
+                       title, MsgIcon::Warning, MsgButtons::Ok);
+        });
+    }
     dialog.setTextValue(defaultText);
     if (exec(dialog) != QDialog::Accepted)
         return {};

@@ -1,10 +1,14 @@
 #include "app/desktop/open_result.h"
+#include "app/desktop/paste_limit.h"
 #include "app/desktop/qt_desktop.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QTest>
 #include <QTimer>
 
@@ -110,6 +114,83 @@ TEST(QtDesktopInputBox, TakesAPasteWholeHoweverLong)
         // Compared whole, without printing tens of thousands of characters on a failure.
         EXPECT_TRUE(answer == c.defaultText + c.pasted)
             << c.name << ": ends " << answer.right(12).toStdString();
+    }
+}
+
+enum class Way { CtrlV, ShiftInsert, Drop };
+
+struct LimitCase {
+    const char* name;
+    Way way;
+    qsizetype defaultSize;
+    bool selectAll;  // the default text selected first, so the paste replaces it
+    qsizetype pastedSize;
+    bool taken;
+};
+
+// A paste or a drop that would make the box's text too long to lay out is kept out whole and
+// told in a box; one that fits, up to the last character, goes in whole.
+TEST(QtDesktopInputBox, APasteTooLongToLayOutIsRefusedWholeAndTold)
+{
+    const qsizetype most = PasteLimit::kMostCharacters;
+    const LimitCase cases[] = {
+        {"Ctrl+V of one character too many", Way::CtrlV, 0, false, most + 1, false},
+        {"Shift+Insert of a copied long list", Way::ShiftInsert, 0, false, 42 * most, false},
+        {"a drop onto a long default text", Way::Drop, most - 5, false, 6, false},
+        {"Ctrl+V up to the last character", Way::CtrlV, 10, false, most - 10, true},
+        {"Ctrl+V over a selection it replaces", Way::CtrlV, most, true, 20, true},
+    };
+    for (const LimitCase& c : cases) {
+        const QString defaultText(c.defaultSize, QLatin1Char('5'));
+        const QString pasted(c.pastedSize, QLatin1Char('7'));
+        QGuiApplication::clipboard()->setText(pasted);
+        QtDesktop desktop;
+        QString told;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            auto* field = box == nullptr ? nullptr : box->findChild<QLineEdit*>();
+            if (field == nullptr) {
+                if (box != nullptr)
+                    box->reject();
+                return;
+            }
+            // The refusal's box, answered as soon as it is up.
+            QTimer::singleShot(0, [&] {
+                if (auto* refusal = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    told = refusal->text();
+                    refusal->accept();
+                }
+            });
+            if (c.selectAll)
+                field->selectAll();
+            else
+                field->end(false);
+            if (c.way == Way::CtrlV) {
+                QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            } else if (c.way == Way::ShiftInsert) {
+                QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
+            } else {
+                QMimeData data;
+                data.setText(pasted);
+                const QPoint at = field->rect().center();
+                QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(field, &enter);
+                QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(field, &drop);
+            }
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+        const QString answer = desktop.inputBox(QStringLiteral("Enter phone number or numbers: "),
+                                                QStringLiteral("Add Phone Number"), defaultText);
+        const QString expected = !c.taken      ? defaultText
+                                 : c.selectAll ? pasted
+                                               : defaultText + pasted;
+        EXPECT_EQ(answer.size(), expected.size()) << c.name;
+        EXPECT_TRUE(answer == expected) << c.name;
+        EXPECT_EQ(told.isEmpty(), c.taken) << c.name << ": " << told.toStdString();
+        if (!c.taken)
+            EXPECT_TRUE(told.contains(QLocale().toString(c.defaultSize + c.pastedSize)))
+                << told.toStdString();
     }
 }
 
