@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -40,9 +41,12 @@ bool PasteLimit::admitsClipboard(bool selection)
 void PasteLimit::showMenu(const QPoint& at)
 {
     const std::unique_ptr<QMenu> menu(field_->createStandardContextMenu());
-    // The menu's own Paste goes straight to the field; this one asks first.
+    // The menu's own Paste goes straight to the field; this one asks first. It is known by the
+    // caption the line edit gives it, in whatever language that is.
+    const QString paste = QCoreApplication::translate("QLineEdit", "&Paste");
     for (QAction* action : menu->actions()) {
-        if (action->objectName() != QLatin1String("edit-paste"))
+        if (action->objectName() != QLatin1String("edit-paste")
+            && !action->text().startsWith(paste))
             continue;
         action->disconnect();
         connect(action, &QAction::triggered, field_, [this] {

@@ -2,8 +2,10 @@
 #include "app/desktop/paste_limit.h"
 #include "app/desktop/qt_desktop.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QLocale>
@@ -117,7 +119,7 @@ TEST(QtDesktopInputBox, TakesAPasteWholeHoweverLong)
     }
 }
 
-enum class Way { CtrlV, ShiftInsert, Drop };
+enum class Way { CtrlV, ShiftInsert, Menu, Drop };
 
 struct LimitCase {
     const char* name;
@@ -136,6 +138,8 @@ TEST(QtDesktopInputBox, APasteTooLongToLayOutIsRefusedWholeAndTold)
     const LimitCase cases[] = {
         {"Ctrl+V of one character too many", Way::CtrlV, 0, false, most + 1, false},
         {"Shift+Insert of a copied long list", Way::ShiftInsert, 0, false, 42 * most, false},
+        {"the context menu's Paste onto a text", Way::Menu, 600000, false, most, false},
+        {"the context menu's Paste that fits", Way::Menu, 5, false, 10, true},
         {"a drop onto a long default text", Way::Drop, most - 5, false, 6, false},
         {"Ctrl+V up to the last character", Way::CtrlV, 10, false, most - 10, true},
         {"Ctrl+V over a selection it replaces", Way::CtrlV, most, true, 20, true},
@@ -154,13 +158,15 @@ TEST(QtDesktopInputBox, APasteTooLongToLayOutIsRefusedWholeAndTold)
                     box->reject();
                 return;
             }
-            // The refusal's box, answered as soon as it is up.
-            QTimer::singleShot(0, [&] {
+            // The refusal's box, answered as soon as it is up, however deep the paste.
+            auto* answerer = new QTimer(box);
+            QObject::connect(answerer, &QTimer::timeout, [&told] {
                 if (auto* refusal = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                     told = refusal->text();
                     refusal->accept();
                 }
             });
+            answerer->start(1);
             if (c.selectAll)
                 field->selectAll();
             else
@@ -169,6 +175,20 @@ TEST(QtDesktopInputBox, APasteTooLongToLayOutIsRefusedWholeAndTold)
                 QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
             } else if (c.way == Way::ShiftInsert) {
                 QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
+            } else if (c.way == Way::Menu) {
+                // The menu's Paste chosen once the menu is up; the menu is closed either way.
+                QTimer::singleShot(0, [&] {
+                    QWidget* menu = QApplication::activePopupWidget();
+                    if (menu == nullptr)
+                        return;
+                    for (QAction* action : menu->actions())
+                        if (action->text().startsWith(QStringLiteral("&Paste")))
+                            action->trigger();
+                    menu->close();
+                });
+                QContextMenuEvent event(QContextMenuEvent::Mouse, field->rect().center(),
+                                        field->mapToGlobal(field->rect().center()));
+                QApplication::sendEvent(field, &event);
             } else {
                 QMimeData data;
                 data.setText(pasted);
