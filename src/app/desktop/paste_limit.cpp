@@ -20,9 +20,11 @@ PasteLimit::PasteLimit(QLineEdit* field, std::function<void(qsizetype)> refused)
     field->installEventFilter(this);
 }
 
-bool PasteLimit::admits(qsizetype incoming)
+bool PasteLimit::admits(qsizetype incoming, bool replacesSelection)
 {
-    const qsizetype would = field_->text().size() - field_->selectedText().size() + incoming;
+    qsizetype would = field_->text().size() + incoming;
+    if (replacesSelection)
+        would -= field_->selectedText().size();
     if (would <= kMostCharacters)
         return true;
     refused_(would);
@@ -34,8 +36,9 @@ bool PasteLimit::admitsClipboard(bool selection)
     const QClipboard* clipboard = QGuiApplication::clipboard();
     if (selection && !clipboard->supportsSelection())
         return true;
-    return admits(
-        clipboard->text(selection ? QClipboard::Selection : QClipboard::Clipboard).size());
+    // Ctrl+V and Paste replace the selection; a middle click puts the text beside it.
+    return admits(clipboard->text(selection ? QClipboard::Selection : QClipboard::Clipboard).size(),
+                  !selection);
 }
 
 void PasteLimit::showMenu(const QPoint& at)
@@ -70,7 +73,7 @@ bool PasteLimit::eventFilter(QObject* watched, QEvent* event)
                && !admitsClipboard(true);
     case QEvent::Drop: {
         const QMimeData* data = static_cast<QDropEvent*>(event)->mimeData();
-        if (data == nullptr || !data->hasText() || admits(data->text().size()))
+        if (data == nullptr || !data->hasText() || admits(data->text().size(), false))
             return false;
         event->ignore();
         return true;

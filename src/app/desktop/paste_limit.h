@@ -22,8 +22,9 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Whether the text may replace the selection; tells refused() when it may not.
-    bool admits(qsizetype incoming);
+    // Whether the text may go in, replacing the selection or beside it; tells refused() when
+    // it may not.
+    bool admits(qsizetype incoming, bool replacesSelection);
     bool admitsClipboard(bool selection);
     void showMenu(const QPoint& at);
 

@@ -114,12 +114,8 @@ QString ListModel::text(qsizetype row) const
     return text_.at(row);
 }
 
-void ListModel::appendCellUtf8(std::string& out, qsizetype row, int k) const
-{
-    appendCellUtf8(out, row, k, 0, std::numeric_limits<qsizetype>::max());
-}
-
-qsizetype ListModel::appendCellUtf8(std::string& out, qsizetype row, int k, qsizetype from,
+template <class Out>
+qsizetype ListModel::appendUtf8Part(Out& out, qsizetype row, int k, qsizetype from,
                                     qsizetype units) const
 {
     const auto part = [&](auto text) {
@@ -135,15 +131,20 @@ qsizetype ListModel::appendCellUtf8(std::string& out, qsizetype row, int k, qsiz
     return text_.visit(row, part);
 }
 
+void ListModel::appendCellUtf8(std::string& out, qsizetype row, int k) const
+{
+    appendUtf8Part(out, row, k, 0, std::numeric_limits<qsizetype>::max());
+}
+
 void ListModel::appendCellUtf8(QByteArray& out, qsizetype row, int k) const
 {
-    const auto whole = [&out](auto text) { AppendUtf8(out, text); };
-    if (k != 0) {
-        whole(QStringView(subItem(row, k)));
-        return;
-    }
-    checkRow(row);
-    text_.visit(row, whole);
+    appendUtf8Part(out, row, k, 0, std::numeric_limits<qsizetype>::max());
+}
+
+qsizetype ListModel::appendCellUtf8(std::string& out, qsizetype row, int k, qsizetype from,
+                                    qsizetype units) const
+{
+    return appendUtf8Part(out, row, k, from, units);
 }
 
 qsizetype ListModel::cellUnits(qsizetype row, int k) const

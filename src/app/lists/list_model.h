@@ -130,6 +130,9 @@ public:
 
 private:
     void checkRow(qsizetype row) const;
+    // The UTF-8 of part of a cell, onto a save's line or the clipboard's text alike.
+    template <class Out>
+    qsizetype appendUtf8Part(Out& out, qsizetype row, int k, qsizetype from, qsizetype units) const;
     // The view's number of a row of the list (below kMaxRows, so it fits).
     static int viewRow(qsizetype row) { return static_cast<int>(row); }
 

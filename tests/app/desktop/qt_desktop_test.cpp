@@ -68,6 +68,16 @@ TEST(QtDesktopText, LineBreaksShowAsLineBreaks)
     EXPECT_EQ(QtDesktop::displayText(QStringLiteral("a\r\nb\r\rc")), QStringLiteral("a\nb\n\nc"));
 }
 
+// The input box's field once the box is up; null, the box closed, when it has none.
+QLineEdit* InputField()
+{
+    auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    auto* field = box == nullptr ? nullptr : box->findChild<QLineEdit*>();
+    if (field == nullptr && box != nullptr)
+        box->reject();
+    return field;
+}
+
 struct InputCase {
     const char* name;
     QString defaultText;
@@ -95,13 +105,9 @@ TEST(QtDesktopInputBox, TakesAPasteWholeHoweverLong)
         bool answered = false;
         // Runs inside the box's own event loop, once the box is up.
         QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-            auto* field = box == nullptr ? nullptr : box->findChild<QLineEdit*>();
-            if (field == nullptr) {
-                if (box != nullptr)
-                    box->reject();
+            QLineEdit* field = InputField();
+            if (field == nullptr)
                 return;
-            }
             field->end(false);
             if (!c.pasted.isEmpty())
                 QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
@@ -151,15 +157,11 @@ TEST(QtDesktopInputBox, APasteTooLongToLayOutIsRefusedWholeAndTold)
         QtDesktop desktop;
         QString told;
         QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-            auto* field = box == nullptr ? nullptr : box->findChild<QLineEdit*>();
-            if (field == nullptr) {
-                if (box != nullptr)
-                    box->reject();
+            QLineEdit* field = InputField();
+            if (field == nullptr)
                 return;
-            }
             // The refusal's box, answered as soon as it is up, however deep the paste.
-            auto* answerer = new QTimer(box);
+            auto* answerer = new QTimer(field);
             QObject::connect(answerer, &QTimer::timeout, [&told] {
                 if (auto* refusal = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                     told = refusal->text();
