@@ -42,6 +42,11 @@ Measured Run(std::vector<std::string> command, const QString& input, const QStri
                                      0);
     posix_spawn_file_actions_addopen(&actions, 1, QFile::encodeName(output).constData(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // Every run starts with the disk quiet and no file to empty: what the last run left to
+    // write back would otherwise go out during this one, and emptying the last run's output
+    // (freeing its blocks) would be timed as this one's.
+    QFile::remove(output);
+    ::sync();
     std::vector<char*> argv;
     argv.reserve(command.size() + 1);
     for (const std::string& each : command)

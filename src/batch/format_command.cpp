@@ -8,6 +8,7 @@
 #include "batch/formatting_pass.h"
 #include "batch/number_format.h"
 #include "batch/output_targets.h"
+#include "batch/pipelined_pass.h"
 #include "batch/progress_line.h"
 #include "batch/result_writer.h"
 #include "batch/rule_sources.h"
@@ -140,9 +141,29 @@ bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine,
         problem = failure.message;
     } catch (const std::bad_alloc&) {
         problem = "line " + QByteArray::number(reader->lines() + 1) + ": Out of memory";
+    } catch (const PassOutOfMemory& failure) {
+        problem = "line " + QByteArray::number(failure.line) + ": Out of memory";
     }
     if (StopSignals::KeepGoing())
         Complain(name + ": " + problem);
+    return false;
+}
+
+// Waits for the input's last lines to go through the pass; false when they fail it (a failure
+// of an input that failed already is not told twice).
+bool EndInput(PipelinedPass& pipeline, const QByteArray& input, bool read)
+{
+    QByteArray problem;
+    try {
+        pipeline.endInput();
+        return true;
+    } catch (const CsvProblem& failure) {
+        problem = failure.message;
+    } catch (const PassOutOfMemory& failure) {
+        problem = "line " + QByteArray::number(failure.line) + ": Out of memory";
+    }
+    if (read)
+        Complain(InputName(input) + ": " + problem);
     return false;
 }
 
@@ -165,17 +186,34 @@ int Format(const FormatOptions& options)
         // In a CSV file a record is left out only for a number seen before: an empty field
         // must not take the other fields of its record with it.
         TextCleaning cleaning(options.tidy, options.unique, options.column.has_value());
+        // A terminal is shown each result as it comes; anywhere else the formatting runs on a
+        // second core beside the reading.
+        const bool terminal = options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1;
+        std::optional<PipelinedPass> pipeline;
+        if (!terminal)
+            pipeline.emplace(*target);
+        OutputTarget& out = pipeline ? pipeline->output() : *target;
         ResultWriter writer(options.lines ? ResultWriter::Form::Lines
                                           : ResultWriter::Form::CommaDelimited,
-                            *target, options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1);
+                            out, terminal);
         FormattingPass lines(format, cleaning, writer);
         std::optional<CsvColumnPass> csv;
         if (options.column)
-            csv.emplace(format, cleaning, *target, *options.column, options.delimiter);
-        LineSink& pass = csv ? static_cast<LineSink&>(*csv) : lines;
+            csv.emplace(format, cleaning, out, *options.column, options.delimiter);
+        LineSink& inner = csv ? static_cast<LineSink&>(*csv) : lines;
+        if (pipeline)
+            pipeline->start(inner);
+        // The worker stops before the passes it runs go.
+        const auto stopped = qScopeGuard([&] {
+            if (pipeline)
+                pipeline->stop();
+        });
+        LineSink& pass = pipeline ? static_cast<LineSink&>(*pipeline) : inner;
         for (const QByteArray& input : options.inputs) {
             // A CSV record ends where its last line does; a final LF adds no record.
             bool read = FormatInput(input, pass, options.lines || csv, *target);
+            if (pipeline && StopSignals::KeepGoing())
+                read = EndInput(*pipeline, input, read) && read;
             if (csv) {
                 const QByteArray problem = csv->endInput();
                 if (!problem.isEmpty() && read && StopSignals::KeepGoing()) {
@@ -204,6 +242,9 @@ int Format(const FormatOptions& options)
             Complain(outputName + ": " + QByteArray::fromStdString(failure.reason));
         inputFailed = true;
     } catch (const std::bad_alloc&) {
+        Complain(QByteArrayLiteral("Out of memory"));
+        inputFailed = true;
+    } catch (const PassOutOfMemory&) {
         Complain(QByteArrayLiteral("Out of memory"));
         inputFailed = true;
     }

@@ -11,7 +11,8 @@ void FormattingPass::bytesLine(std::string_view text, qsizetype length)
         writer_.add(text);
         return;
     }
-    // Laid straight into the writer's buffer.
+    // Laid straight into the writer's buffer, which has room for what the layer scribbles.
+    static_assert(ResultWriter::kSlack >= NumberFormat::kSlack);
     char* at = writer_.beginResult(NumberFormat::laidSize(text, *pattern));
     writer_.endResult(NumberFormat::layInto(at, text, *pattern));
 }

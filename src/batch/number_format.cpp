@@ -20,6 +20,11 @@ NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
         for (std::size_t at = 0; at < pattern.utf8.size(); ++at)
             if (pattern.utf8[at] == '#')
                 pattern.placeAt.push_back(at);
+        pattern.laidWhole = pattern.utf8.size() <= pattern.padded.size();
+        if (pattern.laidWhole) {
+            std::copy(pattern.utf8.begin(), pattern.utf8.end(), pattern.padded.begin());
+            std::copy(pattern.placeAt.begin(), pattern.placeAt.end(), pattern.shortPlaceAt.begin());
+        }
         patterns_.push_back(std::move(pattern));
         lengths.push_back(rule.length);
         if (rule.length)
@@ -28,29 +33,18 @@ NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
     firstFit_.assign(static_cast<std::size_t>(longest) + 1, nullptr);
     for (std::size_t k = rules.size(); k-- > 0;)
         if (lengths[k] && *lengths[k] >= 0)
-            firstFit_[static_cast<std::size_t>(*lengths[k])] = &patterns_[k];
+            firstFit_[static_cast<std::size_t>(*lengths[k])] =
+                patterns_[k].places > 0 ? &patterns_[k] : nullptr;
 }
 
-const NumberFormat::Pattern* NumberFormat::patternFor(std::string_view text, qsizetype length) const
-{
-    if (length >= static_cast<qsizetype>(firstFit_.size()))
-        return nullptr;
-    const Pattern* pattern = firstFit_[static_cast<std::size_t>(length)];
-    if (pattern == nullptr || pattern->places == 0 || text.empty())
-        return nullptr;
-    const bool number =
-        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    return number ? pattern : nullptr;
-}
-
-std::size_t NumberFormat::laidSize(std::string_view digits, const Pattern& pattern)
+std::size_t NumberFormat::laidSizeOtherwise(std::string_view digits, const Pattern& pattern)
 {
     return static_cast<std::size_t>(LaidSize(static_cast<qsizetype>(digits.size()),
                                              static_cast<qsizetype>(pattern.utf8.size()),
                                              pattern.places));
 }
 
-char* NumberFormat::layInto(char* at, std::string_view digits, const Pattern& pattern)
+char* NumberFormat::layOtherwise(char* at, std::string_view digits, const Pattern& pattern)
 {
     // As many digits as places, as a rule's own length mostly gives: the pattern, each place
     // then taking its digit in order.
@@ -69,7 +63,7 @@ std::string_view NumberFormat::apply(std::string_view text, qsizetype length,
     const Pattern* pattern = patternFor(text, length);
     if (pattern == nullptr)
         return text;
-    scratch.resize(laidSize(text, *pattern));
+    scratch.resize(laidSize(text, *pattern) + kSlack);
     const char* end = layInto(scratch.data(), text, *pattern);
     return {scratch.data(), static_cast<std::size_t>(end - scratch.data())};
 }

@@ -14,35 +14,12 @@ ResultWriter::ResultWriter(Form form, OutputTarget& target, bool lineBuffered)
     buffer_.resize(kBlockBytes);
 }
 
-char* ResultWriter::beginResult(std::size_t size)
+void ResultWriter::makeRoom(std::size_t needed)
 {
-    // Room for the line end before it (comma-delimited: whether a line takes its comma is known
-    // once the next result comes) or after it (lines).
-    const std::size_t needed = size + 3;
-    if (buffer_.size() - used_ < needed) {
-        target_.write({buffer_.data(), used_});
-        used_ = 0;
-        if (buffer_.size() < needed)
-            buffer_.resize(needed);
-    }
-    char* at = buffer_.data() + used_;
-    if (form_ == Form::CommaDelimited && any_) {
-        *at++ = ',';
-        *at++ = '\r';
-        *at++ = '\n';
-    }
-    return at;
-}
-
-void ResultWriter::endResult(const char* end)
-{
-    char* at = buffer_.data() + (end - buffer_.data());
-    if (form_ == Form::Lines)
-        *at++ = '\n';
-    used_ = static_cast<std::size_t>(at - buffer_.data());
-    any_ = true;
-    if (lineBuffered_)
-        flush();
+    target_.write({buffer_.data(), used_});
+    used_ = 0;
+    if (buffer_.size() < needed)
+        buffer_.resize(needed);
 }
 
 void ResultWriter::flush()

@@ -33,16 +33,41 @@ public:
     ResultWriter(Form form, OutputTarget& target, bool lineBuffered = false);
 
     void add(std::string_view result);
-    // For a result written in place: room for at least size bytes of it, then the end of what
-    // was written there.
-    char* beginResult(std::size_t size);
-    void endResult(const char* end);
+    // For a result written in place: room for at least size bytes of it and kSlack more that
+    // may be scribbled on, then the end of what was written there.
+    static constexpr std::size_t kSlack = 32;
+    char* beginResult(std::size_t size)
+    {
+        // Room for the line end before it (comma-delimited: whether a line takes its comma is
+        // known once the next result comes) or after it (lines).
+        const std::size_t needed = size + 3 + kSlack;
+        if (buffer_.size() - used_ < needed)
+            makeRoom(needed);
+        char* at = buffer_.data() + used_;
+        if (form_ == Form::CommaDelimited && any_) {
+            *at++ = ',';
+            *at++ = '\r';
+            *at++ = '\n';
+        }
+        return at;
+    }
+    void endResult(const char* end)
+    {
+        char* at = buffer_.data() + (end - buffer_.data());
+        if (form_ == Form::Lines)
+            *at++ = '\n';
+        used_ = static_cast<std::size_t>(at - buffer_.data());
+        any_ = true;
+        if (lineBuffered_)
+            flush();
+    }
     // Ends the last line and hands everything to the target.
     void finish();
 
 private:
     // Hands what is held to the target without ending anything.
     void flush();
+    void makeRoom(std::size_t needed);
 
     Form form_;
     OutputTarget& target_;

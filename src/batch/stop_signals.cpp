@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <iterator>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace StopSignals {
@@ -40,7 +41,30 @@ bool IgnoredAtStart(int signal)
     return ::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
 }
 
+sigset_t StoppingSet()
+{
+    sigset_t set{};
+    sigemptyset(&set);
+    for (const int signal : kStopping)
+        sigaddset(&set, signal);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        sigaddset(&set, signal);
+    sigaddset(&set, SIGXFSZ);
+    return set;
+}
+
 }  // namespace
+
+Blocked::Blocked()
+{
+    const sigset_t stopping = StoppingSet();
+    pthread_sigmask(SIG_BLOCK, &stopping, &previous_);
+}
+
+Blocked::~Blocked()
+{
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
 
 void Install()
 {

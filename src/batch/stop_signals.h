@@ -10,6 +10,8 @@
 // the unfinished output file. SIGXFSZ sent by the kernel for a file-size limit is ignored, so
 // the write fails with "File too large" instead; sent by kill, it stops the program as the
 // others do.
+#include <csignal>
+
 namespace StopSignals {
 
 void Install();
@@ -17,5 +19,19 @@ void Install();
 bool KeepGoing();
 // Ends the program as the signal that stopped it would have; returns only when none did.
 void EndAsStopped();
+
+// While it lives, the stopping signals are blocked in this thread, and so in every thread it
+// starts: those threads leave the signals to the one that reads and writes, whose blocked calls
+// they must interrupt.
+class Blocked {
+public:
+    Blocked();
+    ~Blocked();
+    Blocked(const Blocked&) = delete;
+    Blocked& operator=(const Blocked&) = delete;
+
+private:
+    sigset_t previous_{};
+};
 
 }  // namespace StopSignals

@@ -24,6 +24,14 @@ public:
     enum class LineEnd { None, Lf, Cr, CrLf };
     LineEnd lineEnd() const { return lineEnd_; }
 
+protected:
+    // Hands a line on to another sink as the reader would, for a sink that passes lines on.
+    static void handOn(LineSink& to, std::string_view bytes, qsizetype length, LineEnd how)
+    {
+        to.lineEnd_ = how;
+        to.bytesLine(bytes, length);
+    }
+
 private:
     friend class LineReader;
     LineEnd lineEnd_ = LineEnd::None;

@@ -1,9 +1,12 @@
 // Fuzzes the number rules: ApplyDigitPattern against a plain right-to-left reading of its
-// rules and against its Latin-1 twin, and the length conversion for crashes.
+// rules, against its Latin-1 twin and against the command line's UTF-8 layer, and the length
+// conversion for crashes.
 
 #include "app/engine/decimal_number.h"
 #include "app/engine/digit_pattern.h"
+#include "app/engine/formatting_rules.h"
 #include "app/errors/app_error.h"
+#include "batch/number_format.h"
 
 #include <QString>
 
@@ -71,6 +74,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 std::abort();
         }
     }
+
+    // Formatting without a window, given a rule of the text's own length, lays it the same way
+    // through its own roads (eight digits at a time, a short pattern laid whole).
+    const NumberFormat format({RuleText{QString::number(text.size()), pattern}});
+    const QByteArray utf8 = text.toUtf8();
+    std::string scratch;
+    const std::string_view laid = format.apply(
+        {utf8.constData(), static_cast<std::size_t>(utf8.size())}, text.size(), scratch);
+    if (QByteArrayView(laid.data(), static_cast<qsizetype>(laid.size()))
+        != ApplyDigitPattern(text, DigitPlaces(pattern)).toUtf8())
+        std::abort();
 
     try {
         const int length = RuleLengthValue(text);

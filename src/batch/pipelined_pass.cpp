@@ -1,0 +1,228 @@
+#include "batch/pipelined_pass.h"
+
+#include "batch/stop_signals.h"
+
+#include <QScopeGuard>
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace {
+
+// What the pass may have written before the worker waits for this thread to write it.
+constexpr std::size_t kPendingBytes = std::size_t(1) << 20;
+
+// Copies a line's bytes. A phone number is short: two overlapping words copy it without a call.
+void CopyLine(char* into, std::string_view line)
+{
+    const std::size_t size = line.size();
+    const char* from = line.data();
+    if (size >= 8 && size <= 16) {
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + size - 8, 8);
+        std::memcpy(into, &head, 8);
+        std::memcpy(into + size - 8, &tail, 8);
+    } else if (size >= 4 && size < 8) {
+        std::uint32_t head = 0;
+        std::uint32_t tail = 0;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + size - 4, 4);
+        std::memcpy(into, &head, 4);
+        std::memcpy(into + size - 4, &tail, 4);
+    } else if (size > 0) {
+        // An empty view may hold no address at all, which memcpy must not be given.
+        std::memcpy(into, from, size);
+    }
+}
+
+}  // namespace
+
+PipelinedPass::PipelinedPass(OutputTarget& target) : target_(target)
+{
+    pending_.reserve(kPendingBytes);
+    writing_.reserve(kPendingBytes);
+    const StopSignals::Blocked leftHere;
+    worker_ = std::thread([this] { work(); });
+}
+
+void PipelinedPass::stop()
+{
+    if (!worker_.joinable())
+        return;
+    {
+        const std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    workReady_.notify_all();
+    roomMade_.notify_all();
+    worker_.join();
+}
+
+void PipelinedPass::start(LineSink& pass)
+{
+    pass_ = &pass;
+}
+
+void PipelinedPass::bytesLine(std::string_view bytes, qsizetype length)
+{
+    if (bytes.size() > kBatchBytes) {
+        // Too long to copy into a batch: the pass takes it here once the worker is idle.
+        drain();
+        take(bytes, length, lineEnd());
+        return;
+    }
+    if (kBatchBytes - filling_.used < bytes.size() || filling_.count == kBatchLines)
+        handOver();
+    CopyLine(filling_.bytes.get() + filling_.used, bytes);
+    filling_.used += static_cast<std::uint32_t>(bytes.size());
+    filling_.lines[filling_.count++] = {filling_.used, static_cast<std::uint32_t>(length),
+                                        lineEnd()};
+}
+
+void PipelinedPass::endInput()
+{
+    drain();
+    taken_ = 0;
+}
+
+void PipelinedPass::drain()
+{
+    handOver();
+    std::unique_lock lock(mutex_);
+    waitIdle(lock);
+}
+
+void PipelinedPass::handOver()
+{
+    std::unique_lock lock(mutex_);
+    waitIdle(lock);
+    if (filling_.count == 0)
+        return;
+    std::swap(filling_, working_);
+    busy_ = true;
+    lock.unlock();
+    workReady_.notify_one();
+    filling_.used = filling_.count = 0;
+}
+
+void PipelinedPass::waitIdle(std::unique_lock<std::mutex>& lock)
+{
+    for (;;) {
+        workerMoved_.wait(lock, [this] { return !busy_ || !pending_.empty(); });
+        if (pending_.empty())
+            break;
+        writeOut(lock);
+    }
+    writeOut(lock);
+    if (failure_) {
+        // The lines read after the failing one are dropped, as the reading is.
+        filling_.used = filling_.count = 0;
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
+}
+
+void PipelinedPass::writeOut(std::unique_lock<std::mutex>& lock)
+{
+    if (pending_.empty())
+        return;
+    std::swap(pending_, writing_);
+    lock.unlock();
+    roomMade_.notify_one();
+    // Cleared even when the write fails: those bytes are gone either way.
+    const auto written = qScopeGuard([this] { writing_.clear(); });
+    target_.write(writing_);
+    lock.lock();
+}
+
+void PipelinedPass::work()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        workReady_.wait(lock, [this] { return quit_ || busy_; });
+        if (quit_)
+            return;
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            runBatch();
+        } catch (const Quit&) {
+            return;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        failure_ = failure;
+        busy_ = false;
+        workerMoved_.notify_one();
+    }
+}
+
+void PipelinedPass::runBatch()
+{
+    // Read into locals: this thread writes nothing shared per line.
+    LineSink& pass = *pass_;
+    const char* const bytes = working_.bytes.get();
+    const Line* const lines = working_.lines.get();
+    std::uint32_t start = 0;
+    for (std::uint32_t k = 0; k < working_.count; ++k) {
+        try {
+            handOn(pass, {bytes + start, lines[k].end - start}, lines[k].length, lines[k].how);
+        } catch (const std::bad_alloc&) {
+            taken_ += k + 1;
+            throw PassOutOfMemory{taken_};
+        }
+        start = lines[k].end;
+    }
+    taken_ += working_.count;
+}
+
+void PipelinedPass::take(std::string_view bytes, qsizetype length, LineEnd how)
+{
+    ++taken_;
+    try {
+        handOn(*pass_, bytes, length, how);
+    } catch (const std::bad_alloc&) {
+        throw PassOutOfMemory{taken_};
+    }
+}
+
+void PipelinedPass::Gathered::write(std::string_view bytes)
+{
+    PipelinedPass& owner = owner_;
+    if (std::this_thread::get_id() == owner.caller_) {
+        // Written after everything the worker has still to write.
+        owner.drain();
+        owner.target_.write(bytes);
+        return;
+    }
+    std::unique_lock lock(owner.mutex_);
+    owner.roomMade_.wait(lock, [&] {
+        return owner.quit_ || owner.pending_.empty()
+               || owner.pending_.size() + bytes.size() <= kPendingBytes;
+    });
+    if (owner.quit_)
+        throw Quit{};
+    const bool wasEmpty = owner.pending_.empty();
+    owner.pending_.append(bytes);
+    if (wasEmpty)
+        owner.workerMoved_.notify_one();
+}
+
+void PipelinedPass::Gathered::finish()
+{
+    owner_.drain();
+    owner_.target_.finish();
+}
+
+bool PipelinedPass::Gathered::keepsPartial() const
+{
+    return owner_.target_.keepsPartial();
+}
+
+int PipelinedPass::Gathered::descriptor() const
+{
+    return owner_.target_.descriptor();
+}

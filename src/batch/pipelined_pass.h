@@ -1,0 +1,108 @@
+#pragma once
+
+#include "batch/result_writer.h"
+#include "input/line_reader.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+// Runs a pass on a second core while the reader splits the next lines on this one. Lines are
+// gathered into batches that a worker thread hands to the pass in their order; what the pass
+// writes comes back to this thread, which writes it to the target. Every read and write, and so
+// every signal that must interrupt one, stays on this thread; the worker only computes.
+//
+// A failure of the pass (an exception) is thrown here at the next line or at endInput(), after
+// what the pass wrote before it has been written; the lines after it are dropped, as they would
+// be had the pass run here. Running out of memory becomes PassOutOfMemory, naming the line. A
+// line longer than a batch goes to the pass on this thread, uncopied.
+struct PassOutOfMemory {
+    qint64 line;  // counted from 1 in its input
+};
+
+class PipelinedPass final : public LineSink {
+public:
+    explicit PipelinedPass(OutputTarget& target);
+    ~PipelinedPass() override { stop(); }
+    PipelinedPass(const PipelinedPass&) = delete;
+    PipelinedPass& operator=(const PipelinedPass&) = delete;
+
+    // Where the pass writes. Written from this thread while the worker is idle (the final bytes
+    // of the list), it goes straight to the target; finish() puts the target's results in place.
+    OutputTarget& output() { return gathered_; }
+    // The pass the lines go to; set once, before the first line.
+    void start(LineSink& pass);
+
+    void bytesLine(std::string_view bytes, qsizetype length) override;
+    // Returns once every line of the input has been through the pass and what it wrote has been
+    // written; throws what the pass threw. The next line is the first of the next input.
+    void endInput();
+    // Stops the worker, before the pass goes: lines not yet through it are dropped.
+    void stop();
+
+private:
+    struct Line {
+        std::uint32_t end;     // where its bytes end in the batch
+        std::uint32_t length;  // in UTF-16 units
+        LineEnd how;
+    };
+    // A batch is a few hundred microseconds of work: handing one over costs little beside it,
+    // and two of them with what the pass writes stay far below the program's memory bound.
+    static constexpr std::uint32_t kBatchBytes = std::uint32_t(1) << 18;
+    static constexpr std::uint32_t kBatchLines = std::uint32_t(1) << 15;
+    struct Batch {
+        std::unique_ptr<char[]> bytes{new char[kBatchBytes]};
+        std::unique_ptr<Line[]> lines{new Line[kBatchLines]};
+        std::uint32_t used = 0;
+        std::uint32_t count = 0;
+    };
+    // The pass's writes, gathered for this thread to write.
+    class Gathered final : public OutputTarget {
+    public:
+        explicit Gathered(PipelinedPass& owner) : owner_(owner) {}
+        void write(std::string_view bytes) override;
+        void finish() override;
+        bool keepsPartial() const override;
+        int descriptor() const override;
+
+    private:
+        PipelinedPass& owner_;
+    };
+    struct Quit {};  // the worker is to stop
+
+    void work();
+    void runBatch();
+    void take(std::string_view bytes, qsizetype length, LineEnd how);
+    // Returns once the worker is idle and what it wrote has been written.
+    void drain();
+    // Hands the filled batch to the worker once it is free.
+    void handOver();
+    // Writes what the pass has written until the worker is idle; rethrows its failure.
+    void waitIdle(std::unique_lock<std::mutex>& lock);
+    void writeOut(std::unique_lock<std::mutex>& lock);
+
+    OutputTarget& target_;
+    Gathered gathered_{*this};
+    LineSink* pass_ = nullptr;
+    Batch filling_;
+    std::string writing_;
+    const std::thread::id caller_ = std::this_thread::get_id();
+
+    // Shared with the worker, under mutex_.
+    std::mutex mutex_;
+    std::condition_variable workReady_;    // the worker waits for a batch
+    std::condition_variable workerMoved_;  // this thread waits for the worker
+    std::condition_variable roomMade_;     // the worker waits for its writes to be taken
+    Batch working_;
+    qint64 taken_ = 0;  // lines of this input the pass has taken
+    bool busy_ = false;
+    bool quit_ = false;
+    std::string pending_;
+    std::exception_ptr failure_;
+
+    std::thread worker_;
+};
