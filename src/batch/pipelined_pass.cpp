@@ -4,14 +4,15 @@
 
 #include <QScopeGuard>
 
+#ifdef __SSE2__
+#include <immintrin.h>
+#endif
+
 #include <cstring>
 #include <new>
 #include <utility>
 
 namespace {
-
-// What the pass may have written before the worker waits for this thread to write it.
-constexpr std::size_t kPendingBytes = std::size_t(1) << 20;
 
 // Copies a line's bytes. A phone number is short: two overlapping words copy it without a call.
 void CopyLine(char* into, std::string_view line)
@@ -38,12 +39,34 @@ void CopyLine(char* into, std::string_view line)
     }
 }
 
+// How many times a waiter looks again before it sleeps: some tens of microseconds.
+constexpr int kSpins = 2000;
+
 }  // namespace
 
-PipelinedPass::PipelinedPass(OutputTarget& target) : target_(target)
+// The two threads hand batches to each other hundreds of times a second; a thread that sleeps
+// takes long to wake on a busy machine, and the other side mostly moves within microseconds.
+template <class Ready>
+void PipelinedPass::await(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                          Ready ready)
 {
-    pending_.reserve(kPendingBytes);
-    writing_.reserve(kPendingBytes);
+    if (ready())
+        return;
+    const unsigned seen = moves_.load(std::memory_order_relaxed);
+    lock.unlock();
+    for (int spin = 0; spin < kSpins && moves_.load(std::memory_order_acquire) == seen; ++spin) {
+#ifdef __SSE2__
+        _mm_pause();
+#endif
+    }
+    lock.lock();
+    cv.wait(lock, ready);
+}
+
+PipelinedPass::PipelinedPass(OutputTarget& target, Limits limits) : target_(target), limits_(limits)
+{
+    pending_.reserve(limits_.pendingBytes);
+    writing_.reserve(limits_.pendingBytes);
     const StopSignals::Blocked leftHere;
     worker_ = std::thread([this] { work(); });
 }
@@ -55,6 +78,7 @@ void PipelinedPass::stop()
     {
         const std::lock_guard lock(mutex_);
         quit_ = true;
+        moved();
     }
     workReady_.notify_all();
     roomMade_.notify_all();
@@ -68,13 +92,13 @@ void PipelinedPass::start(LineSink& pass)
 
 void PipelinedPass::bytesLine(std::string_view bytes, qsizetype length)
 {
-    if (bytes.size() > kBatchBytes) {
+    if (bytes.size() > limits_.batchBytes) {
         // Too long to copy into a batch: the pass takes it here once the worker is idle.
         drain();
         take(bytes, length, lineEnd());
         return;
     }
-    if (kBatchBytes - filling_.used < bytes.size() || filling_.count == kBatchLines)
+    if (limits_.batchBytes - filling_.used < bytes.size() || filling_.count == limits_.batchLines)
         handOver();
     CopyLine(filling_.bytes.get() + filling_.used, bytes);
     filling_.used += static_cast<std::uint32_t>(bytes.size());
@@ -103,6 +127,7 @@ void PipelinedPass::handOver()
         return;
     std::swap(filling_, working_);
     busy_ = true;
+    moved();
     lock.unlock();
     workReady_.notify_one();
     filling_.used = filling_.count = 0;
@@ -111,7 +136,7 @@ void PipelinedPass::handOver()
 void PipelinedPass::waitIdle(std::unique_lock<std::mutex>& lock)
 {
     for (;;) {
-        workerMoved_.wait(lock, [this] { return !busy_ || !pending_.empty(); });
+        await(lock, workerMoved_, [this] { return !busy_ || !pending_.empty(); });
         if (pending_.empty())
             break;
         writeOut(lock);
@@ -129,6 +154,7 @@ void PipelinedPass::writeOut(std::unique_lock<std::mutex>& lock)
     if (pending_.empty())
         return;
     std::swap(pending_, writing_);
+    moved();
     lock.unlock();
     roomMade_.notify_one();
     // Cleared even when the write fails: those bytes are gone either way.
@@ -141,7 +167,7 @@ void PipelinedPass::work()
 {
     std::unique_lock lock(mutex_);
     for (;;) {
-        workReady_.wait(lock, [this] { return quit_ || busy_; });
+        await(lock, workReady_, [this] { return quit_ || busy_; });
         if (quit_)
             return;
         lock.unlock();
@@ -156,6 +182,7 @@ void PipelinedPass::work()
         lock.lock();
         failure_ = failure;
         busy_ = false;
+        moved();
         workerMoved_.notify_one();
     }
 }
@@ -199,14 +226,15 @@ void PipelinedPass::Gathered::write(std::string_view bytes)
         return;
     }
     std::unique_lock lock(owner.mutex_);
-    owner.roomMade_.wait(lock, [&] {
+    owner.await(lock, owner.roomMade_, [&] {
         return owner.quit_ || owner.pending_.empty()
-               || owner.pending_.size() + bytes.size() <= kPendingBytes;
+               || owner.pending_.size() + bytes.size() <= owner.limits_.pendingBytes;
     });
     if (owner.quit_)
         throw Quit{};
     const bool wasEmpty = owner.pending_.empty();
     owner.pending_.append(bytes);
+    owner.moved();
     if (wasEmpty)
         owner.workerMoved_.notify_one();
 }

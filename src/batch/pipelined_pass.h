@@ -3,6 +3,7 @@
 #include "batch/result_writer.h"
 #include "input/line_reader.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -24,9 +25,21 @@ struct PassOutOfMemory {
     qint64 line;  // counted from 1 in its input
 };
 
+// A batch is about a millisecond of work: fewer, larger hand-overs cost less than many small
+// ones, and two batches with what the pass writes stay well below the program's memory
+// bound. A line longer than a batch's bytes goes to the pass on this thread.
+struct PipelineLimits {
+    std::uint32_t batchBytes = std::uint32_t(1) << 20;
+    std::uint32_t batchLines = std::uint32_t(1) << 17;
+    // What the pass may have written before the worker waits for this thread to write it.
+    std::size_t pendingBytes = std::size_t(4) << 20;
+};
+
 class PipelinedPass final : public LineSink {
 public:
-    explicit PipelinedPass(OutputTarget& target);
+    using Limits = PipelineLimits;
+
+    explicit PipelinedPass(OutputTarget& target, Limits limits = {});
     ~PipelinedPass() override { stop(); }
     PipelinedPass(const PipelinedPass&) = delete;
     PipelinedPass& operator=(const PipelinedPass&) = delete;
@@ -50,13 +63,13 @@ private:
         std::uint32_t length;  // in UTF-16 units
         LineEnd how;
     };
-    // A batch is a few hundred microseconds of work: handing one over costs little beside it,
-    // and two of them with what the pass writes stay far below the program's memory bound.
-    static constexpr std::uint32_t kBatchBytes = std::uint32_t(1) << 18;
-    static constexpr std::uint32_t kBatchLines = std::uint32_t(1) << 15;
     struct Batch {
-        std::unique_ptr<char[]> bytes{new char[kBatchBytes]};
-        std::unique_ptr<Line[]> lines{new Line[kBatchLines]};
+        explicit Batch(const Limits& limits)
+            : bytes(new char[limits.batchBytes]), lines(new Line[limits.batchLines])
+        {
+        }
+        std::unique_ptr<char[]> bytes;
+        std::unique_ptr<Line[]> lines;
         std::uint32_t used = 0;
         std::uint32_t count = 0;
     };
@@ -84,11 +97,16 @@ private:
     // Writes what the pass has written until the worker is idle; rethrows its failure.
     void waitIdle(std::unique_lock<std::mutex>& lock);
     void writeOut(std::unique_lock<std::mutex>& lock);
+    // Waits on cv until ready() holds, spinning a little first; and tells the waiters of a move.
+    template <class Ready>
+    void await(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, Ready ready);
+    void moved() { moves_.fetch_add(1, std::memory_order_release); }
 
     OutputTarget& target_;
+    const Limits limits_;
     Gathered gathered_{*this};
     LineSink* pass_ = nullptr;
-    Batch filling_;
+    Batch filling_{limits_};
     std::string writing_;
     const std::thread::id caller_ = std::this_thread::get_id();
 
@@ -97,12 +115,14 @@ private:
     std::condition_variable workReady_;    // the worker waits for a batch
     std::condition_variable workerMoved_;  // this thread waits for the worker
     std::condition_variable roomMade_;     // the worker waits for its writes to be taken
-    Batch working_;
+    Batch working_{limits_};
     qint64 taken_ = 0;  // lines of this input the pass has taken
     bool busy_ = false;
     bool quit_ = false;
     std::string pending_;
     std::exception_ptr failure_;
+    // Counts the moves above, for a waiter that spins before it sleeps.
+    std::atomic<unsigned> moves_{0};
 
     std::thread worker_;
 };
