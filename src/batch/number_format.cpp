@@ -7,6 +7,36 @@
 
 #include <algorithm>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define DIALWRIGHT_SHUFFLES 1
+#endif
+
+namespace {
+
+#ifdef DIALWRIGHT_SHUFFLES
+bool CanShuffle()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+}
+#else
+bool CanShuffle()
+{
+    return false;
+}
+#endif
+
+// The digits are loaded as two words from each end, overlapping: eight bytes each for eight
+// digits or more, four for fewer. Where digit k of places then stands.
+std::uint8_t LoadedAt(std::size_t k, std::size_t places)
+{
+    const std::size_t half = places >= 8 ? 8 : 4;
+    return static_cast<std::uint8_t>(k < half ? k : k + 2 * half - places);
+}
+
+}  // namespace
+
 NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
 {
     std::vector<std::optional<int>> lengths;
@@ -21,6 +51,16 @@ NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
             if (pattern.utf8[at] == '#')
                 pattern.placeAt.push_back(at);
         pattern.laidWhole = pattern.utf8.size() <= pattern.padded.size();
+        pattern.shuffled = pattern.laidWhole && pattern.utf8.size() <= pattern.own.size()
+                           && pattern.places >= 4 && pattern.places <= 16 && CanShuffle();
+        if (pattern.shuffled) {
+            pattern.from.fill(0x80);
+            std::copy(pattern.utf8.begin(), pattern.utf8.end(), pattern.own.begin());
+            for (std::size_t k = 0; k < pattern.placeAt.size(); ++k) {
+                pattern.from[pattern.placeAt[k]] = LoadedAt(k, pattern.placeAt.size());
+                pattern.own[pattern.placeAt[k]] = 0;
+            }
+        }
         if (pattern.laidWhole) {
             std::copy(pattern.utf8.begin(), pattern.utf8.end(), pattern.padded.begin());
             std::copy(pattern.placeAt.begin(), pattern.placeAt.end(), pattern.shortPlaceAt.begin());
@@ -56,6 +96,38 @@ char* NumberFormat::layOtherwise(char* at, std::string_view digits, const Patter
     }
     return LayDigitsInto(at, digits, pattern.utf8, pattern.places);
 }
+
+#ifdef DIALWRIGHT_SHUFFLES
+[[gnu::target("ssse3")]] char* NumberFormat::layShuffled(char* at, std::string_view digits,
+                                                         const Pattern& pattern)
+{
+    const std::size_t n = digits.size();
+    __m128i loaded;
+    if (n >= 8) {
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        std::memcpy(&head, digits.data(), 8);
+        std::memcpy(&tail, digits.data() + n - 8, 8);
+        loaded = _mm_set_epi64x(static_cast<long long>(tail), static_cast<long long>(head));
+    } else {
+        std::uint32_t head = 0;
+        std::uint32_t tail = 0;
+        std::memcpy(&head, digits.data(), 4);
+        std::memcpy(&tail, digits.data() + n - 4, 4);
+        loaded = _mm_set_epi32(0, 0, static_cast<int>(tail), static_cast<int>(head));
+    }
+    const __m128i from = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern.from.data()));
+    const __m128i own = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern.own.data()));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at),
+                     _mm_or_si128(_mm_shuffle_epi8(loaded, from), own));
+    return at + pattern.utf8.size();
+}
+#else
+char* NumberFormat::layShuffled(char* at, std::string_view digits, const Pattern& pattern)
+{
+    return layOtherwise(at, digits, pattern);
+}
+#endif
 
 std::string_view NumberFormat::apply(std::string_view text, qsizetype length,
                                      std::string& scratch) const

@@ -36,6 +36,12 @@ public:
         bool laidWhole = false;
         std::array<char, 32> padded{};
         std::array<std::uint8_t, 32> shortPlaceAt{};
+        // Where the processor can shuffle bytes, a pattern of at most sixteen bytes with four to
+        // sixteen places is laid by one shuffle: where each of its bytes comes from among the
+        // digits as they are loaded (0x80: none), and its own bytes.
+        bool shuffled = false;
+        std::array<std::uint8_t, 16> from{};
+        std::array<char, 16> own{};
     };
     const Pattern* patternFor(std::string_view text, qsizetype length) const
     {
@@ -58,6 +64,8 @@ public:
     {
         if (!pattern.laidWhole || static_cast<qsizetype>(digits.size()) != pattern.places)
             return layOtherwise(at, digits, pattern);
+        if (pattern.shuffled)
+            return layShuffled(at, digits, pattern);
         std::memcpy(at, pattern.padded.data(), pattern.padded.size());
         for (std::size_t k = 0; k < digits.size(); ++k)
             at[pattern.shortPlaceAt[k]] = digits[k];
@@ -101,6 +109,7 @@ private:
     }
     static std::size_t laidSizeOtherwise(std::string_view digits, const Pattern& pattern);
     static char* layOtherwise(char* at, std::string_view digits, const Pattern& pattern);
+    static char* layShuffled(char* at, std::string_view digits, const Pattern& pattern);
 
     std::vector<Pattern> patterns_;
     // For each length up to the longest rule's: the pattern of the first rule with that length,
