@@ -1,7 +1,7 @@
 // Formatting without a window at one and ten million numbers (the scale benchmark's mix, the
 // two sample rules, comma-delimited output to a file) beside mawk doing the same job on the
 // same file: wall time and peak memory (VmHWM, as the kernel reports the child's largest
-// resident size, through GNU time), medians of three rounds, and whether the bytes are the same.
+// resident size, through GNU time), medians of five rounds, and whether the bytes are the same.
 
 #include "bench_data.h"
 
