@@ -27,6 +27,7 @@
 #include <new>
 #include <optional>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -187,11 +188,16 @@ int Format(const FormatOptions& options)
         // must not take the other fields of its record with it.
         TextCleaning cleaning(options.tidy, options.unique, options.column.has_value());
         // A terminal is shown each result as it comes; anywhere else the formatting runs on a
-        // second core beside the reading.
+        // second core beside the reading, where there is room for it. Without room for a
+        // second thread and its batches, this thread does it all.
         const bool terminal = options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1;
         std::optional<PipelinedPass> pipeline;
-        if (!terminal)
-            pipeline.emplace(*target);
+        try {
+            if (!terminal && StillFits(PipelinedPass::footprint(), MemoryRoomNow()))
+                pipeline.emplace(*target);
+        } catch (const std::bad_alloc&) {
+        } catch (const std::system_error&) {
+        }
         OutputTarget& out = pipeline ? pipeline->output() : *target;
         ResultWriter writer(options.lines ? ResultWriter::Form::Lines
                                           : ResultWriter::Form::CommaDelimited,

@@ -71,6 +71,14 @@ PipelinedPass::PipelinedPass(OutputTarget& target, Limits limits) : target_(targ
     worker_ = std::thread([this] { work(); });
 }
 
+qint64 PipelinedPass::footprint(const Limits& limits)
+{
+    constexpr qint64 kStack = qint64(8) << 20;
+    return kStack
+           + 2 * (qint64(limits.batchBytes) + qint64(limits.batchLines) * qint64(sizeof(Line)))
+           + 2 * qint64(limits.pendingBytes);
+}
+
 void PipelinedPass::stop()
 {
     if (!worker_.joinable())

@@ -40,6 +40,8 @@ public:
     using Limits = PipelineLimits;
 
     explicit PipelinedPass(OutputTarget& target, Limits limits = {});
+    // The memory a pipeline takes beside the pass's own: its thread's stack and its buffers.
+    static qint64 footprint(const Limits& limits = {});
     ~PipelinedPass() override { stop(); }
     PipelinedPass(const PipelinedPass&) = delete;
     PipelinedPass& operator=(const PipelinedPass&) = delete;
