@@ -103,7 +103,8 @@ TEST(PipelinedPass, HandsEveryLineOnInOrderAndEachFailureBackInItsInput)
             for (int k = 0; k < lines && failures == 0 && k < abandonAt; ++k) {
                 const std::string line = k == failAt ? "boom" : RandomLine(random);
                 const auto how = static_cast<LineSink::LineEnd>(random() % 4);
-                const auto length = static_cast<qsizetype>(line.size() + random() % 3);
+                const auto length =
+                    static_cast<qsizetype>(line.size()) + static_cast<qsizetype>(random() % 3);
                 if (!failed && line != "boom") {
                     expected.push_back({line, length, how});
                     expectedText += line == "flood" ? std::string(1 << 20, 'f') : line + '\n';
