@@ -218,7 +218,11 @@ int Format(const FormatOptions& options)
         for (const QByteArray& input : options.inputs) {
             // A CSV record ends where its last line does; a final LF adds no record.
             bool read = FormatInput(input, pass, options.lines || csv, *target);
-            if (pipeline && StopSignals::KeepGoing())
+            // Stopped by a signal: the passes are left as they are (the formatting thread may
+            // still be in one), and the program ends as the signal would.
+            if (!StopSignals::KeepGoing())
+                break;
+            if (pipeline)
                 read = EndInput(*pipeline, input, read) && read;
             if (csv) {
                 const QByteArray problem = csv->endInput();

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <new>
+#include <sys/resource.h>
 #include <utility>
 
 namespace {
@@ -73,8 +74,12 @@ PipelinedPass::PipelinedPass(OutputTarget& target, Limits limits) : target_(targ
 
 qint64 PipelinedPass::footprint(const Limits& limits)
 {
-    constexpr qint64 kStack = qint64(8) << 20;
-    return kStack
+    // A thread's stack is reserved as large as the limit for the main one.
+    qint64 stack = qint64(8) << 20;
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        stack = static_cast<qint64>(limit.rlim_cur);
+    return stack
            + 2 * (qint64(limits.batchBytes) + qint64(limits.batchLines) * qint64(sizeof(Line)))
            + 2 * qint64(limits.pendingBytes);
 }
@@ -91,6 +96,11 @@ void PipelinedPass::stop()
     workReady_.notify_all();
     roomMade_.notify_all();
     worker_.join();
+    // Nothing more goes through: a drain after this has nothing to wait for.
+    const std::lock_guard lock(mutex_);
+    busy_ = false;
+    pending_.clear();
+    filling_.used = filling_.count = 0;
 }
 
 void PipelinedPass::start(LineSink& pass)
@@ -106,7 +116,9 @@ void PipelinedPass::bytesLine(std::string_view bytes, qsizetype length)
         take(bytes, length, lineEnd());
         return;
     }
-    if (limits_.batchBytes - filling_.used < bytes.size() || filling_.count == limits_.batchLines)
+    // A failure of the pass is told at the next line, not a batch later.
+    if (limits_.batchBytes - filling_.used < bytes.size() || filling_.count == limits_.batchLines
+        || failed_.load(std::memory_order_relaxed))
         handOver();
     CopyLine(filling_.bytes.get() + filling_.used, bytes);
     filling_.used += static_cast<std::uint32_t>(bytes.size());
@@ -151,8 +163,11 @@ void PipelinedPass::waitIdle(std::unique_lock<std::mutex>& lock)
     }
     writeOut(lock);
     if (failure_) {
-        // The lines read after the failing one are dropped, as the reading is.
+        // The lines read after the failing one are dropped, as the reading is, and the next
+        // line the pass takes is the first of an input.
         filling_.used = filling_.count = 0;
+        taken_ = 0;
+        failed_.store(false, std::memory_order_relaxed);
         std::rethrow_exception(std::exchange(failure_, nullptr));
     }
 }
@@ -189,6 +204,8 @@ void PipelinedPass::work()
         }
         lock.lock();
         failure_ = failure;
+        if (failure)
+            failed_.store(true, std::memory_order_relaxed);
         busy_ = false;
         moved();
         workerMoved_.notify_one();

@@ -118,13 +118,17 @@ private:
     std::condition_variable workerMoved_;  // this thread waits for the worker
     std::condition_variable roomMade_;     // the worker waits for its writes to be taken
     Batch working_{limits_};
-    qint64 taken_ = 0;  // lines of this input the pass has taken
+    // Lines of this input the pass has taken: the worker's while it is busy, this thread's
+    // while it is idle.
+    qint64 taken_ = 0;
     bool busy_ = false;
     bool quit_ = false;
     std::string pending_;
     std::exception_ptr failure_;
     // Counts the moves above, for a waiter that spins before it sleeps.
     std::atomic<unsigned> moves_{0};
+    // Set with failure_, read without the lock at every line.
+    std::atomic<bool> failed_{false};
 
     std::thread worker_;
 };

@@ -399,9 +399,7 @@ void LineReader::takeSettled(const char* data, qsizetype size, bool inputStart)
     tellOpenLine();
 }
 
-// Called for every line, so laid where it is called.
-[[gnu::always_inline]] inline void LineReader::byteLine(std::string_view line,
-                                                        LineSink::LineEnd how)
+void LineReader::byteLine(std::string_view line, LineSink::LineEnd how)
 {
     ++lines_;
     sink_.lineEnd_ = how;
