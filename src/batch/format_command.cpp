@@ -26,6 +26,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <poll.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -59,7 +60,7 @@ constexpr qsizetype kGuardStep = qsizetype(16) << 20;
 
 // Formats one input into the pass; false when it could not be read whole (it has been
 // reported). A stop by a signal is not reported: the caller acts on it.
-bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine,
+bool FormatInput(const QByteArray& input, PipelinedPass& pass, bool finalLfEndsLine,
                  const OutputTarget& target)
 {
     const bool standardInput = input == "-";
@@ -110,6 +111,14 @@ bool FormatInput(const QByteArray& input, LineSink& pass, bool finalLfEndsLine,
     else
         reader = std::make_unique<LineReader>(
             [&](char* into, qsizetype size) {
+                // A stream that pauses first sees the results of what it gave so far.
+                pollfd ready{fd, POLLIN, 0};
+                if (::poll(&ready, 1, 0) == 0) {
+                    pass.drain();
+                    // A signal taken meanwhile is not left waiting behind a read that blocks.
+                    if (!StopSignals::KeepGoing())
+                        throw ReadStopped{};
+                }
                 const qsizetype got =
                     Uninterrupted([&] { return ::read(fd, into, static_cast<size_t>(size)); });
                 counted(done + got);
@@ -198,32 +207,26 @@ int Format(const FormatOptions& options)
         } catch (const std::bad_alloc&) {
         } catch (const std::system_error&) {
         }
-        OutputTarget& out = pipeline ? pipeline->output() : *target;
+        if (!pipeline)
+            pipeline.emplace(*target, PipelinedPass::Where::ThisThread);
         ResultWriter writer(options.lines ? ResultWriter::Form::Lines
                                           : ResultWriter::Form::CommaDelimited,
-                            out, terminal);
+                            pipeline->output(), terminal);
         FormattingPass lines(format, cleaning, writer);
         std::optional<CsvColumnPass> csv;
         if (options.column)
-            csv.emplace(format, cleaning, out, *options.column, options.delimiter);
-        LineSink& inner = csv ? static_cast<LineSink&>(*csv) : lines;
-        if (pipeline)
-            pipeline->start(inner);
-        // The worker stops before the passes it runs go.
-        const auto stopped = qScopeGuard([&] {
-            if (pipeline)
-                pipeline->stop();
-        });
-        LineSink& pass = pipeline ? static_cast<LineSink&>(*pipeline) : inner;
+            csv.emplace(format, cleaning, pipeline->output(), *options.column, options.delimiter);
+        pipeline->start(csv ? static_cast<LineSink&>(*csv) : lines);
+        // The formatting thread stops before the passes it runs go.
+        const auto stopped = qScopeGuard([&] { pipeline->stop(); });
         for (const QByteArray& input : options.inputs) {
             // A CSV record ends where its last line does; a final LF adds no record.
-            bool read = FormatInput(input, pass, options.lines || csv, *target);
+            bool read = FormatInput(input, *pipeline, options.lines || csv, *target);
             // Stopped by a signal: the passes are left as they are (the formatting thread may
             // still be in one), and the program ends as the signal would.
             if (!StopSignals::KeepGoing())
                 break;
-            if (pipeline)
-                read = EndInput(*pipeline, input, read) && read;
+            read = EndInput(*pipeline, input, read) && read;
             if (csv) {
                 const QByteArray problem = csv->endInput();
                 if (!problem.isEmpty() && read && StopSignals::KeepGoing()) {

@@ -9,6 +9,7 @@
 #endif
 
 #include <cstring>
+#include <malloc.h>
 #include <new>
 #include <sys/resource.h>
 #include <utility>
@@ -64,10 +65,17 @@ void PipelinedPass::await(std::unique_lock<std::mutex>& lock, std::condition_var
     cv.wait(lock, ready);
 }
 
-PipelinedPass::PipelinedPass(OutputTarget& target, Limits limits) : target_(target), limits_(limits)
+PipelinedPass::PipelinedPass(OutputTarget& target, Where where, Limits limits)
+    : target_(target), threaded_(where == Where::SecondThread),
+      limits_(threaded_ ? limits : Limits{0, 0, 0})
 {
+    if (!threaded_)
+        return;
     pending_.reserve(limits_.pendingBytes);
     writing_.reserve(limits_.pendingBytes);
+    // The second thread allocates from the program's one arena: an arena of its own would
+    // reserve 64 MB of address space, which ulimit -v counts.
+    ::mallopt(M_ARENA_MAX, 1);
     const StopSignals::Blocked leftHere;
     worker_ = std::thread([this] { work(); });
 }
@@ -110,7 +118,7 @@ void PipelinedPass::start(LineSink& pass)
 
 void PipelinedPass::bytesLine(std::string_view bytes, qsizetype length)
 {
-    if (bytes.size() > limits_.batchBytes) {
+    if (!threaded_ || bytes.size() > limits_.batchBytes) {
         // Too long to copy into a batch: the pass takes it here once the worker is idle.
         drain();
         take(bytes, length, lineEnd());
@@ -134,6 +142,8 @@ void PipelinedPass::endInput()
 
 void PipelinedPass::drain()
 {
+    if (!threaded_)
+        return;
     handOver();
     std::unique_lock lock(mutex_);
     waitIdle(lock);
@@ -195,6 +205,9 @@ void PipelinedPass::work()
             return;
         lock.unlock();
         std::exception_ptr failure;
+        // A stopping signal sent to this thread alone (by its own id) is the reading thread's
+        // to act on.
+        StopSignals::PassOn(callerThread_);
         try {
             runBatch();
         } catch (const Quit&) {

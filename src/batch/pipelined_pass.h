@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
 #include <string>
 #include <thread>
 
@@ -39,7 +40,12 @@ class PipelinedPass final : public LineSink {
 public:
     using Limits = PipelineLimits;
 
-    explicit PipelinedPass(OutputTarget& target, Limits limits = {});
+    // Where the pass runs: on a second thread, or on this one, line by line (a terminal shown
+    // each result as it comes, or no memory to spare for a second thread and its batches).
+    enum class Where { SecondThread, ThisThread };
+
+    explicit PipelinedPass(OutputTarget& target, Where where = Where::SecondThread,
+                           Limits limits = {});
     // The memory a pipeline takes beside the pass's own: its thread's stack and its buffers.
     static qint64 footprint(const Limits& limits = {});
     ~PipelinedPass() override { stop(); }
@@ -53,8 +59,11 @@ public:
     void start(LineSink& pass);
 
     void bytesLine(std::string_view bytes, qsizetype length) override;
-    // Returns once every line of the input has been through the pass and what it wrote has been
-    // written; throws what the pass threw. The next line is the first of the next input.
+    // Returns once every line handed on has been through the pass and what it wrote has been
+    // written; throws what the pass threw. Called before this thread waits for more input, so
+    // that nothing already read waits with it.
+    void drain();
+    // drain(), and the next line is the first of the next input.
     void endInput();
     // Stops the worker, before the pass goes: lines not yet through it are dropped.
     void stop();
@@ -92,8 +101,6 @@ private:
     void work();
     void runBatch();
     void take(std::string_view bytes, qsizetype length, LineEnd how);
-    // Returns once the worker is idle and what it wrote has been written.
-    void drain();
     // Hands the filled batch to the worker once it is free.
     void handOver();
     // Writes what the pass has written until the worker is idle; rethrows its failure.
@@ -105,12 +112,14 @@ private:
     void moved() { moves_.fetch_add(1, std::memory_order_release); }
 
     OutputTarget& target_;
+    const bool threaded_;
     const Limits limits_;
     Gathered gathered_{*this};
     LineSink* pass_ = nullptr;
     Batch filling_{limits_};
     std::string writing_;
     const std::thread::id caller_ = std::this_thread::get_id();
+    const pthread_t callerThread_ = pthread_self();
 
     // Shared with the worker, under mutex_.
     std::mutex mutex_;

@@ -55,6 +55,18 @@ sigset_t StoppingSet()
 
 }  // namespace
 
+void PassOn(pthread_t to)
+{
+    const sigset_t stopping = StoppingSet();
+    const timespec now{};
+    for (;;) {
+        const int signal = ::sigtimedwait(&stopping, nullptr, &now);
+        if (signal <= 0)
+            return;
+        ::pthread_kill(to, signal);
+    }
+}
+
 Blocked::Blocked()
 {
     const sigset_t stopping = StoppingSet();

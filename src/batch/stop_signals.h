@@ -11,6 +11,7 @@
 // the write fails with "File too large" instead; sent by kill, it stops the program as the
 // others do.
 #include <csignal>
+#include <pthread.h>
 
 namespace StopSignals {
 
@@ -19,6 +20,10 @@ void Install();
 bool KeepGoing();
 // Ends the program as the signal that stopped it would have; returns only when none did.
 void EndAsStopped();
+
+// Sends the stopping signals waiting on this thread, which blocks them, to the thread that
+// takes them: they were sent to this thread alone, by its own id.
+void PassOn(pthread_t to);
 
 // While it lives, the stopping signals are blocked in this thread, and so in every thread it
 // starts: those threads leave the signals to the one that reads and writes, whose blocked calls
