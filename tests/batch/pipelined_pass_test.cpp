@@ -27,7 +27,8 @@ struct Seen {
 struct Boom {};
 
 // A pass that notes every line it takes and writes it back, a very long text for a line that
-// asks for one (so the worker must wait for its writes to be taken), and fails on "boom".
+// asks for one (so the worker must wait for its writes to be taken), and fails on "boom" and
+// runs out of memory on "oom".
 class Recorder final : public LineSink {
 public:
     explicit Recorder(OutputTarget& out) : out_(out) {}
@@ -35,6 +36,8 @@ public:
     {
         if (bytes == "boom")
             throw Boom{};
+        if (bytes == "oom")
+            throw std::bad_alloc();
         seen.push_back({std::string(bytes), length, lineEnd()});
         out_.write(bytes == "flood" ? std::string(1 << 20, 'f') : std::string(bytes) + '\n');
     }
@@ -100,33 +103,41 @@ TEST(PipelinedPass, HandsEveryLineOnInOrderAndEachFailureBackInItsInput)
             abandoned = random() % 8 == 0;
             const int abandonAt =
                 abandoned ? std::uniform_int_distribution<int>(0, lines)(random) : lines + 1;
-            const int failAt =
-                random() % 2 == 0 ? std::uniform_int_distribution<int>(0, lines)(random) : -1;
+            // No failure, one anywhere, or one among the last lines (told as the input ends).
+            const int chance = static_cast<int>(random() % 4);
+            const int failAt = chance == 0 ? std::uniform_int_distribution<int>(0, lines)(random)
+                               : chance == 1
+                                   ? std::max(0, lines - 1 - static_cast<int>(random() % 20))
+                                   : -1;
+            const std::string failure = random() % 2 == 0 ? "boom" : "oom";
             bool failed = false;
             int failures = 0;
+            // A failure comes back once; running out of memory names the line in its input.
+            const auto caught = [&](const auto& run) {
+                try {
+                    run();
+                } catch (const Boom&) {
+                    ++failures;
+                } catch (const PassOutOfMemory& oom) {
+                    ++failures;
+                    EXPECT_EQ(oom.line, failAt + 1) << "input " << input;
+                }
+            };
             for (int k = 0; k < lines && failures == 0 && k < abandonAt; ++k) {
-                const std::string line = k == failAt ? "boom" : RandomLine(random);
+                const std::string line = k == failAt ? failure : RandomLine(random);
                 const auto how = static_cast<LineSink::LineEnd>(random() % 4);
                 const auto length =
                     static_cast<qsizetype>(line.size()) + static_cast<qsizetype>(random() % 3);
-                if (!failed && line != "boom") {
+                failed = failed || k == failAt;
+                if (!failed) {
                     expected.push_back({line, length, how});
                     expectedText += line == "flood" ? std::string(1 << 20, 'f') : line + '\n';
                 }
-                failed = failed || line == "boom";
-                try {
-                    Feeder::Feed(*pipeline, line, length, how);
-                } catch (const Boom&) {
-                    ++failures;
-                }
+                caught([&] { Feeder::Feed(*pipeline, line, length, how); });
             }
             if (abandoned)
                 break;
-            try {
-                pipeline->endInput();
-            } catch (const Boom&) {
-                ++failures;
-            }
+            caught([&] { pipeline->endInput(); });
             ASSERT_EQ(failures, failed ? 1 : 0) << "input " << input;
         }
         if (abandoned) {
