@@ -2,6 +2,7 @@
 
 #include "app/lists/memory_room.h"
 #include "app/lists/text_checks.h"
+#include "batch/line_out_of_memory.h"
 #include "batch/result_writer.h"
 #include "input/load_room.h"
 #include "input/utf8_check.h"
@@ -110,12 +111,24 @@ void CsvColumnPass::bytesLine(std::string_view line, qsizetype)
         record_.append(end);
         return;
     }
-    if (!endRecord(record))
-        return;  // the record's line end goes with it
-    write(end);
+    // A record that runs out of memory (the numbers seen, its own bytes) is left out whole:
+    // the results before it end on a whole record, and the input stops there.
+    const std::size_t written = out_.size();
+    const bool openEnded = openEnded_;
+    try {
+        if (!endRecord(record))
+            return;  // the record's line end goes with it
+        write(end);
+    } catch (const std::bad_alloc&) {
+        out_.resize(written);
+        openEnded_ = openEnded;
+        reset();
+        throw LineOutOfMemory{recordLine_};
+    }
     openEnded_ = end.empty();
     if (!end.empty())
         lastEnd_ = lineEnd();
+    flushWhole();
 }
 
 void CsvColumnPass::scan(std::string_view text, std::size_t at)
@@ -291,6 +304,11 @@ QByteArray CsvColumnPass::takeWarning()
 void CsvColumnPass::write(std::string_view bytes)
 {
     out_.append(bytes);
+}
+
+void CsvColumnPass::flushWhole()
+{
+    // Only whole records go out, so that one left out leaves nothing of itself behind.
     if (out_.size() >= kFlushBytes) {
         target_.write(out_);
         out_.clear();

@@ -54,6 +54,7 @@ private:
     bool endRecord(std::string_view record);
     void reset();
     void write(std::string_view bytes);
+    void flushWhole();
 
     const NumberFormat& format_;
     TextCleaning& cleaning_;

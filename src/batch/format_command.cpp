@@ -151,7 +151,7 @@ bool FormatInput(const QByteArray& input, PipelinedPass& pass, bool finalLfEndsL
         problem = failure.message;
     } catch (const std::bad_alloc&) {
         problem = "line " + QByteArray::number(reader->lines() + 1) + ": Out of memory";
-    } catch (const PassOutOfMemory& failure) {
+    } catch (const LineOutOfMemory& failure) {
         problem = "line " + QByteArray::number(failure.line) + ": Out of memory";
     }
     if (StopSignals::KeepGoing())
@@ -169,7 +169,7 @@ bool EndInput(PipelinedPass& pipeline, const QByteArray& input, bool read)
         return true;
     } catch (const CsvProblem& failure) {
         problem = failure.message;
-    } catch (const PassOutOfMemory& failure) {
+    } catch (const LineOutOfMemory& failure) {
         problem = "line " + QByteArray::number(failure.line) + ": Out of memory";
     }
     if (read)
@@ -257,7 +257,7 @@ int Format(const FormatOptions& options)
     } catch (const std::bad_alloc&) {
         Complain(QByteArrayLiteral("Out of memory"));
         inputFailed = true;
-    } catch (const PassOutOfMemory&) {
+    } catch (const LineOutOfMemory&) {
         Complain(QByteArrayLiteral("Out of memory"));
         inputFailed = true;
     }

@@ -8,10 +8,11 @@
 #include <immintrin.h>
 #endif
 
+#include <chrono>
 #include <cstring>
 #include <malloc.h>
 #include <new>
-#include <sys/resource.h>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -43,6 +44,10 @@ void CopyLine(char* into, std::string_view line)
 
 // How many times a waiter looks again before it sleeps: some tens of microseconds.
 constexpr int kSpins = 2000;
+// How often an idle worker looks for signals sent to it alone.
+constexpr std::chrono::milliseconds kIdleLook{50};
+// The worker's stack: the passes need little, and ulimit -v counts what is reserved.
+constexpr std::size_t kWorkerStack = std::size_t(2) << 20;
 
 }  // namespace
 
@@ -50,7 +55,7 @@ constexpr int kSpins = 2000;
 // takes long to wake on a busy machine, and the other side mostly moves within microseconds.
 template <class Ready>
 void PipelinedPass::await(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
-                          Ready ready)
+                          Ready ready, void (*idle)(PipelinedPass&))
 {
     if (ready())
         return;
@@ -62,7 +67,13 @@ void PipelinedPass::await(std::unique_lock<std::mutex>& lock, std::condition_var
 #endif
     }
     lock.lock();
-    cv.wait(lock, ready);
+    while (!ready()) {
+        if (cv.wait_for(lock, kIdleLook) == std::cv_status::timeout && idle != nullptr) {
+            lock.unlock();
+            idle(*this);
+            lock.lock();
+        }
+    }
 }
 
 PipelinedPass::PipelinedPass(OutputTarget& target, Where where, Limits limits)
@@ -77,24 +88,32 @@ PipelinedPass::PipelinedPass(OutputTarget& target, Where where, Limits limits)
     // reserve 64 MB of address space, which ulimit -v counts.
     ::mallopt(M_ARENA_MAX, 1);
     const StopSignals::Blocked leftHere;
-    worker_ = std::thread([this] { work(); });
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kWorkerStack);
+    const int error = pthread_create(
+        &worker_, &attributes,
+        [](void* self) -> void* {
+            static_cast<PipelinedPass*>(self)->work();
+            return nullptr;
+        },
+        this);
+    pthread_attr_destroy(&attributes);
+    if (error != 0)
+        throw std::system_error(error, std::generic_category());
+    running_ = true;
 }
 
 qint64 PipelinedPass::footprint(const Limits& limits)
 {
-    // A thread's stack is reserved as large as the limit for the main one.
-    qint64 stack = qint64(8) << 20;
-    struct rlimit limit {};
-    if (::getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-        stack = static_cast<qint64>(limit.rlim_cur);
-    return stack
+    return qint64(kWorkerStack)
            + 2 * (qint64(limits.batchBytes) + qint64(limits.batchLines) * qint64(sizeof(Line)))
            + 2 * qint64(limits.pendingBytes);
 }
 
 void PipelinedPass::stop()
 {
-    if (!worker_.joinable())
+    if (!running_)
         return;
     {
         const std::lock_guard lock(mutex_);
@@ -103,7 +122,8 @@ void PipelinedPass::stop()
     }
     workReady_.notify_all();
     roomMade_.notify_all();
-    worker_.join();
+    pthread_join(worker_, nullptr);
+    running_ = false;
     // Nothing more goes through: a drain after this has nothing to wait for.
     const std::lock_guard lock(mutex_);
     busy_ = false;
@@ -200,7 +220,9 @@ void PipelinedPass::work()
 {
     std::unique_lock lock(mutex_);
     for (;;) {
-        await(lock, workReady_, [this] { return quit_ || busy_; });
+        await(
+            lock, workReady_, [this] { return quit_ || busy_; },
+            [](PipelinedPass& self) { StopSignals::PassOn(self.callerThread_); });
         if (quit_)
             return;
         lock.unlock();
@@ -237,7 +259,7 @@ void PipelinedPass::runBatch()
             handOn(pass, {bytes + start, lines[k].end - start}, lines[k].length, lines[k].how);
         } catch (const std::bad_alloc&) {
             taken_ += k + 1;
-            throw PassOutOfMemory{taken_};
+            throw LineOutOfMemory{taken_};
         }
         start = lines[k].end;
     }
@@ -250,7 +272,7 @@ void PipelinedPass::take(std::string_view bytes, qsizetype length, LineEnd how)
     try {
         handOn(*pass_, bytes, length, how);
     } catch (const std::bad_alloc&) {
-        throw PassOutOfMemory{taken_};
+        throw LineOutOfMemory{taken_};
     }
 }
 

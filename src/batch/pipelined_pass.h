@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/line_out_of_memory.h"
 #include "batch/result_writer.h"
 #include "input/line_reader.h"
 
@@ -13,19 +14,6 @@
 #include <string>
 #include <thread>
 
-// Runs a pass on a second core while the reader splits the next lines on this one. Lines are
-// gathered into batches that a worker thread hands to the pass in their order; what the pass
-// writes comes back to this thread, which writes it to the target. Every read and write, and so
-// every signal that must interrupt one, stays on this thread; the worker only computes.
-//
-// A failure of the pass (an exception) is thrown here at the next line or at endInput(), after
-// what the pass wrote before it has been written; the lines after it are dropped, as they would
-// be had the pass run here. Running out of memory becomes PassOutOfMemory, naming the line. A
-// line longer than a batch goes to the pass on this thread, uncopied.
-struct PassOutOfMemory {
-    qint64 line;  // counted from 1 in its input
-};
-
 // A batch is about a millisecond of work: fewer, larger hand-overs cost less than many small
 // ones, and two batches with what the pass writes stay well below the program's memory
 // bound. A line longer than a batch's bytes goes to the pass on this thread.
@@ -33,9 +21,18 @@ struct PipelineLimits {
     std::uint32_t batchBytes = std::uint32_t(1) << 20;
     std::uint32_t batchLines = std::uint32_t(1) << 17;
     // What the pass may have written before the worker waits for this thread to write it.
-    std::size_t pendingBytes = std::size_t(4) << 20;
+    std::size_t pendingBytes = std::size_t(1) << 20;
 };
 
+// Runs a pass on a second core while the reader splits the next lines on this one. Lines are
+// gathered into batches that a worker thread hands to the pass in their order; what the pass
+// writes comes back to this thread, which writes it to the target. Every read and write, and so
+// every signal that must interrupt one, stays on this thread; the worker only computes.
+//
+// A failure of the pass (an exception) is thrown here at the next line or at endInput(), after
+// what the pass wrote before it has been written; the lines after it are dropped, as they would
+// be had the pass run here. Running out of memory becomes LineOutOfMemory, naming the line. A
+// line longer than a batch goes to the pass on this thread, uncopied.
 class PipelinedPass final : public LineSink {
 public:
     using Limits = PipelineLimits;
@@ -108,7 +105,8 @@ private:
     void writeOut(std::unique_lock<std::mutex>& lock);
     // Waits on cv until ready() holds, spinning a little first; and tells the waiters of a move.
     template <class Ready>
-    void await(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, Ready ready);
+    void await(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, Ready ready,
+               void (*idle)(PipelinedPass&) = nullptr);
     void moved() { moves_.fetch_add(1, std::memory_order_release); }
 
     OutputTarget& target_;
@@ -139,5 +137,6 @@ private:
     // Set with failure_, read without the lock at every line.
     std::atomic<bool> failed_{false};
 
-    std::thread worker_;
+    pthread_t worker_{};
+    bool running_ = false;
 };

@@ -39,6 +39,28 @@ ROWS = [
      r"""echo good > out.txt
      (ulimit -v 1500000; $DW --format --lines --output out.txt /dev/zero 2>&1; show $?); cat out.txt""",
      b"dialwright: /dev/zero: line 1: Out of memory\nrc=1\nout.txt \ngood\n"),
+    ("--unique out of memory in a CSV file: the records before the one named, whole",
+     r"""cat > check.py <<'EOF'
+import re, sys
+def record(i, formatted):
+    n = str(1000000000 + i)
+    phone = n[:3] + '-' + n[3:6] + '-' + n[6:] if formatted else n
+    return '%d;%s;%s\n' % (i, phone, '"a\nb"' if i % 2 == 0 else 'c')
+if sys.argv[1:] == ['make']:
+    sys.stdout.write('Name;Phone;Note\n' + ''.join(record(i, False) for i in range(2500000)))
+    sys.exit()
+line = int(re.fullmatch(r'dialwright: u.csv: line (\d+): Out of memory\n', open('err').read())[1])
+# An even record takes two lines, an odd one one: record i starts on this line.
+start = lambda i: 2 + i // 2 * 3 + i % 2 * 2
+k = next((i for i in range(2500000) if start(i) >= line), -1)
+expected = 'Name;Phone;Note\n' + ''.join(record(i, True) for i in range(k))
+print('named where a record starts' if start(k) == line else 'named inside a record')
+print('every record before it, whole' if open('out').read() == expected else 'output differs')
+EOF
+     python3 check.py make > u.csv
+     (ulimit -v 200000; $DW --format --rule 10=xxx-xxx-xxxx --column 2 --delimiter ';' --unique \
+       u.csv > out 2> err); echo "rc=$?"; python3 check.py""",
+     b"rc=1\nnamed where a record starts\nevery record before it, whole\n"),
     ("several hard links: rewritten in place with memory flat",
      r"""seq 1000000000 1005000000 > in.txt; echo x > a.txt; ln a.txt b.txt
      /usr/bin/time -f %M -o kb $DW --format --lines --output a.txt in.txt; echo "rc=$?"

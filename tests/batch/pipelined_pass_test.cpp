@@ -118,7 +118,7 @@ TEST(PipelinedPass, HandsEveryLineOnInOrderAndEachFailureBackInItsInput)
                     run();
                 } catch (const Boom&) {
                     ++failures;
-                } catch (const PassOutOfMemory& oom) {
+                } catch (const LineOutOfMemory& oom) {
                     ++failures;
                     EXPECT_EQ(oom.line, failAt + 1) << "input " << input;
                 }
