@@ -85,6 +85,22 @@ CsvColumnPass::CsvColumnPass(const NumberFormat& format, TextCleaning& cleaning,
 
 void CsvColumnPass::bytesLine(std::string_view line, qsizetype)
 {
+    // A record that runs out of memory (its own bytes, the numbers seen) is left out whole:
+    // the results before it end on a whole record, and the input stops there.
+    const std::size_t written = out_.size();
+    const bool openEnded = openEnded_;
+    try {
+        takeLine(line);
+    } catch (const std::bad_alloc&) {
+        out_.resize(written);
+        openEnded_ = openEnded;
+        reset();
+        throw LineOutOfMemory{recordLine_};
+    }
+}
+
+void CsvColumnPass::takeLine(std::string_view line)
+{
     ++lines_;
     if (missing_)
         return;
@@ -111,20 +127,9 @@ void CsvColumnPass::bytesLine(std::string_view line, qsizetype)
         record_.append(end);
         return;
     }
-    // A record that runs out of memory (the numbers seen, its own bytes) is left out whole:
-    // the results before it end on a whole record, and the input stops there.
-    const std::size_t written = out_.size();
-    const bool openEnded = openEnded_;
-    try {
-        if (!endRecord(record))
-            return;  // the record's line end goes with it
-        write(end);
-    } catch (const std::bad_alloc&) {
-        out_.resize(written);
-        openEnded_ = openEnded;
-        reset();
-        throw LineOutOfMemory{recordLine_};
-    }
+    if (!endRecord(record))
+        return;  // the record's line end goes with it
+    write(end);
     openEnded_ = end.empty();
     if (!end.empty())
         lastEnd_ = lineEnd();
@@ -269,8 +274,12 @@ QByteArray CsvColumnPass::unclosedQuote() const
     return "line " + QByteArray::number(recordLine_) + ": a quote opened here is never closed";
 }
 
-QByteArray CsvColumnPass::endInput()
+QByteArray CsvColumnPass::endInput(bool whole)
 {
+    // An input that could not be read to its end leaves out the record it was in: that record
+    // is not all there.
+    if (!whole)
+        reset();
     QByteArray problem = problem_;
     if (problem.isEmpty() && missing_) {
         QByteArray found;

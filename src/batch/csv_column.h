@@ -39,8 +39,9 @@ public:
     void bytesLine(std::string_view line, qsizetype length) override;
     // The input has ended. Returns what made it fail, or nothing: the named column is not in
     // its heading, its heading differs from the first input's, or a quote never closed (the
-    // rest of the input is then written as it was, unformatted).
-    QByteArray endInput();
+    // rest of the input is then written as it was, unformatted). An input that was not read
+    // whole (whole is false: it failed, and was told) leaves out the record it was in.
+    QByteArray endInput(bool whole = true);
     // A note on the input that has ended that does not fail it (no record has the field).
     QByteArray takeWarning();
     // Everything has been written: hands it to the target.
@@ -55,6 +56,7 @@ private:
     void reset();
     void write(std::string_view bytes);
     void flushWhole();
+    void takeLine(std::string_view line);
 
     const NumberFormat& format_;
     TextCleaning& cleaning_;

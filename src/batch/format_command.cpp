@@ -228,7 +228,7 @@ int Format(const FormatOptions& options)
                 break;
             read = EndInput(*pipeline, input, read) && read;
             if (csv) {
-                const QByteArray problem = csv->endInput();
+                const QByteArray problem = csv->endInput(read);
                 if (!problem.isEmpty() && read && StopSignals::KeepGoing()) {
                     Complain(InputName(input) + ": " + problem);
                     read = false;

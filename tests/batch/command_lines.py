@@ -61,6 +61,12 @@ EOF
      (ulimit -v 200000; $DW --format --rule 10=xxx-xxx-xxxx --column 2 --delimiter ';' --unique \
        u.csv > out 2> err); echo "rc=$?"; python3 check.py""",
      b"rc=1\nnamed where a record starts\nevery record before it, whole\n"),
+    ("a CSV input that fails inside a record leaves that record out",
+     r"""{ echo 'A,6034343563,b'; printf 'B,7978118,"'; yes "$(printf '%0999d' 0)" | head -n 1100; } |
+       $DW --format --rule 10=xxx-xxx-xxxx --column 2 2>err | head -c 300; echo "rc=${PIPESTATUS[1]}"
+     cat err""",
+     b"A,603-434-3563,b\nrc=1\n"
+     b"dialwright: standard input: line 2: a quote opened here is never closed\n"),
     ("several hard links: rewritten in place with memory flat",
      r"""seq 1000000000 1005000000 > in.txt; echo x > a.txt; ln a.txt b.txt
      /usr/bin/time -f %M -o kb $DW --format --lines --output a.txt in.txt; echo "rc=$?"
