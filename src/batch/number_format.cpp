@@ -46,24 +46,25 @@ NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
     for (const RuleText& text : rules) {
         const FormattingRules::Rule rule = FormattingRules::make(text.length, text.pattern);
         const QByteArray utf8 = rule.pattern.toUtf8();
-        Pattern pattern{utf8.toStdString(), utf8.count('#'), {}};
+        Pattern pattern{utf8.toStdString(), utf8.count('#')};
+        std::vector<std::size_t> placeAt;  // where each place stands in utf8
         for (std::size_t at = 0; at < pattern.utf8.size(); ++at)
             if (pattern.utf8[at] == '#')
-                pattern.placeAt.push_back(at);
+                placeAt.push_back(at);
         pattern.laidWhole = pattern.utf8.size() <= pattern.padded.size();
         pattern.shuffled = pattern.laidWhole && pattern.utf8.size() <= pattern.own.size()
                            && pattern.places >= 4 && pattern.places <= 16 && CanShuffle();
         if (pattern.shuffled) {
             pattern.from.fill(0x80);
             std::copy(pattern.utf8.begin(), pattern.utf8.end(), pattern.own.begin());
-            for (std::size_t k = 0; k < pattern.placeAt.size(); ++k) {
-                pattern.from[pattern.placeAt[k]] = LoadedAt(k, pattern.placeAt.size());
-                pattern.own[pattern.placeAt[k]] = 0;
+            for (std::size_t k = 0; k < placeAt.size(); ++k) {
+                pattern.from[placeAt[k]] = LoadedAt(k, placeAt.size());
+                pattern.own[placeAt[k]] = 0;
             }
         }
         if (pattern.laidWhole) {
             std::copy(pattern.utf8.begin(), pattern.utf8.end(), pattern.padded.begin());
-            std::copy(pattern.placeAt.begin(), pattern.placeAt.end(), pattern.shortPlaceAt.begin());
+            std::copy(placeAt.begin(), placeAt.end(), pattern.shortPlaceAt.begin());
         }
         patterns_.push_back(std::move(pattern));
         lengths.push_back(rule.length);
@@ -86,14 +87,6 @@ std::size_t NumberFormat::laidSizeOtherwise(std::string_view digits, const Patte
 
 char* NumberFormat::layOtherwise(char* at, std::string_view digits, const Pattern& pattern)
 {
-    // As many digits as places, as a rule's own length mostly gives: the pattern, each place
-    // then taking its digit in order.
-    if (static_cast<qsizetype>(digits.size()) == pattern.places) {
-        std::copy(pattern.utf8.begin(), pattern.utf8.end(), at);
-        for (std::size_t k = 0; k < digits.size(); ++k)
-            at[pattern.placeAt[k]] = digits[k];
-        return at + pattern.utf8.size();
-    }
     return LayDigitsInto(at, digits, pattern.utf8, pattern.places);
 }
 

@@ -30,7 +30,6 @@ public:
     struct Pattern {
         std::string utf8;  // "#" for each digit place: one byte, never part of another character
         qsizetype places = 0;
-        std::vector<std::size_t> placeAt;  // where each place stands in utf8
         // A short pattern with as many places as digits is laid whole: its bytes, padded to the
         // size the layer writes at once, and where each place stands.
         bool laidWhole = false;

@@ -17,29 +17,27 @@
 
 namespace {
 
+// Copies size bytes, from sizeof(Word) to twice as many, as two words from each end.
+template <class Word> void CopyByEnds(char* into, const char* from, std::size_t size)
+{
+    Word head = 0;
+    Word tail = 0;
+    std::memcpy(&head, from, sizeof(Word));
+    std::memcpy(&tail, from + size - sizeof(Word), sizeof(Word));
+    std::memcpy(into, &head, sizeof(Word));
+    std::memcpy(into + size - sizeof(Word), &tail, sizeof(Word));
+}
+
 // Copies a line's bytes. A phone number is short: two overlapping words copy it without a call.
 void CopyLine(char* into, std::string_view line)
 {
     const std::size_t size = line.size();
-    const char* from = line.data();
-    if (size >= 8 && size <= 16) {
-        std::uint64_t head = 0;
-        std::uint64_t tail = 0;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + size - 8, 8);
-        std::memcpy(into, &head, 8);
-        std::memcpy(into + size - 8, &tail, 8);
-    } else if (size >= 4 && size < 8) {
-        std::uint32_t head = 0;
-        std::uint32_t tail = 0;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + size - 4, 4);
-        std::memcpy(into, &head, 4);
-        std::memcpy(into + size - 4, &tail, 4);
-    } else if (size > 0) {
-        // An empty view may hold no address at all, which memcpy must not be given.
-        std::memcpy(into, from, size);
-    }
+    if (size >= 8 && size <= 16)
+        CopyByEnds<std::uint64_t>(into, line.data(), size);
+    else if (size >= 4 && size < 8)
+        CopyByEnds<std::uint32_t>(into, line.data(), size);
+    else if (size > 0)  // an empty view may hold no address at all, which memcpy must not get
+        std::memcpy(into, line.data(), size);
 }
 
 // How many times a waiter looks again before it sleeps: some tens of microseconds.
