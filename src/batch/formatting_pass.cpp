@@ -12,7 +12,7 @@ void FormattingPass::bytesLine(std::string_view text, qsizetype length)
         return;
     }
     // Laid straight into the writer's buffer, which has room for what the layer scribbles.
-    static_assert(ResultWriter::kSlack >= NumberFormat::kSlack);
-    char* at = writer_.beginResult(NumberFormat::laidSize(text, *pattern));
-    writer_.endResult(NumberFormat::layInto(at, text, *pattern));
+    static_assert(ResultWriter::kSlack >= LaidPattern::kSlack);
+    char* at = writer_.beginResult(pattern->laidSize(text));
+    writer_.endResult(pattern->layInto(at, text));
 }

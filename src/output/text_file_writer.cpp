@@ -22,10 +22,8 @@
 
 namespace {
 
-// Encoded lines are gathered and written in chunks of about this many bytes.
-constexpr size_t kChunkBytes = 1 << 19;
 // UTF-16 units whose UTF-8 surely fits in a chunk: at most three bytes a unit.
-constexpr qsizetype kChunkUnits = kChunkBytes / 3;
+constexpr qsizetype kChunkUnits = TextFileWriter::kChunkBytes / 3;
 // A file this long or longer takes the disk longer to sync than a window may stay still, so its
 // syncs run on a worker thread; a smaller one is synced at once, as its sync takes a moment.
 constexpr off_t kSyncAsideBytes = 1 << 22;
@@ -177,7 +175,7 @@ int WriteAll(int fd, std::string_view bytes, off_t at = -1)
 // Copies the first `size` bytes of one file over the start of another; returns 0 or the errno.
 int CopyAll(int from, int to, off_t size)
 {
-    std::string chunk(kChunkBytes, '\0');
+    std::string chunk(TextFileWriter::kChunkBytes, '\0');
     for (off_t at = 0; at < size;) {
         const ssize_t got = ::pread(from, chunk.data(), chunk.size(), at);
         if (got < 0 && errno == EINTR)
@@ -282,7 +280,7 @@ void TextFileWriter::writeLine(QStringView line)
         flush();
 }
 
-void TextFileWriter::writeUtf8Line(std::string_view line)
+void TextFileWriter::writeUtf8LineOtherwise(std::string_view line)
 {
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);

@@ -5,6 +5,7 @@
 #include <QStringEncoder>
 #include <QStringView>
 
+#include <cstddef>
 #include <functional>
 
 #include <sys/stat.h>
@@ -36,6 +37,9 @@
 // caller's and must stay as it is meanwhile. The rewrite in place never yields.
 class TextFileWriter {
 public:
+    // Encoded lines are gathered and written in chunks of about this many bytes.
+    static constexpr std::size_t kChunkBytes = std::size_t(1) << 19;
+
     explicit TextFileWriter(const QString& path, std::function<void()> betweenSlices = {});
     // A name as the bytes it is: a Linux file name need not be valid UTF-8.
     explicit TextFileWriter(QByteArray name, std::function<void()> betweenSlices = {});
@@ -47,13 +51,25 @@ public:
     // the temporary file or, for a rewrite in place, the target.
     void create();
     void writeLine(QStringView line);
-    void writeUtf8Line(std::string_view line);
+    void writeUtf8Line(std::string_view line)
+    {
+        // Short lines, the usual ones, only gather.
+        if (fd_ >= 0 && line.size() < kChunkBytes) {
+            pending_.append(line);
+            pending_.append("\r\n", 2);
+            if (pending_.size() >= kChunkBytes)
+                flush();
+            return;
+        }
+        writeUtf8LineOtherwise(line);
+    }
     // UTF-8 bytes as they are, line ends included.
     void writeUtf8(std::string_view bytes);
     // Writes what is left, syncs it and puts the text in place of the old.
     void commit();
 
 private:
+    void writeUtf8LineOtherwise(std::string_view line);
     void flush();
     // Writes what is pending, then bytes longer than a chunk, a chunk at a time.
     void writeLong(std::string_view bytes);

@@ -1,23 +1,10 @@
 #include "app/engine/current_text.h"
 
 #include "app/engine/digit_pattern.h"
-#include "app/engine/pass_through.h"
-#include "app/lists/character_count.h"
-#include "app/lists/list_model.h"
 
 #include <cstring>
 #include <new>
-
-void CurrentText::read(const TextColumn& column, qsizetype row)
-{
-    lost_ = false;
-    narrow_ = !column.wide();
-    viewsList_ = narrow_;
-    if (narrow_)
-        narrowText_ = column.narrow(row);
-    else
-        column.read(row, wide_);
-}
+#include <string_view>
 
 void CurrentText::holdOwnCopy() noexcept
 {
@@ -36,23 +23,20 @@ void CurrentText::holdOwnCopy() noexcept
     }
 }
 
-qsizetype CurrentText::length() const
-{
-    return narrow_ ? narrowText_.size() : CharacterCount(wide_);
-}
-
-RowMark CurrentText::unchangedBy(const FormattingRules::Rule& rule) const
-{
-    return narrow_ ? UnchangedByRule(narrowText_, rule.hasPlaces)
-                   : UnchangedByRule(QStringView(wide_), rule.hasPlaces);
-}
-
 void CurrentText::format(const FormattingRules::Rule& rule)
 {
     requireKept();
     if (narrow_ && rule.narrowPattern) {
-        ApplyDigitPatternTo(narrowResult_, narrowText_, QLatin1StringView(*rule.narrowPattern));
-        narrowText_ = QLatin1StringView(narrowResult_);
+        const LaidPattern& pattern = *rule.narrowPattern;
+        const std::string_view digits(narrowText_.data(), static_cast<size_t>(narrowText_.size()));
+        // Any other text stays as it is, and so does every text when the pattern has no place.
+        if (pattern.places() == 0 || !LaidPattern::AllDigits(digits))
+            return;
+        narrowResult_.truncate(0);
+        char* at = narrowResult_.grow(
+            static_cast<qsizetype>(pattern.laidSize(digits) + LaidPattern::kSlack));
+        const char* end = pattern.layInto(at, digits);
+        narrowText_ = QLatin1StringView(at, end - at);
         viewsList_ = false;
         return;
     }
@@ -63,16 +47,4 @@ void CurrentText::format(const FormattingRules::Rule& rule)
     }
     ApplyDigitPatternTo(wideResult_, wide_, rule.pattern);
     wide_.swap(wideResult_);
-}
-
-qsizetype CurrentText::appendTo(ListModel& list) const
-{
-    requireKept();
-    return narrow_ ? list.appendDeferred(narrowText_) : list.appendDeferred(wide_);
-}
-
-void CurrentText::requireKept() const
-{
-    if (lost_)
-        throw std::bad_alloc();
 }

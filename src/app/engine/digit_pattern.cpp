@@ -9,11 +9,6 @@ bool IsDigit(QChar c)
     return c.unicode() >= u'0' && c.unicode() <= u'9';
 }
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 }  // namespace
 
 bool IsDigitString(QStringView text)
@@ -80,16 +75,10 @@ template <class View> qsizetype Places(View pattern)
 
 }  // namespace
 
-namespace {
-
-// One laying for both widths: the out text takes the view's own character type.
-template <class Out, class View> void LayInto(Out& out, View text, View pattern)
+void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern)
 {
     out.resize(0);
-    const bool number =
-        !text.isEmpty()
-        && std::all_of(text.data(), text.data() + text.size(), [](auto c) { return IsDigit(c); });
-    const qsizetype places = number ? Places(pattern) : 0;
+    const qsizetype places = IsDigitString(text) ? Places(pattern) : 0;
     if (places == 0) {
         out.append(text.data(), text.size());
         return;
@@ -98,18 +87,6 @@ template <class Out, class View> void LayInto(Out& out, View text, View pattern)
     const auto* end =
         LayDigits(out.data(), text.data(), text.size(), pattern.data(), pattern.size(), places);
     out.truncate(end - out.constData());
-}
-
-}  // namespace
-
-void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern)
-{
-    LayInto(out, text, pattern);
-}
-
-void ApplyDigitPatternTo(QByteArray& out, QLatin1StringView text, QLatin1StringView pattern)
-{
-    LayInto(out, text, pattern);
 }
 
 qsizetype LaidSize(qsizetype digits, qsizetype patternSize, qsizetype places)

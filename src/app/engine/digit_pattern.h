@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
@@ -20,9 +18,6 @@ bool IsDigitString(QStringView text);
 QString ApplyDigitPattern(const QString& text, QStringView pattern);
 // The same into a text of the caller's, whose storage is reused from row to row.
 void ApplyDigitPatternTo(QString& out, QStringView text, QStringView pattern);
-// The same for text and pattern whose every character fits in eight bits (Latin-1), into
-// Latin-1: such lists are formatted as they are stored, without widening them.
-void ApplyDigitPatternTo(QByteArray& out, QLatin1StringView text, QLatin1StringView pattern);
 
 // The laying itself, for callers that keep their own buffer: digits (a plain digit string) into
 // an eight-bit or UTF-8 pattern ("#" is never part of another UTF-8 character) that has the

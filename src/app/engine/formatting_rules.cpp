@@ -12,16 +12,13 @@ QString DigitPlaces(const QString& rulePattern)
     return pattern;
 }
 
-const std::vector<FormattingRules::Rule>& FormattingRules::read(const ListModel& rules)
+void FormattingRules::reload(const ListModel& rules)
 {
-    if (revision_ == rules.revision())
-        return rules_;
     rules_.clear();
     rules_.reserve(static_cast<size_t>(rules.count()));
     for (qsizetype row = 0; row < rules.count(); ++row)
         rules_.push_back(make(rules.text(row), rules.subItem(row, 1)));
     revision_ = rules.revision();
-    return rules_;
 }
 
 FormattingRules::Rule FormattingRules::make(QStringView lengthText, const QString& rulePattern)
@@ -36,6 +33,6 @@ FormattingRules::Rule FormattingRules::make(QStringView lengthText, const QStrin
     rule.hasPlaces = rule.pattern.contains(QLatin1Char('#'));
     if (std::all_of(rule.pattern.begin(), rule.pattern.end(),
                     [](QChar c) { return c.unicode() < 0x100; }))
-        rule.narrowPattern = rule.pattern.toLatin1();
+        rule.narrowPattern.emplace(rule.pattern.toLatin1().toStdString());
     return rule;
 }

@@ -2,14 +2,14 @@
 
 // Room app/engine: digit patterns, rule lengths, rule matching and the formatting run.
 
+#include "app/engine/laid_pattern.h"
 #include "app/errors/app_error.h"
+#include "app/lists/list_model.h"
 
 #include <QString>
 
 #include <optional>
 #include <vector>
-
-class ListModel;
 
 // The rule list as the formatting run reads it: each rule's length converted once and its
 // pattern with every lowercase "x" turned into "#". The copy is remade whenever the rule list
@@ -22,17 +22,24 @@ public:
         QString pattern;
         // Whether the pattern has a place for a digit: decided once, not for every number.
         bool hasPlaces = false;
-        // The pattern in Latin-1, when every character of it fits.
-        std::optional<QByteArray> narrowPattern;
+        // The pattern in Latin-1, when every character of it fits, ready for eight-bit lists.
+        std::optional<LaidPattern> narrowPattern;
     };
 
     // Brings the copy up to date with the list and returns the rules in list order.
-    const std::vector<Rule>& read(const ListModel& rules);
+    const std::vector<Rule>& read(const ListModel& rules)
+    {
+        if (revision_ != rules.revision())
+            reload(rules);
+        return rules_;
+    }
 
     // One rule from its length text and its pattern as written (with "x" for the digits).
     static Rule make(QStringView lengthText, const QString& rulePattern);
 
 private:
+    void reload(const ListModel& rules);
+
     std::vector<Rule> rules_;
     std::optional<quint64> revision_;
 };

@@ -54,8 +54,8 @@ void Form1::PushButton7_Click()
                 // The memory a row of millions of characters is copied into as its result is
                 // taken in slices first, with window events between, so that the copy itself
                 // takes milliseconds. The row is read afresh after.
-                if (i < phones.count() && phones.cellUnits(i, 0) >= kSliceBytes)
-                    results.prepareRoom(phones.cellUnits(i, 0), between);
+                if (i < column.count() && column.units(i) >= kSliceBytes)
+                    results.prepareRoom(column.units(i), between);
             });
             proc.step(110, [&] { setPointer(Pointer::Hourglass); });
             if (!covered.reach(i))

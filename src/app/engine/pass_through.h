@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/engine/laid_pattern.h"
 #include "app/lists/row_mark.h"
 
 #include <QLatin1StringView>
@@ -9,4 +10,9 @@
 // string, or the rule's pattern has no digit place. None when the text is laid into the
 // pattern.
 RowMark UnchangedByRule(QStringView text, bool patternHasPlaces);
-RowMark UnchangedByRule(QLatin1StringView text, bool patternHasPlaces);
+inline RowMark UnchangedByRule(QLatin1StringView text, bool patternHasPlaces)
+{
+    if (!LaidPattern::AllDigits({text.data(), static_cast<size_t>(text.size())}))
+        return RowMark::NotANumber;
+    return patternHasPlaces ? RowMark::None : RowMark::NoDigitPlaces;
+}

@@ -102,12 +102,6 @@ QString ListModel::columnCaption(int column) const
     return captions_[column];
 }
 
-void ListModel::checkRow(qsizetype row) const
-{
-    if (row < 0 || row >= count())
-        throw AppError(ErrorCode::SubscriptOutOfRange);
-}
-
 QString ListModel::text(qsizetype row) const
 {
     checkRow(row);
@@ -131,11 +125,6 @@ qsizetype ListModel::appendUtf8Part(Out& out, qsizetype row, int k, qsizetype fr
     return text_.visit(row, part);
 }
 
-void ListModel::appendCellUtf8(std::string& out, qsizetype row, int k) const
-{
-    appendUtf8Part(out, row, k, 0, std::numeric_limits<qsizetype>::max());
-}
-
 void ListModel::appendCellUtf8(QByteArray& out, qsizetype row, int k) const
 {
     appendUtf8Part(out, row, k, 0, std::numeric_limits<qsizetype>::max());
@@ -145,14 +134,6 @@ qsizetype ListModel::appendCellUtf8(std::string& out, qsizetype row, int k, qsiz
                                     qsizetype units) const
 {
     return appendUtf8Part(out, row, k, from, units);
-}
-
-qsizetype ListModel::cellUnits(qsizetype row, int k) const
-{
-    if (k != 0)
-        return subItem(row, k).size();
-    checkRow(row);
-    return text_.visit(row, [](auto text) { return text.size(); });
 }
 
 qsizetype ListModel::cellLength(qsizetype row, int k) const
@@ -221,21 +202,7 @@ qsizetype ListModel::append(QStringView text)
     return row;
 }
 
-void ListModel::requireRowNumbers(qsizetype count, qsizetype more)
-{
-    if (more > kMaxRows - count)
-        throw AppError(ErrorCode::Overflow);
-}
-
 qsizetype ListModel::appendDeferred(QStringView text)
-{
-    requireRowNumbers(count(), 1);
-    text_.append(text);
-    ++revision_;
-    return count() - 1;
-}
-
-qsizetype ListModel::appendDeferred(QLatin1StringView text)
 {
     requireRowNumbers(count(), 1);
     text_.append(text);
@@ -406,7 +373,7 @@ void ListModel::exchangeRows(Rows& rows)
     flushAppends();
 }
 
-void ListModel::setMark(qsizetype row, RowMark mark)
+void ListModel::storeMark(qsizetype row, RowMark mark)
 {
     checkRow(row);
     const auto at = static_cast<size_t>(row);

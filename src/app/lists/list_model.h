@@ -2,7 +2,9 @@
 
 // Room app/lists: list storage, the one list model, its view, its undo history and row marks.
 
+#include "app/errors/app_error.h"
 #include "app/lists/row_mark.h"
+#include "app/lists/text_checks.h"
 #include "app/lists/text_column.h"
 
 #include <QAbstractTableModel>
@@ -45,7 +47,19 @@ public:
     // the cell appended to a text, both without making a copy of it.
     qsizetype cellLength(qsizetype row, int k) const;
     void appendCell(QString& out, qsizetype row, int k) const;
-    void appendCellUtf8(std::string& out, qsizetype row, int k) const;
+    void appendCellUtf8(std::string& out, qsizetype row, int k) const
+    {
+        // The usual cell of a save, kept short for millions of rows: a main text in ASCII,
+        // which is its own UTF-8.
+        if (k == 0 && row >= 0 && row < count() && !text_.wide()) {
+            const QLatin1StringView text = text_.narrow(row);
+            if (text.size() <= kShortCell && IsAscii(text.data(), text.size())) {
+                out.append(text.data(), static_cast<size_t>(text.size()));
+                return;
+            }
+        }
+        appendCellUtf8(out, row, k, 0, std::numeric_limits<qsizetype>::max());
+    }
     void appendCellUtf8(QByteArray& out, qsizetype row, int k) const;
     // The same for about `units` of the cell's units as stored (Latin-1 characters or UTF-16
     // units) from `from` on, a surrogate pair never cut; returns the unit where it stopped.
@@ -53,7 +67,13 @@ public:
                              qsizetype units) const;
     // The cell's length as stored (Latin-1 characters or UTF-16 units), known without reading
     // it: its UTF-8 takes no fewer bytes, and exactly as many when it is ASCII.
-    qsizetype cellUnits(qsizetype row, int k) const;
+    qsizetype cellUnits(qsizetype row, int k) const
+    {
+        if (k != 0)
+            return subItem(row, k).size();
+        checkRow(row);
+        return text_.units(row);
+    }
     // The main texts, for loops that read millions of rows.
     const TextColumn& texts() const { return text_; }
     // Every row reports checked: no list shows check boxes.
@@ -64,13 +84,23 @@ public:
     // number below converts to int exactly where Qt's interface begins.
     static constexpr qsizetype kMaxRows = std::numeric_limits<int>::max();
     // Throws "Overflow" unless a list of count rows can take that many more.
-    static void requireRowNumbers(qsizetype count, qsizetype more);
+    static void requireRowNumbers(qsizetype count, qsizetype more)
+    {
+        if (more > kMaxRows - count)
+            throw AppError(ErrorCode::Overflow);
+    }
 
     // Appends and announces the row at once; returns its number.
     qsizetype append(QStringView text);
     // Appends without announcing; returns its number.
     qsizetype appendDeferred(QStringView text);
-    qsizetype appendDeferred(QLatin1StringView text);
+    qsizetype appendDeferred(QLatin1StringView text)
+    {
+        requireRowNumbers(count(), 1);
+        text_.append(text);
+        ++revision_;
+        return count() - 1;
+    }
     void flushAppends();
     // Makes room for that many more rows and characters at once.
     void reserve(qsizetype moreRows, qsizetype moreCharacters);
@@ -107,7 +137,14 @@ public:
     void exchangeRows(Rows& rows);
 
     // A mark a row carries beside its text; rows never marked read RowMark::None.
-    void setMark(qsizetype row, RowMark mark);
+    void setMark(qsizetype row, RowMark mark)
+    {
+        // Most rows carry no mark, and rows past the last marked one store none.
+        if (mark == RowMark::None && row >= 0 && row < count()
+            && static_cast<size_t>(row) >= marks_.size())
+            return;
+        storeMark(row, mark);
+    }
     RowMark mark(qsizetype row) const;
 
     // Changes whenever the content changes, so readers may cache what they derive from it.
@@ -129,7 +166,13 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    void checkRow(qsizetype row) const;
+    void checkRow(qsizetype row) const
+    {
+        if (row < 0 || row >= count())
+            throw AppError(ErrorCode::SubscriptOutOfRange);
+    }
+    static constexpr qsizetype kShortCell = 64;
+    void storeMark(qsizetype row, RowMark mark);
     // The UTF-8 of part of a cell, onto a save's line or the clipboard's text alike.
     template <class Out>
     qsizetype appendUtf8Part(Out& out, qsizetype row, int k, qsizetype from, qsizetype units) const;

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr size_t kMappedBytes = size_t(1) << 20;
-constexpr size_t kHugePage = size_t(2) << 20;
 
 bool Mapped(size_t bytes)
 {
@@ -20,14 +19,6 @@ void* Map(size_t bytes)
     void* block =
         ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     return block == MAP_FAILED ? nullptr : block;
-}
-
-// Advice only: where the kernel has no huge pages to give, the block works as before. Blocks
-// that span a few huge pages gain; smaller ones are not worth the call.
-void AdviseHugePages(void* block, size_t bytes)
-{
-    if (bytes >= 2 * kHugePage)
-        ::madvise(block, bytes, MADV_HUGEPAGE);
 }
 
 }  // namespace
@@ -52,7 +43,6 @@ void* Grow(void* block, size_t oldBytes, size_t newBytes)
             std::free(block);
         }
     }
-    AdviseHugePages(grown, newBytes);
     return grown;
 }
 
@@ -61,8 +51,6 @@ void* Zeroed(size_t bytes)
     if (!Mapped(bytes))
         return std::calloc(bytes, 1);
     void* block = Map(bytes);
-    if (block != nullptr)
-        AdviseHugePages(block, bytes);
     return block;
 }
 

@@ -42,7 +42,7 @@ void TextColumn::appendTo(QString& out, qsizetype row) const
 
 void TextColumn::roomForEnd(qsizetype end)
 {
-    if (!longEnds_ && end > std::numeric_limits<quint32>::max()) {
+    if (!longEnds_ && end > kLongestShortEnd) {
         RawArray<quint64> wider;
         wider.reserve(ends32_.size() + 1);
         for (qsizetype i = 0; i < ends32_.size(); ++i)
@@ -98,7 +98,7 @@ void TextColumn::append(QStringView text)
     pushEnd(characters());
 }
 
-void TextColumn::append(QLatin1StringView text)
+void TextColumn::appendOtherwise(QLatin1StringView text)
 {
     const qsizetype size = text.size();
     roomForEnd(characters() + size);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <new>
 #include <type_traits>
 #include <unordered_map>
@@ -35,6 +36,12 @@ public:
     // Replaces the text with the row's, reusing its storage when it can.
     void read(qsizetype row, QString& into) const;
     void appendTo(QString& out, qsizetype row) const;
+    // The row's length as stored (Latin-1 characters or UTF-16 units).
+    qsizetype units(qsizetype row) const
+    {
+        const qsizetype place = placeOf(row);
+        return end(place) - start(place);
+    }
     // The row as stored, while the column is not wide.
     QLatin1StringView narrow(qsizetype row) const
     {
@@ -54,7 +61,22 @@ public:
     }
 
     void append(QStringView text);
-    void append(QLatin1StringView text);
+    void append(QLatin1StringView text)
+    {
+        // The usual case, kept short for loops of millions of rows: an eight-bit row into an
+        // eight-bit column that has room for it and its end. With room, nothing moves, so the
+        // text may be one of the column's own rows.
+        const qsizetype size = text.size();
+        if (!wide_ && !longEnds_ && narrowText_.room() >= size && ends32_.room() >= 1
+            && narrowText_.size() + size <= kLongestShortEnd) {
+            if (size > 0)
+                std::memmove(narrowText_.grow(size), text.data(), static_cast<size_t>(size));
+            ends32_.push(static_cast<quint32>(narrowText_.size()));
+            ++rows_;
+            return;
+        }
+        appendOtherwise(text);
+    }
     // Room for that many more rows and characters in all, taken in one step.
     void reserve(qsizetype moreRows, qsizetype moreCharacters);
     // Room for a row of that many characters, its pages taken a slice at a time (PrepareRoom).
@@ -92,6 +114,8 @@ private:
     // Makes sure that the end of one more row, at that character, can be stored without
     // allocating; the characters come after, so a failure leaves no text without a row.
     void roomForEnd(qsizetype end);
+    void appendOtherwise(QLatin1StringView text);
+    static constexpr qsizetype kLongestShortEnd = std::numeric_limits<quint32>::max();
     void pushEnd(qsizetype end);
     // Adds delta to the ends of the places [from, to).
     void shiftEnds(qsizetype from, qsizetype to, qsizetype delta);
