@@ -59,8 +59,11 @@ QByteArray BuildAlignedText(const ListModel& list, const std::function<void()>& 
             continue;
         const qsizetype lineStart = text.size();
         for (int k = 0; k < columns; ++k) {
-            pace();
-            covered.reach(r);
+            // The first cell was paced for with its row.
+            if (k > 0) {
+                pace();
+                covered.reach(r);
+            }
             if (k + 1 < columns) {
                 AlignedColumns::AppendPadded(text, list, r, k, widths[static_cast<size_t>(k)]);
                 text.append('\t');

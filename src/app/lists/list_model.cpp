@@ -125,7 +125,7 @@ qsizetype ListModel::appendUtf8Part(Out& out, qsizetype row, int k, qsizetype fr
     return text_.visit(row, part);
 }
 
-void ListModel::appendCellUtf8(QByteArray& out, qsizetype row, int k) const
+void ListModel::appendWholeCellUtf8(QByteArray& out, qsizetype row, int k) const
 {
     appendUtf8Part(out, row, k, 0, std::numeric_limits<qsizetype>::max());
 }
@@ -136,7 +136,7 @@ qsizetype ListModel::appendCellUtf8(std::string& out, qsizetype row, int k, qsiz
     return appendUtf8Part(out, row, k, from, units);
 }
 
-qsizetype ListModel::cellLength(qsizetype row, int k) const
+qsizetype ListModel::cellLengthOtherwise(qsizetype row, int k) const
 {
     if (k != 0)
         return CharacterCount(subItem(row, k));
@@ -181,12 +181,6 @@ void ListModel::setSubItem(qsizetype row, int k, const QString& text)
         const QModelIndex cell = index(viewRow(row), k);
         Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
     }
-}
-
-bool ListModel::checked(qsizetype row) const
-{
-    checkRow(row);
-    return true;
 }
 
 void ListModel::reserve(qsizetype moreRows, qsizetype moreCharacters)

@@ -45,22 +45,26 @@ public:
     void setSubItem(qsizetype row, int k, const QString& text);
     // Cell k of a row (its main text for k = 0, else sub-item k): its length in characters, and
     // the cell appended to a text, both without making a copy of it.
-    qsizetype cellLength(qsizetype row, int k) const;
+    qsizetype cellLength(qsizetype row, int k) const
+    {
+        // An eight-bit main text has as many characters as it has units.
+        if (k == 0 && !text_.wide()) {
+            checkRow(row);
+            return text_.units(row);
+        }
+        return cellLengthOtherwise(row, k);
+    }
     void appendCell(QString& out, qsizetype row, int k) const;
     void appendCellUtf8(std::string& out, qsizetype row, int k) const
     {
-        // The usual cell of a save, kept short for millions of rows: a main text in ASCII,
-        // which is its own UTF-8.
-        if (k == 0 && row >= 0 && row < count() && !text_.wide()) {
-            const QLatin1StringView text = text_.narrow(row);
-            if (text.size() <= kShortCell && IsAscii(text.data(), text.size())) {
-                out.append(text.data(), static_cast<size_t>(text.size()));
-                return;
-            }
-        }
-        appendCellUtf8(out, row, k, 0, std::numeric_limits<qsizetype>::max());
+        if (!appendShortAscii(out, row, k))
+            appendCellUtf8(out, row, k, 0, std::numeric_limits<qsizetype>::max());
     }
-    void appendCellUtf8(QByteArray& out, qsizetype row, int k) const;
+    void appendCellUtf8(QByteArray& out, qsizetype row, int k) const
+    {
+        if (!appendShortAscii(out, row, k))
+            appendWholeCellUtf8(out, row, k);
+    }
     // The same for about `units` of the cell's units as stored (Latin-1 characters or UTF-16
     // units) from `from` on, a surrogate pair never cut; returns the unit where it stopped.
     qsizetype appendCellUtf8(std::string& out, qsizetype row, int k, qsizetype from,
@@ -77,7 +81,11 @@ public:
     // The main texts, for loops that read millions of rows.
     const TextColumn& texts() const { return text_; }
     // Every row reports checked: no list shows check boxes.
-    bool checked(qsizetype row) const;
+    bool checked(qsizetype row) const
+    {
+        checkRow(row);
+        return true;
+    }
 
     // Qt's views number rows with int: a list stops there. An append past the last row number
     // fails with "Overflow" (a load reports it and keeps the rows read so far), so every row
@@ -171,7 +179,21 @@ private:
         if (row < 0 || row >= count())
             throw AppError(ErrorCode::SubscriptOutOfRange);
     }
+    // The usual cell of a save or a copy, kept short for millions of rows: a short main text
+    // in ASCII, which is its own UTF-8, appended as it is; false for any other.
     static constexpr qsizetype kShortCell = 64;
+    template <class Out> bool appendShortAscii(Out& out, qsizetype row, int k) const
+    {
+        if (k != 0 || row < 0 || row >= count() || text_.wide())
+            return false;
+        const QLatin1StringView text = text_.narrow(row);
+        if (text.size() > kShortCell || !IsAscii(text.data(), text.size()))
+            return false;
+        out.append(text.data(), static_cast<decltype(out.size())>(text.size()));
+        return true;
+    }
+    void appendWholeCellUtf8(QByteArray& out, qsizetype row, int k) const;
+    qsizetype cellLengthOtherwise(qsizetype row, int k) const;
     void storeMark(qsizetype row, RowMark mark);
     // The UTF-8 of part of a cell, onto a save's line or the clipboard's text alike.
     template <class Out>

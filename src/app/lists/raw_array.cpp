@@ -1,13 +1,17 @@
 #include "app/lists/raw_array.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr size_t kMappedBytes = size_t(1) << 20;
+// Tables this big or bigger ask for huge pages: two of them at least.
+constexpr size_t kHugeTable = size_t(4) << 20;
 
 bool Mapped(size_t bytes)
 {
@@ -46,11 +50,30 @@ void* Grow(void* block, size_t oldBytes, size_t newBytes)
     return grown;
 }
 
+bool Populate(void* at, size_t bytes)
+{
+#ifdef MADV_POPULATE_WRITE
+    // Whole pages around the span: pages already the program's are left as they are.
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto from = reinterpret_cast<std::uintptr_t>(at) / page * page;
+    const auto to = (reinterpret_cast<std::uintptr_t>(at) + bytes + page - 1) / page * page;
+    return ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) == 0;
+#else
+    (void)at;
+    (void)bytes;
+    return false;
+#endif
+}
+
 void* Zeroed(size_t bytes)
 {
     if (!Mapped(bytes))
         return std::calloc(bytes, 1);
     void* block = Map(bytes);
+    // A table read and written at random places gains from huge pages twice over: a few dozen
+    // faults instead of thousands, and far fewer misses of the address cache.
+    if (block != nullptr && bytes >= kHugeTable)
+        ::madvise(block, bytes, MADV_HUGEPAGE);
     return block;
 }
 
