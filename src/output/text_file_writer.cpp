@@ -318,11 +318,20 @@ void TextFileWriter::writeLong(std::string_view bytes)
     for (size_t at = 0; at < bytes.size(); at += kChunkBytes) {
         if (at > 0 && betweenSlices_)
             betweenSlices_();
-        if (const int error = WriteAll(inPlace_ ? aside_ : fd_, bytes.substr(at, kChunkBytes));
-            error != 0) {
-            discard();
-            ThrowErrno(error);
-        }
+        writeOut(bytes.substr(at, kChunkBytes));
+    }
+}
+
+void TextFileWriter::writeOut(std::string_view bytes)
+{
+    if (const int error = WriteAll(inPlace_ ? aside_ : fd_, bytes); error != 0) {
+        discard();
+        ThrowErrno(error);
+    }
+    // The text written aside is read back at the end, best from the cache: it is not trailed.
+    if (!inPlace_) {
+        written_ += static_cast<off_t>(bytes.size());
+        trail_.reached(fd_, written_);
     }
 }
 
@@ -333,12 +342,8 @@ void TextFileWriter::flush()
         pending_.clear();
         return;
     }
-    const int error = WriteAll(inPlace_ ? aside_ : fd_, pending_);
+    writeOut(pending_);
     pending_.clear();  // keeps its storage for the next chunk
-    if (error != 0) {
-        discard();
-        ThrowErrno(error);
-    }
 }
 
 void TextFileWriter::commit()
@@ -354,6 +359,7 @@ void TextFileWriter::commit()
 
 void TextFileWriter::replaceByRename()
 {
+    trail_.stop();  // the final sync writes whatever is left
     struct stat written {};
     const bool aside =
         betweenSlices_ && ::fstat(fd_, &written) == 0 && written.st_size >= kSyncAsideBytes;
@@ -471,6 +477,8 @@ void TextFileWriter::rewriteInPlace(int from)
 
 void TextFileWriter::discard()
 {
+    trail_.stop();
+    written_ = 0;
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;

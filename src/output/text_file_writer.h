@@ -5,6 +5,8 @@
 #include <QStringEncoder>
 #include <QStringView>
 
+#include "output/writeback_trail.h"
+
 #include <cstddef>
 #include <functional>
 
@@ -73,6 +75,8 @@ private:
     void flush();
     // Writes what is pending, then bytes longer than a chunk, a chunk at a time.
     void writeLong(std::string_view bytes);
+    // Writes bytes to the file being written (the temporary one, or the one aside); throws.
+    void writeOut(std::string_view bytes);
     // fsync on a worker thread, with betweenSlices_ meanwhile; 0 or the errno.
     int syncAside(int fd);
     void replaceByRename();
@@ -98,4 +102,7 @@ private:
     int aside_ = -1;
     int fd_ = -1;
     bool inPlace_ = false;
+    // The temporary file's length so far, which the disk is set writing behind the writer.
+    off_t written_ = 0;
+    WritebackTrail trail_;
 };

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
+#include <pthread.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -383,6 +384,49 @@ TEST_F(Saves, AFullDiskDuringARewriteInPlaceLeavesEveryLinkAsItWas)
     EXPECT_EQ(ReadBytes(file), old);
     EXPECT_EQ(ReadBytes(path(QStringLiteral("b.txt"))), old);
     EXPECT_EQ(entries(), (QStringList{"a.txt", "b.txt"}));
+}
+
+// A save long enough for the disk to be set writing behind it, its written stretches let go of
+// by the cache: the file is whole, byte for byte, and the saving thread still takes its signals;
+// the same save failing past those stretches keeps the old file and leaves no temporary one.
+TEST_F(Saves, ALongSaveWrittenBehindIsWholeOrNotThereAtAll)
+{
+    constexpr int kRows = 640;  // of 64 KB each: 40 MB
+    ListModel rows;
+    rows.addColumn(QStringLiteral("Result(s)"));
+    QByteArray whole;
+    for (int r = 0; r < kRows; ++r) {
+        const QString text(qsizetype{64} << 10, QChar(u'0' + r % 10));
+        rows.appendDeferred(text);
+        whole += text.toLatin1() + (r + 1 < kRows ? ",\r\n" : "\r\n");
+    }
+    const QString file = path(QStringLiteral("long.txt"));
+    sigset_t maskBefore;
+    ::pthread_sigmask(SIG_SETMASK, nullptr, &maskBefore);
+    {
+        Pacer pacer(desktop, {&rows});
+        SaveComma::SaveListviewAsCommaDelimToFile(desktop, pacer, QStringLiteral("Dialwright"),
+                                                  rows, file);
+    }
+    EXPECT_EQ(ReadBytes(file), whole);
+    sigset_t maskAfter;
+    ::pthread_sigmask(SIG_SETMASK, nullptr, &maskAfter);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT})
+        EXPECT_EQ(sigismember(&maskAfter, signal), sigismember(&maskBefore, signal)) << signal;
+
+    WriteBytes(file, old);
+    desktop.expectMessage(
+        QStringLiteral("Are you sure you wish to overwrite ") + file + QStringLiteral(" ?"),
+        QStringLiteral("Dialwright"), MsgIcon::None, MsgButtons::YesNo, MsgResult::Yes);
+    desktop.expectErrorReport(QStringLiteral("Subscript out of range"), kCommaWriter, 154);
+    desktop.onYield(desktop.yields() + kRows - 40, [&rows] { rows.removeAt(0); });
+    {
+        Pacer pacer(desktop, {&rows});
+        SaveComma::SaveListviewAsCommaDelimToFile(desktop, pacer, QStringLiteral("Dialwright"),
+                                                  rows, file);
+    }
+    EXPECT_EQ(ReadBytes(file), old);
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("long.txt")});
 }
 
 }  // namespace
