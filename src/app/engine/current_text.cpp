@@ -33,8 +33,8 @@ void CurrentText::format(const FormattingRules::Rule& rule)
         if (pattern.places() == 0 || !LaidPattern::AllDigits(digits))
             return;
         narrowResult_.truncate(0);
-        char* at = narrowResult_.grow(
-            static_cast<qsizetype>(pattern.laidSize(digits) + LaidPattern::kSlack));
+        char* at = narrowResult_.grow(static_cast<qsizetype>(pattern.laidSize(digits))
+                                      + static_cast<qsizetype>(LaidPattern::kSlack));
         const char* end = pattern.layInto(at, digits);
         narrowText_ = QLatin1StringView(at, end - at);
         viewsList_ = false;

@@ -54,10 +54,10 @@ bool Populate(void* at, size_t bytes)
 {
 #ifdef MADV_POPULATE_WRITE
     // Whole pages around the span: pages already the program's are left as they are.
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto from = reinterpret_cast<std::uintptr_t>(at) / page * page;
-    const auto to = (reinterpret_cast<std::uintptr_t>(at) + bytes + page - 1) / page * page;
-    return ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) == 0;
+    const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    const size_t before = reinterpret_cast<std::uintptr_t>(at) % page;
+    const size_t length = (before + bytes + page - 1) / page * page;
+    return ::madvise(static_cast<char*>(at) - before, length, MADV_POPULATE_WRITE) == 0;
 #else
     (void)at;
     (void)bytes;
