@@ -1,5 +1,6 @@
 #include "output/writeback_trail.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <csignal>
 #include <fcntl.h>
@@ -11,8 +12,10 @@ namespace {
 
 // Stretches of this many bytes are handed to the disk, and let go of, at a time.
 constexpr off_t kStretch = off_t(8) << 20;
-// The thread only makes two system calls in a loop.
+// The thread only makes a few system calls in a loop.
 constexpr size_t kStackBytes = size_t(64) << 10;
+// How often the thread looks for signals sent to it alone, while it has nothing else to do.
+constexpr std::chrono::milliseconds kSignalLook{50};
 
 }  // namespace
 
@@ -22,9 +25,27 @@ struct WritebackTrail::Shared {
     off_t length = 0;
     bool stopping = false;
     int fd = -1;  // the thread's own, closed by it
+    pthread_t writer{};
 };
 
 namespace {
+
+// Sends the signals waiting on this thread, which blocks them all, to the writer's thread: they
+// were sent to this thread alone, by its own id, and are the writer's to take. Called with the
+// writer known to be there, before it has said stop.
+void PassOn(pthread_t writer)
+{
+    sigset_t waiting;
+    if (sigpending(&waiting) != 0)
+        return;
+    const timespec now{};
+    for (;;) {
+        const int signal = ::sigtimedwait(&waiting, nullptr, &now);
+        if (signal <= 0)
+            return;
+        ::pthread_kill(writer, signal);
+    }
+}
 
 void* Follow(void* argument)
 {
@@ -36,10 +57,14 @@ void* Follow(void* argument)
     std::unique_lock lock(shared.mutex);
     for (;;) {
         // The stretch being written is left alone.
-        shared.changed.wait(
-            lock, [&] { return shared.stopping || shared.length - started >= 2 * kStretch; });
+        const bool work = shared.changed.wait_for(lock, kSignalLook, [&] {
+            return shared.stopping || shared.length - started >= 2 * kStretch;
+        });
         if (shared.stopping)
             break;
+        PassOn(shared.writer);
+        if (!work)
+            continue;
         const off_t upTo = (shared.length / kStretch - 1) * kStretch;
         lock.unlock();
         ::sync_file_range(shared.fd, started, upTo - started, SYNC_FILE_RANGE_WRITE);
@@ -99,6 +124,7 @@ void WritebackTrail::start(int fd)
         return;
     auto shared = std::make_shared<Shared>();
     shared->fd = own;
+    shared->writer = pthread_self();
     auto* argument = new std::shared_ptr<Shared>(shared);
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);

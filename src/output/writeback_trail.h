@@ -10,8 +10,9 @@
 // memory with its cache (the pages let go are reused for the next stretches, which on a virtual
 // machine is much faster than memory the host must first find).
 //
-// The work runs on a small thread of its own that takes no signals, so a slow disk never holds
-// up the writer, and it stops at the writer's word without being waited for. It never waits for
+// The work runs on a small thread of its own, so a slow disk never holds up the writer, and it
+// stops at the writer's word without being waited for. It takes no signals: those sent to it
+// alone it passes on to the writer's thread within a twentieth of a second. It never waits for
 // the disk itself, so a write error is left for the writer's own final sync to report.
 class WritebackTrail {
 public:
