@@ -1,5 +1,6 @@
 #include "batch/stop_signals.h"
 
+#include "app/desktop/passed_signals.h"
 #include "app/desktop/unfinished_files.h"
 
 #include <csignal>
@@ -57,14 +58,7 @@ sigset_t StoppingSet()
 
 void PassOn(pthread_t to)
 {
-    const sigset_t stopping = StoppingSet();
-    const timespec now{};
-    for (;;) {
-        const int signal = ::sigtimedwait(&stopping, nullptr, &now);
-        if (signal <= 0)
-            return;
-        ::pthread_kill(to, signal);
-    }
+    PassOnPending(to, StoppingSet());
 }
 
 Blocked::Blocked()

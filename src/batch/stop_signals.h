@@ -22,7 +22,8 @@ bool KeepGoing();
 void EndAsStopped();
 
 // Sends the stopping signals waiting on this thread, which blocks them, to the thread that
-// takes them: they were sent to this thread alone, by its own id.
+// takes them: they were sent to this thread alone, by its own id. A SIGXFSZ passed on looks like
+// the kernel's own, so it is left to the write that fails.
 void PassOn(pthread_t to);
 
 // While it lives, the stopping signals are blocked in this thread, and so in every thread it

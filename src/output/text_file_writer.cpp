@@ -284,13 +284,8 @@ void TextFileWriter::writeUtf8LineOtherwise(std::string_view line)
 {
     if (fd_ < 0)
         throw AppError(ErrorCode::BadFileNameOrNumber);
-    if (line.size() >= kChunkBytes)
-        writeLong(line);
-    else
-        pending_ += line;
+    writeLong(line);  // a line of a chunk or more: short ones only gather
     pending_ += "\r\n";
-    if (pending_.size() >= kChunkBytes)
-        flush();
 }
 
 void TextFileWriter::writeUtf8(std::string_view bytes)
@@ -329,6 +324,7 @@ void TextFileWriter::writeOut(std::string_view bytes)
         ThrowErrno(error);
     }
     // The text written aside is read back at the end, best from the cache: it is not trailed.
+    // (A temporary file is read back only where the rename fails at the end, from the disk.)
     if (!inPlace_) {
         written_ += static_cast<off_t>(bytes.size());
         trail_.reached(fd_, written_);

@@ -1,14 +1,25 @@
 #include "output/writeback_trail.h"
 
+#include "app/desktop/passed_signals.h"
+
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
 #include <fcntl.h>
 #include <mutex>
+#include <new>
 #include <pthread.h>
 #include <unistd.h>
 
 namespace {
+
+sigset_t AllSignals()
+{
+    sigset_t all;
+    sigfillset(&all);
+    return all;
+}
 
 // Stretches of this many bytes are handed to the disk, and let go of, at a time.
 constexpr off_t kStretch = off_t(8) << 20;
@@ -30,30 +41,12 @@ struct WritebackTrail::Shared {
 
 namespace {
 
-// Sends the signals waiting on this thread, which blocks them all, to the writer's thread: they
-// were sent to this thread alone, by its own id, and are the writer's to take. Called with the
-// writer known to be there, before it has said stop.
-void PassOn(pthread_t writer)
-{
-    sigset_t waiting;
-    if (sigpending(&waiting) != 0)
-        return;
-    const timespec now{};
-    for (;;) {
-        const int signal = ::sigtimedwait(&waiting, nullptr, &now);
-        if (signal <= 0)
-            return;
-        ::pthread_kill(writer, signal);
-    }
-}
-
 void* Follow(void* argument)
 {
     const std::unique_ptr<std::shared_ptr<WritebackTrail::Shared>> held(
         static_cast<std::shared_ptr<WritebackTrail::Shared>*>(argument));
     WritebackTrail::Shared& shared = **held;
     off_t started = 0;  // everything before this has been handed to the disk
-    off_t dropped = 0;  // and everything before this let go of
     std::unique_lock lock(shared.mutex);
     for (;;) {
         // The stretch being written is left alone.
@@ -62,18 +55,18 @@ void* Follow(void* argument)
         });
         if (shared.stopping)
             break;
-        PassOn(shared.writer);
+        PassOnPending(shared.writer, AllSignals());
         if (!work)
             continue;
         const off_t upTo = (shared.length / kStretch - 1) * kStretch;
         lock.unlock();
+        // Only the writing is started: a call that waits for it would also take the report of a
+        // failed write, which belongs to the writer's final sync (the descriptors share it).
         ::sync_file_range(shared.fd, started, upTo - started, SYNC_FILE_RANGE_WRITE);
-        // What was handed over a round ago is most likely on disk; a page still being written
-        // is kept by the system.
-        if (started > dropped) {
-            ::posix_fadvise(shared.fd, dropped, started - dropped, POSIX_FADV_DONTNEED);
-            dropped = started;
-        }
+        // Everything handed over in earlier rounds leaves the cache as far as it is on disk: a
+        // page still being written is kept this round and let go of in a later one.
+        if (started > 0)
+            ::posix_fadvise(shared.fd, 0, started, POSIX_FADV_DONTNEED);
         started = upTo;
         lock.lock();
     }
@@ -118,32 +111,40 @@ void WritebackTrail::stop()
 
 void WritebackTrail::start(int fd)
 {
+    // The trail is a help, never a condition: without memory, a descriptor or a thread for it,
+    // the file is written as before.
     unavailable_ = true;
-    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (own < 0)
+    std::shared_ptr<Shared> shared;
+    std::unique_ptr<std::shared_ptr<Shared>> argument;
+    try {
+        shared = std::make_shared<Shared>();
+        argument = std::make_unique<std::shared_ptr<Shared>>(shared);
+    } catch (const std::bad_alloc&) {
         return;
-    auto shared = std::make_shared<Shared>();
-    shared->fd = own;
+    }
+    shared->fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (shared->fd < 0)
+        return;
     shared->writer = pthread_self();
-    auto* argument = new std::shared_ptr<Shared>(shared);
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
-    pthread_attr_setstacksize(&attributes, kStackBytes);
+    // Where the system wants more than this, the thread gets the usual size.
+    pthread_attr_setstacksize(&attributes, std::max<size_t>(kStackBytes, PTHREAD_STACK_MIN));
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     // Signals are for the thread that reads and writes: their interruptions are its to see.
-    sigset_t all;
+    const sigset_t all = AllSignals();
     sigset_t previous;
-    sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &previous);
     pthread_t thread{};
-    const int error = pthread_create(&thread, &attributes, &Follow, argument);
+    const int error = pthread_create(&thread, &attributes, &Follow, argument.get());
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     pthread_attr_destroy(&attributes);
     if (error != 0) {
-        delete argument;
-        ::close(own);
+        ::close(shared->fd);
         return;
     }
+    // The thread's now: it frees the argument when it ends.
+    [[maybe_unused]] std::shared_ptr<Shared>* const handed = argument.release();
     unavailable_ = false;
     shared_ = std::move(shared);
 }

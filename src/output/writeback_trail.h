@@ -12,7 +12,8 @@
 //
 // The work runs on a small thread of its own, so a slow disk never holds up the writer, and it
 // stops at the writer's word without being waited for. It takes no signals: those sent to it
-// alone it passes on to the writer's thread within a twentieth of a second. It never waits for
+// alone it passes on to the writer's thread, within a twentieth of a second unless the disk
+// holds it up, and until the writer has said stop. It never waits for
 // the disk itself, so a write error is left for the writer's own final sync to report.
 class WritebackTrail {
 public:
@@ -36,6 +37,6 @@ private:
 
     std::shared_ptr<Shared> shared_;
     off_t told_ = 0;
-    // No thread could be had: nothing more is tried for this file.
+    // No thread could be had: nothing more is tried for this writer.
     bool unavailable_ = false;
 };

@@ -431,6 +431,7 @@ TEST_F(Saves, ALongSaveWrittenBehindIsWholeOrNotThereAtAll)
     const QString file = path(QStringLiteral("long.txt"));
     sigset_t maskBefore;
     ::pthread_sigmask(SIG_SETMASK, nullptr, &maskBefore);
+    gSignalTakenBy = 0;
     struct sigaction note {};
     note.sa_handler = [](int) { gSignalTakenBy = static_cast<pid_t>(::syscall(SYS_gettid)); };
     struct sigaction previous {};
@@ -450,7 +451,7 @@ TEST_F(Saves, ALongSaveWrittenBehindIsWholeOrNotThereAtAll)
     }
     EXPECT_EQ(ReadBytes(file), whole);
     ::sigaction(SIGUSR1, &previous, nullptr);
-    EXPECT_EQ(trails.size(), 1U);
+    EXPECT_FALSE(trails.empty());
     EXPECT_EQ(gSignalTakenBy, static_cast<pid_t>(::syscall(SYS_gettid)));
     sigset_t maskAfter;
     ::pthread_sigmask(SIG_SETMASK, nullptr, &maskAfter);

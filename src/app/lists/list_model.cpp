@@ -371,9 +371,8 @@ void ListModel::storeMark(qsizetype row, RowMark mark)
 {
     checkRow(row);
     const auto at = static_cast<size_t>(row);
+    // setMark took an unmarked row past the last marked one.
     if (at >= marks_.size()) {
-        if (mark == RowMark::None)
-            return;
         if (at >= marks_.capacity())
             marks_.reserve(std::max({at + 1, marks_.capacity() + marks_.capacity() / 2,
                                      static_cast<size_t>(reservedRows_)}));

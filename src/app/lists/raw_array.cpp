@@ -1,7 +1,6 @@
 #include "app/lists/raw_array.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <sys/mman.h>
@@ -50,17 +49,22 @@ void* Grow(void* block, size_t oldBytes, size_t newBytes)
     return grown;
 }
 
-bool Populate(void* at, size_t bytes)
+bool Populate(void* block, size_t blockBytes, size_t from, size_t to)
 {
 #ifdef MADV_POPULATE_WRITE
-    // Whole pages around the span: pages already the program's are left as they are.
-    const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-    const size_t before = reinterpret_cast<std::uintptr_t>(at) % page;
-    const size_t length = (before + bytes + page - 1) / page * page;
-    return ::madvise(static_cast<char*>(at) - before, length, MADV_POPULATE_WRITE) == 0;
+    // A mapped block starts on a page and owns its last one whole: the span is widened to pages.
+    if (!Mapped(blockBytes))
+        return false;
+    static const auto kPage = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    const size_t first = from / kPage * kPage;
+    const size_t last =
+        std::min((to + kPage - 1) / kPage * kPage, (blockBytes + kPage - 1) / kPage * kPage);
+    return ::madvise(static_cast<char*>(block) + first, last - first, MADV_POPULATE_WRITE) == 0;
 #else
-    (void)at;
-    (void)bytes;
+    (void)block;
+    (void)blockBytes;
+    (void)from;
+    (void)to;
     return false;
 #endif
 }

@@ -13,18 +13,19 @@
 // Blocks for RawArray. A block of a megabyte or more is mapped from the kernel directly: it
 // grows by remapping its pages, never by copying them (the C library's allocator would copy a
 // block of up to 32 MB once it has raised its threshold for mapping), and is given back at once.
-// A list's pages are of the system's usual size, without advice for huge ones: a list is
+// A list's block asks for no huge pages, leaving their use to the system's setting: a list is
 // written from its start to its end, and on a virtual machine a fresh huge page can cost the host
-// far more to back than as many small ones (on this project's machine, 0.45 against 2.9 GB a
-// second). A zeroed table (Zeroed) asks for huge pages, as it is read and written at random.
+// far more to back than as many small ones. A zeroed table (Zeroed) asks for huge pages, as it is
+// read and written at random.
 namespace RawBlock {
 // A block of newBytes, more than oldBytes, that starts with the old block's bytes; the old block
 // is gone then. nullptr when there is no memory for it, and the old block is as it was.
 void* Grow(void* block, size_t oldBytes, size_t newBytes);
 void Free(void* block, size_t bytes);
-// Has the system hand over the pages under [at, at + bytes) of a block, as writing them would,
-// without changing what they hold; false when it cannot, and nothing was done.
-bool Populate(void* at, size_t bytes);
+// Has the system hand over the pages under bytes [from, to) of a block of blockBytes, as writing
+// them would, without changing what they hold; false when it cannot (a block of the C library's,
+// an old kernel), and nothing was done.
+bool Populate(void* block, size_t blockBytes, size_t from, size_t to);
 // A block of that many zero bytes; nullptr when there is no memory for it. A large block's pages
 // are the kernel's zero pages until written, so taking it costs nothing until it is used.
 void* Zeroed(size_t bytes);
@@ -67,15 +68,15 @@ public:
         data_ = static_cast<T*>(grown);
         capacity_ = wanted;
     }
-    // Writes over the room past the end, from..to values beyond it (as far as there is room and
-    // it was not written over before), so that its pages are the program's before a long copy
-    // lands in them.
+    // Has the pages under the room past the end, from..to values beyond it (as far as there is
+    // room and it was not touched before), handed over by the system, or writes zeros over them,
+    // so that they are the program's before a long copy lands in them.
     void touchRoom(qsizetype from, qsizetype to)
     {
         const qsizetype begin = std::max(size_ + from, touched_);
         const qsizetype end = std::min(size_ + to, capacity_);
         if (end > begin) {
-            if (!RawBlock::Populate(data_ + begin, bytes(end - begin)))
+            if (!RawBlock::Populate(data_, bytes(capacity_), bytes(begin), bytes(end)))
                 std::memset(static_cast<void*>(data_ + begin), 0, bytes(end - begin));
             touched_ = end;
         }
@@ -138,7 +139,7 @@ private:
     T* data_ = nullptr;
     qsizetype size_ = 0;
     qsizetype capacity_ = 0;
-    // The room up to here was written over by touchRoom; it moves with the block when it grows.
+    // The room up to here was touched by touchRoom; it moves with the block when it grows.
     qsizetype touched_ = 0;
 };
 
