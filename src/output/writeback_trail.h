@@ -5,16 +5,16 @@
 #include <memory>
 
 // Has the disk start on the finished stretches of a long file while the rest is still being
-// written, and has the system's cache let go of each stretch a round later, once it is on disk:
-// the final sync then finds little left to write, and a file of gigabytes does not fill the
-// memory with its cache (the pages let go are reused for the next stretches, which on a virtual
-// machine is much faster than memory the host must first find).
+// written, and has the system's cache let go of what is on disk behind them: the final sync then
+// finds little left to write, and a file of gigabytes does not fill the memory with its cache
+// (the pages let go are reused for the next stretches, which on a virtual machine is much faster
+// than memory the host must first find).
 //
 // The work runs on a small thread of its own, so a slow disk never holds up the writer, and it
 // stops at the writer's word without being waited for. It takes no signals: those sent to it
 // alone it passes on to the writer's thread, within a twentieth of a second unless the disk
-// holds it up, and until the writer has said stop. It never waits for
-// the disk itself, so a write error is left for the writer's own final sync to report.
+// holds it up, and until the writer has said stop. It never waits for the disk itself, so a
+// write error is left for the writer's own final sync to report.
 class WritebackTrail {
 public:
     WritebackTrail() = default;

@@ -125,10 +125,10 @@ qsizetype ListModel::appendUtf8Part(Out& out, qsizetype row, int k, qsizetype fr
     return text_.visit(row, part);
 }
 
-void ListModel::appendWholeCellUtf8(QByteArray& out, qsizetype row, int k) const
-{
-    appendUtf8Part(out, row, k, 0, std::numeric_limits<qsizetype>::max());
-}
+template qsizetype ListModel::appendUtf8Part(std::string&, qsizetype, int, qsizetype,
+                                             qsizetype) const;
+template qsizetype ListModel::appendUtf8Part(QByteArray&, qsizetype, int, qsizetype,
+                                             qsizetype) const;
 
 qsizetype ListModel::appendCellUtf8(std::string& out, qsizetype row, int k, qsizetype from,
                                     qsizetype units) const

@@ -55,15 +55,11 @@ public:
         return cellLengthOtherwise(row, k);
     }
     void appendCell(QString& out, qsizetype row, int k) const;
-    void appendCellUtf8(std::string& out, qsizetype row, int k) const
+    // Onto a save's line (std::string) or the clipboard's text (QByteArray).
+    template <class Out> void appendCellUtf8(Out& out, qsizetype row, int k) const
     {
         if (!appendShortAscii(out, row, k))
-            appendCellUtf8(out, row, k, 0, std::numeric_limits<qsizetype>::max());
-    }
-    void appendCellUtf8(QByteArray& out, qsizetype row, int k) const
-    {
-        if (!appendShortAscii(out, row, k))
-            appendWholeCellUtf8(out, row, k);
+            appendUtf8Part(out, row, k, 0, std::numeric_limits<qsizetype>::max());
     }
     // The same for about `units` of the cell's units as stored (Latin-1 characters or UTF-16
     // units) from `from` on, a surrogate pair never cut; returns the unit where it stopped.
@@ -192,10 +188,10 @@ private:
         out.append(text.data(), static_cast<decltype(out.size())>(text.size()));
         return true;
     }
-    void appendWholeCellUtf8(QByteArray& out, qsizetype row, int k) const;
     qsizetype cellLengthOtherwise(qsizetype row, int k) const;
     void storeMark(qsizetype row, RowMark mark);
-    // The UTF-8 of part of a cell, onto a save's line or the clipboard's text alike.
+    // The UTF-8 of part of a cell, onto a save's line or the clipboard's text alike (made for
+    // those two in the model's own source).
     template <class Out>
     qsizetype appendUtf8Part(Out& out, qsizetype row, int k, qsizetype from, qsizetype units) const;
     // The view's number of a row of the list (below kMaxRows, so it fits).
