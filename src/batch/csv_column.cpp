@@ -4,6 +4,7 @@
 #include "app/lists/text_checks.h"
 #include "batch/line_out_of_memory.h"
 #include "batch/result_writer.h"
+#include "input/encodings.h"
 #include "input/load_room.h"
 #include "input/utf8_check.h"
 
@@ -68,16 +69,13 @@ std::size_t FindByte(std::string_view text, std::size_t at, char c)
     return std::string_view::npos;
 }
 
-// A record gathered over more lines than this holds a quote that never closes, as good as
-// certainly: no spreadsheet writes a field of a megabyte.
-constexpr std::size_t kLongestRecord = std::size_t(1) << 20;
-
 }  // namespace
 
 CsvColumnPass::CsvColumnPass(const NumberFormat& format, TextCleaning& cleaning,
-                             OutputTarget& target, ColumnChoice column, char delimiter)
+                             OutputTarget& target, ColumnChoice column, char delimiter,
+                             bool eachRecord)
     : format_(format), cleaning_(cleaning), target_(target), column_(std::move(column)),
-      delimiter_(delimiter), index_(column_.number - 1)
+      delimiter_(delimiter), eachRecord_(eachRecord), index_(column_.number - 1)
 {
     for (const char c : {delimiter_, '"', '\r', '\n'})
         quoting_[static_cast<unsigned char>(c)] = true;
@@ -99,6 +97,39 @@ void CsvColumnPass::bytesLine(std::string_view line, qsizetype)
     }
 }
 
+void CsvColumnPass::inputMark(Mark mark)
+{
+    const Family family = mark == Mark::Utf16Le   ? Family::Utf16Le
+                          : mark == Mark::Utf16Be ? Family::Utf16Be
+                                                  : Family::Bytes;
+    if (family_ == Family::Unknown) {
+        // The first input's mark starts the output, as it started the input.
+        family_ = family;
+        switch (mark) {
+        case Mark::Utf8: out_.append("\xEF\xBB\xBF"); break;
+        case Mark::Utf16Le: out_.append("\xFF\xFE"); break;
+        case Mark::Utf16Be: out_.append("\xFE\xFF"); break;
+        case Mark::None: break;
+        }
+        return;
+    }
+    if (family != family_) {
+        problem_ = family == Family::Bytes ? "it is not UTF-16 as the first input is, so its "
+                                             "records cannot be written beside that input's"
+                                           : "it is UTF-16 of another byte order than the first "
+                                             "input, or UTF-16 where the first input is not, so "
+                                             "its records cannot be written beside that input's";
+        missing_ = true;
+    }
+}
+
+void CsvColumnPass::strayByte(char byte)
+{
+    // The odd byte that ends a UTF-16 input goes back where it stood.
+    if (!missing_ && (family_ == Family::Utf16Le || family_ == Family::Utf16Be))
+        out_ += byte;
+}
+
 void CsvColumnPass::takeLine(std::string_view line)
 {
     ++lines_;
@@ -114,14 +145,19 @@ void CsvColumnPass::takeLine(std::string_view line)
         scan(line, 0);
     } else {
         const std::size_t from = record_.size();
-        if (from + line.size() > kLongestRecord)
-            throw CsvProblem{unclosedQuote()};
+        if (from + line.size() >= nextRoomCheck_) {
+            nextRoomCheck_ = from + line.size() + kRoomStep;
+            // Held once here and about twice more as it is written.
+            if (!StillFits(static_cast<qint64>(nextRoomCheck_) * 3, MemoryRoomNow()))
+                throw std::bad_alloc();
+        }
         record_.append(line);
         scan(record_, from);
         record = record_;
     }
-    if (state_ == State::Quoted && lineEnd() != LineEnd::None) {
-        // A line break inside quotes belongs to the field: the record goes on.
+    if (state_ == State::Quoted) {
+        // A line break inside quotes belongs to the field: the record goes on. At the input's
+        // end (no line end) it is left open, for endInput to find the quote that never closed.
         if (record_.empty())
             record_.assign(line);
         record_.append(end);
@@ -194,6 +230,7 @@ bool CsvColumnPass::endRecord(std::string_view record)
             k + 1 < fieldStarts_.size() ? fieldStarts_[k + 1] - 1 : record.size();
         return record.substr(start, end - start);
     };
+    recordView_ = record;
     const bool heading = records_++ == 0 && column_.number == 0;
     bool keep = true;
     std::string_view result;
@@ -201,7 +238,7 @@ bool CsvColumnPass::endRecord(std::string_view record)
     if (heading) {
         headings_.clear();
         for (std::size_t k = 0; k < fieldStarts_.size(); ++k) {
-            headings_.emplace_back(Unquote(field(k), value_));
+            headings_.emplace_back(decoded(Unquote(field(k), value_), decoded_));
             if (index_ < 0 && headings_.back() == column_.name.toStdString())
                 index_ = static_cast<qsizetype>(k);
         }
@@ -219,7 +256,7 @@ bool CsvColumnPass::endRecord(std::string_view record)
     } else if (index_ >= 0 && static_cast<std::size_t>(index_) < fieldStarts_.size()) {
         fieldSeen_ = true;
         raw = field(static_cast<std::size_t>(index_));
-        const std::string_view value = Unquote(raw, value_);
+        const std::string_view value = decoded(Unquote(raw, value_), decoded_);
         std::string_view text = value;
         auto length = static_cast<qsizetype>(text.size());
         if (!IsAscii(text.data(), length))
@@ -238,32 +275,73 @@ bool CsvColumnPass::endRecord(std::string_view record)
     openEnded_ = false;
     if (result.data() == nullptr) {
         write(record);
+    } else if (!writeField(result)) {
+        problem_ = "line " + QByteArray::number(recordLine_) + ": its new field "
+                   + QByteArray(result.data(), static_cast<qsizetype>(result.size()))
+                   + " holds a character that Windows-1252, the encoding of that record, "
+                     "cannot hold";
+        missing_ = true;
+        reset();
+        return false;
     } else {
         const std::size_t start = fieldStarts_[static_cast<std::size_t>(index_)];
         write(record.substr(0, start));
-        if (std::any_of(result.begin(), result.end(),
-                        [this](char c) { return quoting_[static_cast<unsigned char>(c)]; })) {
-            write("\"");
-            for (std::size_t at = 0;;) {
-                const std::size_t quote = result.find('"', at);
-                write(result.substr(at, quote == std::string_view::npos ? quote : quote + 1 - at));
-                if (quote == std::string_view::npos)
-                    break;
-                write("\"");
-                at = quote + 1;
-            }
-            write("\"");
-        } else {
-            write(result);
-        }
+        write(field_);
         write(record.substr(start + raw.size()));
     }
     reset();
     return true;
 }
 
+std::string_view CsvColumnPass::decoded(std::string_view bytes, std::string& scratch)
+{
+    if (IsAscii(bytes.data(), static_cast<qsizetype>(bytes.size())))
+        return bytes;
+    // A record's encoding is settled once, by the whole record: a record of a valid UTF-8 line
+    // is UTF-8, any other Windows-1252, as the reader reads a line. UTF-16 arrives as UTF-8.
+    if (windows1252_ < 0)
+        windows1252_ =
+            (family_ == Family::Bytes || family_ == Family::Unknown) && !IsUtf8(recordView_) ? 1
+                                                                                             : 0;
+    if (windows1252_ == 0)
+        return bytes;
+    scratch.clear();
+    AppendWindows1252AsUtf8(scratch, bytes);
+    return scratch;
+}
+
+bool CsvColumnPass::writeField(std::string_view text)
+{
+    std::string& quoted = value_;
+    quoted.clear();
+    if (std::any_of(text.begin(), text.end(),
+                    [this](char c) { return quoting_[static_cast<unsigned char>(c)]; })) {
+        quoted += '"';
+        for (const char c : text) {
+            quoted += c;
+            if (c == '"')
+                quoted += '"';
+        }
+        quoted += '"';
+    } else {
+        quoted.assign(text);
+    }
+    field_.clear();
+    if (IsAscii(quoted.data(), static_cast<qsizetype>(quoted.size()))) {
+        field_.swap(quoted);
+        return true;
+    }
+    decoded(quoted, decoded_);  // settles the record's encoding
+    if (windows1252_ == 1)
+        return AppendUtf8AsWindows1252(field_, quoted);
+    field_.swap(quoted);
+    return true;
+}
+
 void CsvColumnPass::reset()
 {
+    windows1252_ = -1;
+    nextRoomCheck_ = kRoomStep;
     record_.clear();
     fieldStarts_.clear();
     state_ = State::FieldStart;
@@ -312,13 +390,16 @@ QByteArray CsvColumnPass::takeWarning()
 
 void CsvColumnPass::write(std::string_view bytes)
 {
-    out_.append(bytes);
+    if (family_ == Family::Utf16Le || family_ == Family::Utf16Be)
+        AppendUtf8AsUtf16(out_, bytes, family_ == Family::Utf16Be);
+    else
+        out_.append(bytes);
 }
 
 void CsvColumnPass::flushWhole()
 {
     // Only whole records go out, so that one left out leaves nothing of itself behind.
-    if (out_.size() >= kFlushBytes) {
+    if (out_.size() >= kFlushBytes || (eachRecord_ && !out_.empty())) {
         target_.write(out_);
         out_.clear();
     }

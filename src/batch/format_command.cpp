@@ -60,8 +60,8 @@ constexpr qsizetype kGuardStep = qsizetype(16) << 20;
 
 // Formats one input into the pass; false when it could not be read whole (it has been
 // reported). A stop by a signal is not reported: the caller acts on it.
-bool FormatInput(const QByteArray& input, PipelinedPass& pass, bool finalLfEndsLine,
-                 const OutputTarget& target)
+bool FormatInput(const QByteArray& input, PipelinedPass& pass, LineReader::Form form,
+                 bool finalLfEndsLine, const OutputTarget& target)
 {
     const bool standardInput = input == "-";
     const QByteArray name = InputName(input);
@@ -90,10 +90,9 @@ bool FormatInput(const QByteArray& input, PipelinedPass& pass, bool finalLfEndsL
     // A file named by standard input may stand at an offset; reading begins there.
     const off_t start = file ? ::lseek(fd, 0, SEEK_CUR) : 0;
     ProgressLine progress(name, file ? info.st_size - start : -1, target.descriptor());
-    // How far the input has been read: a file's read-ahead for its encoding counts once.
     qint64 done = 0;
     const auto counted = [&](qint64 reached) {
-        done = std::max(done, reached);
+        done = reached;
         progress.update(done);
         if (!StopSignals::KeepGoing())
             throw ReadStopped{};
@@ -107,7 +106,7 @@ bool FormatInput(const QByteArray& input, PipelinedPass& pass, bool finalLfEndsL
                 counted(offset + got);
                 return got;
             },
-            pass, LineReader::Form::Utf8);
+            pass, form);
     else
         reader = std::make_unique<LineReader>(
             [&](char* into, qsizetype size) {
@@ -124,7 +123,7 @@ bool FormatInput(const QByteArray& input, PipelinedPass& pass, bool finalLfEndsL
                 counted(done + got);
                 return got;
             },
-            pass, LineReader::Form::Utf8);
+            pass, form);
     reader->finalLfEndsLine = finalLfEndsLine;
     // Stops before a line that never ends outgrows the memory the program may still take.
     qsizetype nextGuard = kGuardStep;
@@ -143,12 +142,6 @@ bool FormatInput(const QByteArray& input, PipelinedPass& pass, bool finalLfEndsL
         return false;
     } catch (const ReadFailed& failure) {
         problem = QByteArray::fromStdString(SystemReason(failure.error));
-    } catch (const SpoolFailure& failure) {
-        const QByteArray folder = ShownName(TemporaryFolder());
-        problem = (qEnvironmentVariableIsEmpty("TMPDIR") ? folder : "$TMPDIR (" + folder + ')')
-                  + ": " + QByteArray::fromStdString(SystemReason(failure.error));
-    } catch (const CsvProblem& failure) {
-        problem = failure.message;
     } catch (const std::bad_alloc&) {
         problem = "line " + QByteArray::number(reader->lines() + 1) + ": Out of memory";
     } catch (const LineOutOfMemory& failure) {
@@ -167,8 +160,6 @@ bool EndInput(PipelinedPass& pipeline, const QByteArray& input, bool read)
     try {
         pipeline.endInput();
         return true;
-    } catch (const CsvProblem& failure) {
-        problem = failure.message;
     } catch (const LineOutOfMemory& failure) {
         problem = "line " + QByteArray::number(failure.line) + ": Out of memory";
     }
@@ -186,7 +177,7 @@ int Format(const FormatOptions& options)
         return rules.exitStatus;
     const QByteArray outputName =
         options.output.isEmpty() ? QByteArrayLiteral("standard output") : ShownName(options.output);
-    // Set once the results are in place: a signal after that changes nothing.
+    // Set once the results are in place.
     bool complete = false;
     bool inputFailed = false;
     try {
@@ -215,13 +206,16 @@ int Format(const FormatOptions& options)
         FormattingPass lines(format, cleaning, writer);
         std::optional<CsvColumnPass> csv;
         if (options.column)
-            csv.emplace(format, cleaning, pipeline->output(), *options.column, options.delimiter);
+            csv.emplace(format, cleaning, pipeline->output(), *options.column, options.delimiter,
+                        terminal);
         pipeline->start(csv ? static_cast<LineSink&>(*csv) : lines);
         // The formatting thread stops before the passes it runs go.
         const auto stopped = qScopeGuard([&] { pipeline->stop(); });
         for (const QByteArray& input : options.inputs) {
             // A CSV record ends where its last line does; a final LF adds no record.
-            bool read = FormatInput(input, *pipeline, options.lines || csv, *target);
+            bool read =
+                FormatInput(input, *pipeline, csv ? LineReader::Form::Raw : LineReader::Form::Utf8,
+                            options.lines || csv, *target);
             // Stopped by a signal: the passes are left as they are (the formatting thread may
             // still be in one), and the program ends as the signal would.
             if (!StopSignals::KeepGoing())
@@ -261,9 +255,11 @@ int Format(const FormatOptions& options)
         Complain(QByteArrayLiteral("Out of memory"));
         inputFailed = true;
     }
-    if (complete)
+    // A signal that came while the results were put in place ends the program as it would
+    // have: a file renamed in stayed as it was (the rename is the last thing asked), and one
+    // rewritten in place was finished first, so it is whole either way.
+    if (complete && StopSignals::KeepGoing())
         return 0;
-    // Ends the way the signal would have ended it, the output file as it was.
     StopSignals::EndAsStopped();
     return 1;
 }

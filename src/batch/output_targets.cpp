@@ -52,8 +52,9 @@ private:
 // A regular file: replaced only once the results are complete.
 class FileTarget final : public OutputTarget {
 public:
-    explicit FileTarget(const QByteArray& name) : file_(name)
+    FileTarget(const QByteArray& name, bool (*keepGoing)()) : file_(name)
     {
+        file_.stopUnless(keepGoing);
         guard([&] { file_.create(); });
     }
     void write(std::string_view bytes) override
@@ -103,7 +104,7 @@ std::unique_ptr<OutputTarget> OpenOutput(const QByteArray& name, bool (*keepGoin
     }
     const bool special = exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
     if (!special)
-        return std::make_unique<FileTarget>(name);
+        return std::make_unique<FileTarget>(name, keepGoing);
     // A FIFO waits here for its reader; a signal ends the wait.
     const int fd = OpenUninterrupted(name, O_WRONLY, keepGoing);
     if (fd < 0)

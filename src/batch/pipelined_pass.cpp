@@ -152,6 +152,18 @@ void PipelinedPass::bytesLine(std::string_view bytes, qsizetype length)
                                         lineEnd()};
 }
 
+void PipelinedPass::inputMark(Mark mark)
+{
+    drain();
+    pass_->inputMark(mark);
+}
+
+void PipelinedPass::strayByte(char byte)
+{
+    drain();
+    pass_->strayByte(byte);
+}
+
 void PipelinedPass::endInput()
 {
     drain();

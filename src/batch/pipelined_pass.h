@@ -56,6 +56,9 @@ public:
     void start(LineSink& pass);
 
     void bytesLine(std::string_view bytes, qsizetype length) override;
+    // Told to the pass on this thread, once the lines before have been through it.
+    void inputMark(Mark mark) override;
+    void strayByte(char byte) override;
     // Returns once every line handed on has been through the pass and what it wrote has been
     // written; throws what the pass threw. Called before this thread waits for more input, so
     // that nothing already read waits with it.

@@ -1,5 +1,6 @@
 #include "input/line_reader.h"
 
+#include "input/encodings.h"
 #include "input/utf8_check.h"
 
 #include <QChar>
@@ -9,20 +10,17 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
+using namespace std::string_view_literals;
+
 namespace {
 
-// Windows-1252 at 0x80 to 0x9F; its five unassigned bytes keep their C1 control codes.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 // The byte-order marks are looked at once this many bytes are in (or the input has ended).
-constexpr qsizetype kHeadBytes = 6;
+constexpr qsizetype kHeadBytes = 3;
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 qsizetype AsciiPrefix(const char* data, qsizetype size)
@@ -86,25 +84,6 @@ const char16_t* FindLineEnd(const char16_t* at, const char16_t* end)
     return at;
 }
 
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 }  // namespace
 
 void LineSink::unitsLine(std::u16string_view units)
@@ -113,7 +92,8 @@ void LineSink::unitsLine(std::u16string_view units)
     utf8.reserve(units.size() * 3);
     for (std::size_t i = 0; i < units.size(); ++i) {
         const char16_t c = units[i];
-        if (QChar::isHighSurrogate(c) && i + 1 < units.size())
+        if (QChar::isHighSurrogate(c) && i + 1 < units.size()
+            && QChar::isLowSurrogate(units[i + 1]))
             AppendUtf8(utf8, QChar::surrogateToUcs4(c, units[++i]));
         else
             AppendUtf8(utf8, c);
@@ -182,29 +162,32 @@ template <class Char> struct LineReader::Splitter {
     }
 };
 
-// Turns the bytes of a block into UTF-16 units; what a block's end cuts (a UTF-8 sequence, an
+// Turns the bytes of a line or a block into UTF-16 units; what a UTF-16 block's end cuts (an
 // odd byte, the first half of a surrogate pair) waits for the next block.
 struct LineReader::Decoding {
     // Never drops a U+FEFF: the reader alone decides about the byte-order mark.
     QStringDecoder utf8{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
+    // Units without a partner are kept as they are, for a sink that writes them back.
+    bool raw = false;
     int oddByte = -1;
     char16_t highSurrogate = 0;
     std::u16string units;
 
-    void fromUtf8(const char* data, qsizetype size)
+    // A line already known to be UTF-8.
+    void fromUtf8(std::string_view line)
     {
-        units.resize(static_cast<std::size_t>(utf8.requiredSpace(size)));
+        units.resize(static_cast<std::size_t>(utf8.requiredSpace(qsizetype(line.size()))));
         auto* const begin = reinterpret_cast<QChar*>(units.data());
-        const QChar* end = utf8.appendToBuffer(begin, QByteArrayView(data, size));
+        const QChar* end =
+            utf8.appendToBuffer(begin, QByteArrayView(line.data(), qsizetype(line.size())));
         units.resize(static_cast<std::size_t>(end - begin));
     }
 
-    void fromWindows1252(const char* data, qsizetype size)
+    void fromWindows1252(std::string_view line)
     {
-        units.resize(static_cast<std::size_t>(size));
-        for (qsizetype i = 0; i < size; ++i)
-            units[static_cast<std::size_t>(i)] =
-                Windows1252Character(static_cast<unsigned char>(data[i]));
+        units.resize(line.size());
+        for (std::size_t i = 0; i < line.size(); ++i)
+            units[i] = Windows1252Character(static_cast<unsigned char>(line[i]));
     }
 
     void fromUtf16(const char* data, qsizetype size, bool big)
@@ -232,16 +215,19 @@ struct LineReader::Decoding {
     {
         units.clear();
         if (highSurrogate != 0)
-            units += char16_t(QChar::ReplacementCharacter);
-        if (oddByte >= 0)
+            units += raw ? highSurrogate : char16_t(QChar::ReplacementCharacter);
+        if (oddByte >= 0 && !raw)
             units += char16_t(QChar::ReplacementCharacter);
         highSurrogate = 0;
-        oddByte = -1;
     }
 
-    // A surrogate without its partner becomes U+FFFD.
+    // A surrogate without its partner becomes U+FFFD, unless the units are taken raw.
     void push(char16_t unit)
     {
+        if (raw) {
+            units += unit;
+            return;
+        }
         if (highSurrogate != 0) {
             if (QChar::isLowSurrogate(unit)) {
                 units += highSurrogate;
@@ -265,6 +251,7 @@ LineReader::LineReader(ReadAt file, LineSink& sink, Form form, qsizetype block)
       bytes_(std::make_unique<Splitter<char>>()), units_(std::make_unique<Splitter<char16_t>>()),
       decoding_(std::make_unique<Decoding>())
 {
+    decoding_->raw = form_ == Form::Raw;
 }
 
 LineReader::LineReader(ReadOn stream, LineSink& sink, Form form, qsizetype block)
@@ -277,20 +264,36 @@ LineReader::~LineReader() = default;
 
 void LineReader::run()
 {
+    // Only as many bytes as could still be a mark are waited for: a stream's first short line
+    // is not held back for bytes that have not come.
     qsizetype head = 0;
-    while (head < kHeadBytes) {
+    const auto couldBeMark = [&] {
+        const std::string_view seen(buffer_.get(), static_cast<std::size_t>(head));
+        for (const std::string_view mark :
+             {"\xFF\xFE"sv, "\xFE\xFF"sv, std::string_view(kUtf8Mark)})
+            if (seen.size() < mark.size() && mark.starts_with(seen))
+                return true;
+        return false;
+    };
+    while (head < kHeadBytes && couldBeMark()) {
         const qsizetype got = readSome(buffer_.get() + head, std::max(block_, kHeadBytes) - head);
         if (got == 0)
             break;
         head += got;
     }
+    qsizetype skip = 0;
     if (head >= 2 && std::memcmp(buffer_.get(), "\xFF\xFE", 2) == 0)
-        encoding_ = Encoding::Utf16Le;
+        mark_ = LineSink::Mark::Utf16Le;
     else if (head >= 2 && std::memcmp(buffer_.get(), "\xFE\xFF", 2) == 0)
-        encoding_ = Encoding::Utf16Be;
-    take(buffer_.get(), head, true);
+        mark_ = LineSink::Mark::Utf16Be;
+    else if (head >= 3 && std::memcmp(buffer_.get(), kUtf8Mark, 3) == 0)
+        mark_ = LineSink::Mark::Utf8;
+    utf16_ = mark_ == LineSink::Mark::Utf16Le || mark_ == LineSink::Mark::Utf16Be;
+    skip = mark_ == LineSink::Mark::None ? 0 : mark_ == LineSink::Mark::Utf8 ? 3 : 2;
+    sink_.inputMark(mark_);
+    take(buffer_.get() + skip, head - skip);
     while (const qsizetype got = readSome(buffer_.get(), block_))
-        take(buffer_.get(), got, false);
+        take(buffer_.get(), got);
     finish();
 }
 
@@ -304,98 +307,21 @@ qsizetype LineReader::readSome(char* into, qsizetype size)
     return got;
 }
 
-void LineReader::take(const char* data, qsizetype size, bool inputStart)
+void LineReader::take(const char* data, qsizetype size)
 {
-    if (encoding_ != Encoding::Unsettled) {
-        takeSettled(data, size, inputStart);
+    if (utf16_) {
+        decoding_->fromUtf16(data, size, mark_ == LineSink::Mark::Utf16Be);
+        units_->split(
+            decoding_->units.data(), static_cast<qsizetype>(decoding_->units.size()),
+            [this](std::u16string_view line, LineSink::LineEnd how) { unitLine(line, how); });
+        tellOpenLine();
         return;
     }
-    const qsizetype ascii = AsciiPrefix(data, size);
-    bytes_->split(data, ascii,
+    asciiFrom_ = data;
+    asciiTo_ = data + AsciiPrefix(data, size);
+    bytes_->split(data, size,
                   [this](std::string_view line, LineSink::LineEnd how) { byteLine(line, how); });
-    if (ascii == size) {
-        tellOpenLine();
-        return;
-    }
-    settle(data + ascii, size - ascii);
-    takeSettled(data + ascii, size - ascii, inputStart && ascii == 0);
-    // What a stream gave while the question was open.
-    while (const auto got = static_cast<qsizetype>(
-               spool_.takeBack(ahead_.get(), static_cast<std::size_t>(block_))))
-        takeSettled(ahead_.get(), got, false);
-}
-
-void LineReader::settle(const char* data, qsizetype size)
-{
-    if (!ahead_)
-        ahead_.reset(new char[static_cast<std::size_t>(block_)]);
-    Utf8Check check;
-    bool valid = check.feed({data, static_cast<std::size_t>(size)});
-    if (readAt_) {
-        for (qint64 at = offset_; valid;) {
-            const qsizetype got = readAt_(at, ahead_.get(), block_);
-            if (got == 0)
-                break;
-            at += got;
-            valid = check.feed({ahead_.get(), static_cast<std::size_t>(got)});
-        }
-    } else {
-        while (valid) {
-            const qsizetype got = readSome(ahead_.get(), block_);
-            if (got == 0)
-                break;
-            spool_.append({ahead_.get(), static_cast<std::size_t>(got)});
-            valid = check.feed({ahead_.get(), static_cast<std::size_t>(got)});
-        }
-    }
-    encoding_ = valid && check.complete() ? Encoding::Utf8 : Encoding::Windows1252;
-    if (form_ == Form::Utf16) {
-        // The line begun in ASCII goes on as units.
-        units_->carry.assign(bytes_->carry.begin(), bytes_->carry.end());
-        units_->pendingCr = bytes_->pendingCr;
-        units_->loneLf = bytes_->loneLf;
-        bytes_->carry.clear();
-    }
-}
-
-void LineReader::takeSettled(const char* data, qsizetype size, bool inputStart)
-{
-    const auto units = [this](std::u16string_view line, LineSink::LineEnd how) {
-        unitLine(line, how);
-    };
-    switch (encoding_) {
-    case Encoding::Utf16Le:
-    case Encoding::Utf16Be:
-        if (inputStart) {
-            data += 2;
-            size -= 2;
-        }
-        decoding_->fromUtf16(data, size, encoding_ == Encoding::Utf16Be);
-        units_->split(decoding_->units.data(), static_cast<qsizetype>(decoding_->units.size()),
-                      units);
-        tellOpenLine();
-        return;
-    case Encoding::Utf8:
-        if (inputStart && size >= 3 && std::memcmp(data, kUtf8Mark, 3) == 0) {
-            data += 3;
-            size -= 3;
-        }
-        if (form_ == Form::Utf16)
-            decoding_->fromUtf8(data, size);
-        break;
-    case Encoding::Windows1252:
-        if (form_ == Form::Utf16)
-            decoding_->fromWindows1252(data, size);
-        break;
-    case Encoding::Unsettled: break;
-    }
-    if (form_ == Form::Utf16)
-        units_->split(decoding_->units.data(), static_cast<qsizetype>(decoding_->units.size()),
-                      units);
-    else
-        bytes_->split(data, size, [this](std::string_view line, LineSink::LineEnd how) {
-            byteLine(line, how);
-        });
+    asciiFrom_ = asciiTo_ = nullptr;
     tellOpenLine();
 }
 
@@ -404,22 +330,29 @@ void LineReader::byteLine(std::string_view line, LineSink::LineEnd how)
     ++lines_;
     sink_.lineEnd_ = how;
     const auto size = static_cast<qsizetype>(line.size());
-    switch (encoding_) {
-    case Encoding::Utf8: sink_.bytesLine(line, static_cast<qsizetype>(Utf16Length(line))); return;
-    case Encoding::Windows1252:
-        if (AsciiPrefix(line.data(), size) != size) {
-            converted_.clear();
-            for (const char byte : line)
-                AppendUtf8(converted_, Windows1252Character(static_cast<unsigned char>(byte)));
-            sink_.bytesLine(converted_, size);
-            return;
-        }
-        break;
-    case Encoding::Unsettled:
-    case Encoding::Utf16Le:
-    case Encoding::Utf16Be: break;
+    // A line within the block's ASCII start, as nearly every line is, needs no look.
+    const bool ascii = (line.data() >= asciiFrom_ && line.data() + size <= asciiTo_)
+                       || form_ == Form::Raw || AsciiPrefix(line.data(), size) == size;
+    if (ascii) {
+        sink_.bytesLine(line, size);
+        return;
     }
-    sink_.bytesLine(line, size);
+    const bool utf8 = IsUtf8(line);
+    if (form_ == Form::Utf16) {
+        if (utf8)
+            decoding_->fromUtf8(line);
+        else
+            decoding_->fromWindows1252(line);
+        sink_.unitsLine(decoding_->units);
+        return;
+    }
+    if (utf8) {
+        sink_.bytesLine(line, static_cast<qsizetype>(Utf16Length(line)));
+        return;
+    }
+    converted_.clear();
+    AppendWindows1252AsUtf8(converted_, line);
+    sink_.bytesLine(converted_, size);
 }
 
 void LineReader::unitLine(std::u16string_view line, LineSink::LineEnd how)
@@ -431,34 +364,25 @@ void LineReader::unitLine(std::u16string_view line, LineSink::LineEnd how)
 
 void LineReader::tellOpenLine()
 {
-    if (!onOpenLine)
-        return;
-    const bool inUnits = encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be
-                         || (encoding_ != Encoding::Unsettled && form_ == Form::Utf16);
-    onOpenLine(static_cast<qsizetype>(inUnits ? units_->carry.size() : bytes_->carry.size()));
+    if (onOpenLine)
+        onOpenLine(static_cast<qsizetype>(utf16_ ? units_->carry.size() : bytes_->carry.size()));
 }
 
 void LineReader::finish()
 {
-    const auto units = [this](std::u16string_view line, LineSink::LineEnd how) {
-        unitLine(line, how);
-    };
-    if (encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be) {
+    if (utf16_) {
+        const auto units = [this](std::u16string_view line, LineSink::LineEnd how) {
+            unitLine(line, how);
+        };
         decoding_->endUtf16();
         units_->split(decoding_->units.data(), static_cast<qsizetype>(decoding_->units.size()),
                       units);
-    }
-    const bool inUnits = encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be
-                         || (encoding_ != Encoding::Unsettled && form_ == Form::Utf16);
-    if (inUnits)
         units_->finish(finalLfEndsLine, units);
-    else
-        bytes_->finish(finalLfEndsLine, [this](std::string_view line, LineSink::LineEnd how) {
-            byteLine(line, how);
-        });
-}
-
-char16_t Windows1252Character(unsigned char byte)
-{
-    return byte >= 0x80 && byte <= 0x9F ? kWindows1252High[byte - 0x80] : char16_t(byte);
+        if (decoding_->raw && decoding_->oddByte >= 0)
+            sink_.strayByte(static_cast<char>(decoding_->oddByte));
+        decoding_->oddByte = -1;
+        return;
+    }
+    bytes_->finish(finalLfEndsLine,
+                   [this](std::string_view line, LineSink::LineEnd how) { byteLine(line, how); });
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "input/input_spool.h"
-
 #include <QtGlobal>
 
 #include <functional>
@@ -14,11 +12,21 @@
 class LineSink {
 public:
     virtual ~LineSink() = default;
-    // A line of bytes: ASCII, or UTF-8 when the reader hands on UTF-8 (LineReader::Form::Utf8);
-    // length counts its UTF-16 units, as the lists count characters.
+    // A line of bytes: ASCII, UTF-8 when the reader hands on UTF-8 (LineReader::Form::Utf8), or
+    // the input's own bytes (LineReader::Form::Raw); length counts its UTF-16 units, as the
+    // lists count characters (in the raw form, its bytes).
     virtual void bytesLine(std::string_view bytes, qsizetype length) = 0;
-    // A line of UTF-16 units. A sink that takes UTF-8 gets it as such.
+    // A line of UTF-16 units. A sink that takes bytes gets them as UTF-8, a unit without its
+    // partner as the three bytes it would take if it were a character, so nothing is lost.
     virtual void unitsLine(std::u16string_view units);
+
+    // The byte-order mark the input began with, told before its first line; the mark itself is
+    // never part of a line.
+    enum class Mark { None, Utf8, Utf16Le, Utf16Be };
+    virtual void inputMark(Mark) {}
+    // The raw form only: the byte that ends a UTF-16 input of odd length, told after its last
+    // line, for a sink that writes the input back as it was.
+    virtual void strayByte(char) {}
 
     // How the line being handed on ended in the input, for a sink that writes it back as it was.
     enum class LineEnd { None, Lf, Cr, CrLf };
@@ -42,15 +50,11 @@ private:
 // hands each line on as soon as it is whole.
 //
 // Decoding: UTF-16 (little- or big-endian) after its byte-order mark, each unit that cannot
-// stand where it is becoming U+FFFD; otherwise UTF-8 when the whole input is valid UTF-8 (one
-// byte-order mark at its very start is dropped, any other U+FEFF is content); otherwise
-// Windows-1252, one byte one character, so no byte is ever lost. UTF-16 without a mark is not
+// stand where it is becoming U+FFFD. Otherwise each line is decoded on its own: a line that is
+// valid UTF-8 is UTF-8, any other is Windows-1252, one byte one character, so no byte is ever
+// lost and one stray byte of a merged export costs only its own line. A UTF-8 byte-order mark
+// at the very start is dropped; any other U+FEFF is content. UTF-16 without a mark is not
 // guessed.
-//
-// Whether the input is UTF-8 is a question about all of it. While the bytes are ASCII both
-// answers read them alike, so lines flow on at once. At the first byte above 127 the rest is
-// checked before anything more is handed on: a file is read ahead and then read on from where
-// it stood; a stream is held in an InputSpool until an invalid byte or its end settles it.
 //
 // Lines: a line ends at CR LF or at a lone CR, and every LF is a further boundary; a final
 // CR LF or CR leaves no empty item after it, a final LF leaves one (unless finalLfEndsLine);
@@ -62,8 +66,10 @@ public:
     using ReadAt = std::function<qsizetype(qint64 offset, char* into, qsizetype size)>;
     using ReadOn = std::function<qsizetype(char* into, qsizetype size)>;
 
-    // What a line that is not all ASCII becomes: UTF-16 units (a list) or UTF-8 bytes.
-    enum class Form { Utf16, Utf8 };
+    // What a line that is not all ASCII becomes: UTF-16 units (a list), UTF-8 bytes, or, for a
+    // sink that writes the input back as it was, the line's own bytes undecoded (UTF-16 lines
+    // as units, none replaced).
+    enum class Form { Utf16, Utf8, Raw };
 
     static constexpr qsizetype kBlockBytes = qsizetype(1) << 20;
 
@@ -85,14 +91,11 @@ public:
     qint64 lines() const { return lines_; }
 
 private:
-    enum class Encoding { Unsettled, Utf8, Windows1252, Utf16Le, Utf16Be };
     template <class Char> struct Splitter;
     struct Decoding;
 
     qsizetype readSome(char* into, qsizetype size);
-    void take(const char* data, qsizetype size, bool inputStart);
-    void takeSettled(const char* data, qsizetype size, bool inputStart);
-    void settle(const char* data, qsizetype size);
+    void take(const char* data, qsizetype size);
     void finish();
     void byteLine(std::string_view line, LineSink::LineEnd how);
     void unitLine(std::u16string_view line, LineSink::LineEnd how);
@@ -104,17 +107,17 @@ private:
     Form form_;
     qsizetype block_;
     std::unique_ptr<char[]> buffer_;
-    std::unique_ptr<char[]> ahead_;
-    Encoding encoding_ = Encoding::Unsettled;
+    LineSink::Mark mark_ = LineSink::Mark::None;
+    bool utf16_ = false;
     qint64 offset_ = 0;  // where the next read of a file begins
     bool atEnd_ = false;
-    InputSpool spool_;
+    // Where the ASCII run at the start of the block being split ends: a line wholly before it
+    // needs no further look.
+    const char* asciiFrom_ = nullptr;
+    const char* asciiTo_ = nullptr;
     std::unique_ptr<Splitter<char>> bytes_;
     std::unique_ptr<Splitter<char16_t>> units_;
     std::unique_ptr<Decoding> decoding_;
     std::string converted_;
     qint64 lines_ = 0;
 };
-
-// The character a Windows-1252 byte stands for; every byte has one, so none is lost.
-char16_t Windows1252Character(unsigned char byte);

@@ -365,6 +365,8 @@ void TextFileWriter::replaceByRename()
     if (::close(fd_) != 0 && failure == 0)
         failure = errno;
     fd_ = -1;
+    if (failure == 0 && keepGoing_ != nullptr && !keepGoing_())
+        failure = EINTR;
     if (failure == 0 && ::rename(temporary_.constData(), target_.constData()) != 0)
         failure = errno;
     // A file bind-mounted over the name, or a name on another file system, cannot be renamed

@@ -69,6 +69,10 @@ public:
     void writeUtf8(std::string_view bytes);
     // Writes what is left, syncs it and puts the text in place of the old.
     void commit();
+    // Asked once the text is safely on disk, just before it takes the old one's place: false
+    // stops the commit there (EINTR), the old file as it was. A rewrite in place is never
+    // stopped halfway; it finishes, so the file is whole.
+    void stopUnless(bool (*keepGoing)()) { keepGoing_ = keepGoing; }
 
 private:
     void writeUtf8LineOtherwise(std::string_view line);
@@ -104,5 +108,6 @@ private:
     bool inPlace_ = false;
     // The temporary file's length so far, which the disk is set writing behind the writer.
     off_t written_ = 0;
+    bool (*keepGoing_)() = nullptr;
     WritebackTrail trail_;
 };

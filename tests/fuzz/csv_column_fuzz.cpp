@@ -1,13 +1,16 @@
-// Fuzzes the CSV column pass: fed any ASCII bytes as the reader hands them on, in lines of any
-// length, with no rule that changes a field, it writes back every byte it was given, whatever
-// the quotes, delimiters and line ends; and with a rule that lays out every ten-digit field 1,
-// the record count and every byte outside field 1 stay.
+// Fuzzes the CSV column pass through the one reader, as --column runs it: any bytes at all
+// (UTF-8, Windows-1252, a mix of both, UTF-16 of either byte order with or without odd bytes and
+// lone surrogates, NULs), read in blocks of any size. With no rule that fits, the output is the
+// input, byte for byte. With a rule for ten digits, the output is the input with only field 1
+// of each record changed, and only where it is ten ASCII digits; the records are found here by
+// a reading of the CSV rules of its own.
 
 #include "batch/csv_column.h"
 #include "batch/result_writer.h"
 #include "input/line_reader.h"
 #include "require.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -21,13 +24,12 @@ public:
     bool keepsPartial() const override { return true; }
 };
 
-std::string Pass(const std::string& input, const std::vector<RuleText>& rules, bool byName)
+std::string Pass(const std::string& input, const std::vector<RuleText>& rules, qsizetype block)
 {
     const NumberFormat format(rules);
-    TextCleaning cleaning(false, false);
+    TextCleaning cleaning(false, false, true);
     Collected out;
-    CsvColumnPass pass(format, cleaning, out,
-                       byName ? ColumnChoice{0, QByteArrayLiteral("a")} : ColumnChoice{1, {}}, ',');
+    CsvColumnPass pass(format, cleaning, out, ColumnChoice{1, {}}, ',');
     LineReader reader(
         [&](qint64 offset, char* into, qsizetype size) {
             const auto got = static_cast<qsizetype>(std::min<std::size_t>(
@@ -35,7 +37,7 @@ std::string Pass(const std::string& input, const std::vector<RuleText>& rules, b
             std::copy_n(input.data() + offset, got, into);
             return got;
         },
-        pass, LineReader::Form::Utf8, 3);
+        pass, LineReader::Form::Raw, block);
     reader.finalLfEndsLine = true;
     reader.run();
     pass.endInput();
@@ -43,20 +45,90 @@ std::string Pass(const std::string& input, const std::vector<RuleText>& rules, b
     return out.bytes;
 }
 
+// The input with field 1 of each record laid out as xxx-xxx-xxxx where it is ten ASCII
+// digits; false when a quote never closes (the input then fails, and is not checked here).
+bool Expected(const std::string& input, std::string& out)
+{
+    std::size_t at = input.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    out.assign(input, 0, at);
+    while (at < input.size()) {
+        // Field 1: from the record's start to the first delimiter or line end outside quotes.
+        const std::size_t start = at;
+        bool quoted = at < input.size() && input[at] == '"';
+        bool open = quoted;
+        std::size_t i = at + (quoted ? 1 : 0);
+        std::size_t fieldEnd = std::string::npos;
+        for (; i < input.size(); ++i) {
+            const char c = input[i];
+            if (open) {
+                if (c == '"' && i + 1 < input.size() && input[i + 1] == '"')
+                    ++i;
+                else if (c == '"')
+                    open = false;
+                continue;
+            }
+            if (fieldEnd == std::string::npos && (c == ',' || c == '\r' || c == '\n'))
+                fieldEnd = i;
+            if (c == '\r' || c == '\n')
+                break;
+            // Past field 1, a quote at a field's start opens a quoted field.
+            if (c == ',' && i + 1 < input.size() && input[i + 1] == '"') {
+                open = true;
+                ++i;
+            }
+        }
+        if (open)
+            return false;
+        if (fieldEnd == std::string::npos)
+            fieldEnd = i;
+        std::string value;
+        const std::string_view field(input.data() + start, fieldEnd - start);
+        if (quoted) {
+            for (std::size_t k = 1; k < field.size(); ++k) {
+                if (field[k] != '"')
+                    value += field[k];
+                else if (k + 1 < field.size() && field[k + 1] == '"')
+                    value += field[++k];
+            }
+        } else {
+            value.assign(field);
+        }
+        if (value.size() == 10 && std::all_of(value.begin(), value.end(), [](char c) {
+                return c >= '0' && c <= '9';
+            }))
+            out += value.substr(0, 3) + '-' + value.substr(3, 3) + '-' + value.substr(6);
+        else
+            out += field;
+        out.append(input, fieldEnd, i - fieldEnd);
+        // The record's line end.
+        if (i < input.size() && input[i] == '\r' && i + 1 < input.size() && input[i + 1] == '\n')
+            out += input.substr(i++, 2);
+        else if (i < input.size())
+            out += input[i];
+        at = i + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // The first byte picks the block size; the rest is the input, its bytes as they came, or
+    // mapped onto the bytes that matter to CSV when the first byte is odd.
+    if (size == 0)
+        return 0;
+    const qsizetype block = 1 + data[0] % 8;
     std::string input;
-    for (std::size_t i = 0; i < size; ++i) {
-        // ASCII only, so the reader's decoding leaves every byte as it is; the bytes that
-        // matter to CSV are the likeliest.
-        static constexpr char kBytes[] = "\",\r\n0123456789a ";
-        input += data[i] < 0x80 ? static_cast<char>(data[i] == 0 ? 'x' : data[i])
-                                : kBytes[data[i] % (sizeof kBytes - 1)];
+    for (std::size_t i = 1; i < size; ++i) {
+        static constexpr char kBytes[] = "\",\r\n0123456789a \xC3\xA9\xE9";
+        input += data[0] % 2 == 0 ? static_cast<char>(data[i])
+                                  : kBytes[data[i] % (sizeof kBytes - 1)];
     }
-    Require(Pass(input, {}, false) == input);
-    // A heading that names no column: nothing after it is written, and nothing breaks.
-    Pass(input, {}, true);
+    Require(Pass(input, {}, block) == input);
+    const bool utf16 = input.rfind("\xFF\xFE", 0) == 0 || input.rfind("\xFE\xFF", 0) == 0;
+    if (std::string expected; !utf16 && Expected(input, expected))
+        Require(Pass(input, {{QStringLiteral("10"), QStringLiteral("xxx-xxx-xxxx")}}, block)
+                == expected);
     return 0;
 }

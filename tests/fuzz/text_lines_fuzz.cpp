@@ -1,8 +1,9 @@
 // Fuzzes the reading of phone-number files: read in blocks of any size it gives the same lines
 // as read in one, no line holds a line end, and outside UTF-16 the lines are those of the
-// whole file decoded at once by Qt's own decoder and split by the line-end rules.
+// file split by the line-end rules, each decoded on its own by Qt's own decoder.
 
 #include "app/lists/list_model.h"
+#include "input/encodings.h"
 #include "input/text_lines.h"
 #include "require.h"
 
@@ -15,37 +16,37 @@
 
 namespace {
 
-// An independent reading of the same rules: the whole file decoded at once, then split.
-QString Decoded(const QByteArray& bytes)
+// An independent reading of the same rules: the bytes split at their line ends, then each
+// line decoded on its own by Qt's decoder, or as Windows-1252 where that finds it is not UTF-8.
+QString Decoded(const QByteArray& line)
 {
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        text.clear();
-        for (const char byte : bytes)
-            text += QChar(Windows1252Character(static_cast<unsigned char>(byte)));
+    QString text = utf8.decode(line);
+    if (!utf8.hasError())
         return text;
-    }
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    text.clear();
+    for (const char byte : line)
+        text += QChar(Windows1252Character(static_cast<unsigned char>(byte)));
     return text;
 }
 
-QStringList Split(const QString& text)
+QStringList Split(QByteArray bytes)
 {
+    if (bytes.startsWith("\xef\xbb\xbf"))
+        bytes.remove(0, 3);
     QStringList lines;
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n'))
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n')
             continue;
-        lines << text.sliced(start, i - start);
-        if (text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+        lines << Decoded(bytes.sliced(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
-    if (start < text.size() || (text.endsWith(QLatin1Char('\n')) && !text.endsWith(u"\r\n")))
-        lines << text.sliced(start);
+    if (start < bytes.size() || (bytes.endsWith('\n') && !bytes.endsWith("\r\n")))
+        lines << Decoded(bytes.sliced(start));
     return lines;
 }
 
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // Outside UTF-16, the lines are those of the whole text decoded at once.
     if (!bytes.startsWith("\xff\xfe") && !bytes.startsWith("\xfe\xff")) {
-        const QStringList lines = Split(Decoded(bytes));
+        const QStringList lines = Split(bytes);
         Require(whole.count() == lines.size());
         for (qsizetype i = 0; i < lines.size(); ++i)
             Require(whole.text(i) == lines[i]);
