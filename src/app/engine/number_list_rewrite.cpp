@@ -62,7 +62,8 @@ void TidiedRows::addWide(QStringView text)
     switch (WhyLeftAsItIs(text)) {
     case LeftAsItIs::Extension: ++counts_.extensions; break;
     case LeftAsItIs::Letters: ++counts_.letters; break;
-    case LeftAsItIs::Other: ++(text.trimmed().isEmpty() ? counts_.empty : counts_.other); break;
+    case LeftAsItIs::Empty: ++counts_.empty; break;
+    case LeftAsItIs::Other: ++counts_.other; break;
     }
 }
 

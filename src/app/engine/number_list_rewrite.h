@@ -17,7 +17,7 @@ struct TidyCounts {
     qsizetype tidied = 0;
     qsizetype letters = 0;
     qsizetype extensions = 0;
-    qsizetype empty = 0;  // nothing but blanks
+    qsizetype empty = 0;  // nothing but blanks and invisible characters
     qsizetype other = 0;
     qsizetype leftAsTheyWere() const { return letters + extensions + empty + other; }
 };
