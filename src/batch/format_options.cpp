@@ -1,10 +1,37 @@
 #include "batch/format_options.h"
 
+#include "app/desktop/file_system.h"
+
 namespace {
 
+// An argument as a message shows it: a line break or a control character in it would garble the
+// terminal, so it is escaped as file names in messages are.
 QString Shown(const QByteArray& argument)
 {
-    return QString::fromLocal8Bit(argument);
+    return QString::fromUtf8(ShownName(argument, ForeignBytes::Escaped));
+}
+
+// In quotes too, for a value that may be empty or blank.
+QString Quoted(const QByteArray& value)
+{
+    return u'\'' + Shown(value) + u'\'';
+}
+
+// A --column value in double quotes, written as CSV writes a field (each quote inside doubled),
+// is always a heading name, so a heading of digits can be chosen too. Returns the name, or
+// nothing when the quotes are not so written.
+std::optional<QByteArray> QuotedName(const QByteArray& value)
+{
+    if (value.size() < 2 || !value.endsWith('"'))
+        return std::nullopt;
+    QByteArray name;
+    const qsizetype end = value.size() - 1;
+    for (qsizetype i = 1; i < end; ++i) {
+        if (value[i] == '"' && (i + 1 == end || value[++i] != '"'))
+            return std::nullopt;
+        name += value[i];
+    }
+    return name;
 }
 
 }  // namespace
@@ -78,19 +105,36 @@ FormatOptions ParseFormatOptions(const QList<QByteArray>& arguments)
         else
             return usage(QStringLiteral("option %1 needs a value").arg(Shown(name)));
         if (name == "--column") {
+            if (options.column)
+                return usage(QStringLiteral("--column given twice"));
             if (value.isEmpty())
                 return usage(QStringLiteral("--column needs a number from 1 or a name"));
-            bool number = false;
-            const qsizetype n = value.toLongLong(&number);
-            options.column = number ? ColumnChoice{n, {}} : ColumnChoice{0, value};
-            if (number && n < 1)
-                return usage(QStringLiteral("--column counts from 1, not %1").arg(Shown(value)));
+            if (value.startsWith('"')) {
+                const std::optional<QByteArray> quoted = QuotedName(value);
+                if (!quoted)
+                    return usage(QStringLiteral("--column takes a name in quotes as CSV writes it, "
+                                                "each quote inside doubled, not %1")
+                                     .arg(Quoted(value)));
+                if (quoted->isEmpty())
+                    return usage(
+                        QStringLiteral("--column takes a name of one character or more, not \"\""));
+                options.column = ColumnChoice{0, *quoted};
+            } else {
+                bool number = false;
+                const qsizetype n = value.toLongLong(&number);
+                if (number && n < 1)
+                    return usage(
+                        QStringLiteral("--column counts from 1, not %1").arg(Shown(value)));
+                options.column = number ? ColumnChoice{n, {}} : ColumnChoice{0, value};
+            }
         } else if (name == "--delimiter") {
+            if (delimiterGiven)
+                return usage(QStringLiteral("--delimiter given twice"));
             if (value.size() != 1 || static_cast<unsigned char>(value[0]) >= 0x80 || value == "\""
                 || value == "\r" || value == "\n")
                 return usage(QStringLiteral("--delimiter takes one ASCII character other than a "
                                             "quote or a line break, not %1")
-                                 .arg(Shown(value)));
+                                 .arg(Quoted(value)));
             options.delimiter = value[0];
             delimiterGiven = true;
         } else if (name == "--rules") {
@@ -158,7 +202,9 @@ QString FormatHelpText()
         "                         the distinct numbers in memory, about 30 bytes each\n"
         "  --column N|NAME        the input is CSV: format field N (from 1), or the field the\n"
         "                         heading names, of every record and write the CSV back with\n"
-        "                         every other field as it was\n"
+        "                         every other field as it was; a NAME in double quotes, each\n"
+        "                         quote inside doubled as CSV writes it ('\"2023\"'), is always\n"
+        "                         a name, even one of digits\n"
         "  --delimiter C          the CSV's delimiter, such as ; (default ,)\n"
         "Rules apply in the order given; the first whose length fits a number is used. A rule\n"
         "that can never fit is refused before anything is written.\n"

@@ -161,6 +161,11 @@ EOF
      r"""seq 3 > same.txt; $DW --format --lines same.txt >> same.txt 2>err; echo "rc=$?"
      cat err; wc -l < same.txt""",
      b"rc=1\ndialwright: same.txt: input file is output file\n3\n"),
+    ("the --output file may be an input too: each is read whole before the file is replaced",
+     r"""printf 'a,6034343563\n' > in.csv; ln in.csv link.csv
+     $DW --format --rule 10=xxx-xxx-xxxx --column 2 --output in.csv in.csv link.csv; show $?
+     cat in.csv; cmp -s in.csv link.csv && echo linked""",
+     b"rc=0\nin.csv link.csv \na,603-434-3563\na,603-434-3563\nlinked\n"),
     ("a stop signal ends a write that a reader no longer takes",
      r"""seq 1 3000000 > in.txt
      { $DW --format --lines in.txt & echo $! > pid; wait; } | sleep 20 &
@@ -197,6 +202,22 @@ EOF
      b"dialwright: d: Is a directory\ndialwright: d: Is a directory\n"
      b"dialwright: nosuch.txt: No such file or directory\n"
      b"dialwright: big.txt: File too large\nrc=1\nd in.txt \n"),
+    ("an argument shown in a message has its control characters and stray bytes escaped",
+     r"""for d in '' $'\n' $'\xe9' $'\xc2\x85' ab; do $DW --format --column 1 --delimiter "$d" 2>&1 |
+       head -n1; done
+     $DW --format --rule $'7\tx' 2>&1 | head -n1; $DW --format --colour$'\e[2J' 2>&1 | head -n1""",
+     b"dialwright: --delimiter takes one ASCII character other than a quote or a line break, not "
+     b"''\n"
+     b"dialwright: --delimiter takes one ASCII character other than a quote or a line break, not "
+     b"'\\n'\n"
+     b"dialwright: --delimiter takes one ASCII character other than a quote or a line break, not "
+     b"'\\351'\n"
+     b"dialwright: --delimiter takes one ASCII character other than a quote or a line break, not "
+     b"'\\302\\205'\n"
+     b"dialwright: --delimiter takes one ASCII character other than a quote or a line break, not "
+     b"'ab'\n"
+     b"dialwright: --rule takes LENGTH=PATTERN, not 7\\tx\n"
+     b"dialwright: unknown option --colour\\033[2J\n"),
     ("skipped rule lines are named: the first ten, then how many more, and why",
      r"""for i in $(seq 12); do echo "$i xxx"; done > r.txt; printf '10\tx\n' >> r.txt
      $DW --format --rules r.txt < /dev/null 2>&1; echo "rc=$?" """,

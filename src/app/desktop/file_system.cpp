@@ -117,11 +117,34 @@ int OpenUnnamedTemporary()
     return named;
 }
 
-QByteArray ShownName(const QByteArray& name)
+namespace {
+
+// How many bytes the UTF-8 character at `at` takes, or 0 when the bytes there are not UTF-8.
+qsizetype Utf8Length(const QByteArray& bytes, qsizetype at)
+{
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    const qsizetype length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 0;
+    if (length == 0 || at + length > bytes.size())
+        return 0;
+    // Overlong forms, surrogates and values past U+10FFFF do not come back as they went in.
+    const QByteArray character = bytes.mid(at, length);
+    return QString::fromUtf8(character).toUtf8() == character ? length : 0;
+}
+
+}  // namespace
+
+QByteArray ShownName(const QByteArray& name, ForeignBytes foreign)
 {
     QByteArray shown;
     shown.reserve(name.size());
-    for (const char c : name) {
+    const auto octal = [&shown](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        const char escaped[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
+                                char('0' + (byte & 7))};
+        shown.append(escaped, sizeof escaped);
+    };
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char c = name[i];
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '\n': shown += "\\n"; continue;
@@ -131,11 +154,24 @@ QByteArray ShownName(const QByteArray& name)
         default: break;
         }
         if (byte < 0x20 || byte == 0x7f) {
-            const char octal[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
-                                  char('0' + (byte & 7))};
-            shown.append(octal, sizeof octal);
-        } else {
+            octal(c);
+        } else if (byte < 0x80) {
             shown += c;
+        } else if (const qsizetype length = Utf8Length(name, i); length == 0) {
+            if (foreign == ForeignBytes::Kept)
+                shown += c;
+            else
+                octal(c);
+        } else {
+            // U+0080 to U+009F are controls as well: a terminal may act on them.
+            const bool control = byte == 0xc2 && static_cast<unsigned char>(name[i + 1]) < 0xa0;
+            for (qsizetype k = i; k < i + length; ++k) {
+                if (control)
+                    octal(name[k]);
+                else
+                    shown += name[k];
+            }
+            i += length - 1;
         }
     }
     return shown;

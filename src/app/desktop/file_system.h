@@ -40,10 +40,13 @@ QByteArray ReadWholeFile(const QByteArray& name);
 // Joins a folder and a name with "/".
 QString JoinPath(const QString& folder, const QString& name);
 
+// What becomes of bytes that are not part of UTF-8: a message written out as bytes keeps them,
+// so the name can be found again; one held as text cannot carry them, and escapes them too.
+enum class ForeignBytes { Kept, Escaped };
 // A file's name as a message on a terminal shows it: its own bytes, so it can be found again,
-// with control characters and the backslash escaped as ls -b escapes them (a newline would split
-// the line).
-QByteArray ShownName(const QByteArray& name);
+// with control characters (C1 ones too) and the backslash escaped as ls -b escapes them (a
+// newline would split the line).
+QByteArray ShownName(const QByteArray& name, ForeignBytes foreign = ForeignBytes::Kept);
 
 // The folder temporary files go to: $TMPDIR, or /tmp when it is not set.
 QByteArray TemporaryFolder();

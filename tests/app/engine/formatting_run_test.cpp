@@ -2,6 +2,7 @@
 #include "support/locations.h"
 
 #include <functional>
+#include <new>
 
 namespace {
 
@@ -250,6 +251,32 @@ TEST_F(FormattingRun, AWiderTextAddedWhileAReportShowsLeavesTheItemUnderWayWhole
     run();
     ASSERT_TRUE(phones().texts().wide());
     EXPECT_EQ(texts(results()), (QStringList{"603-434-3563", "797/8118"}));
+}
+
+// Once an item is appended the run yields, and the phone list may then move to wider storage
+// and free the old; a report that shows before the next item is read (whatever failed at that
+// step: here the yield itself) must not touch the appended text's old view of the list. The
+// first item fits no rule, so nothing but the append ends its view.
+TEST_F(FormattingRun, AReportAfterAYieldThatWidenedTheListReadsNothingOfTheOldList)
+{
+    addRule(QStringLiteral("10"), QStringLiteral("xxx-xxx-xxxx"));
+    phones().append(QStringLiteral("not a number"));
+    phones().append(QStringLiteral("6034343563"));
+    // Whatever the widening freed is handed out again and overwritten; under AddressSanitizer a
+    // read of it fails the run.
+    std::vector<std::string> reused;
+    // Yield 2 comes after the first item's append, before the second item is read.
+    desktop.onYield(2, [&] {
+        phones().append(QString::fromUtf8("/home/\xce\xb1/list.txt"));
+        for (size_t size = 1; size <= 256; ++size)
+            reused.emplace_back(size, 'Z');
+        throw std::bad_alloc();
+    });
+    desktop.expectErrorReport(QStringLiteral("Out of memory"), kRunClick, 108);
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    ASSERT_TRUE(phones().texts().wide());
+    EXPECT_EQ(texts(results()), (QStringList{"not a number", "603-434-3563"}));
 }
 
 // A row of millions of characters has the memory of its copies taken in slices, with window
