@@ -125,9 +125,10 @@ void CsvColumnPass::inputMark(Mark mark)
 
 void CsvColumnPass::strayByte(char byte)
 {
-    // The odd byte that ends a UTF-16 input goes back where it stood.
+    // The odd byte that ends a UTF-16 input goes back where it stood, after a record left open
+    // by a quote that never closed.
     if (!missing_ && (family_ == Family::Utf16Le || family_ == Family::Utf16Be))
-        out_ += byte;
+        stray_ = static_cast<unsigned char>(byte);
 }
 
 void CsvColumnPass::takeLine(std::string_view line)
@@ -365,14 +366,15 @@ QByteArray CsvColumnPass::endInput(bool whole)
             found += (found.isEmpty() ? "" : ", ") + QByteArray::fromStdString(name);
         problem = "no column is named " + column_.name + " (the heading has: " + found + ")";
     } else if (problem.isEmpty() && !record_.empty()) {
-        // Written as it was, but not formatted: said, so it is not taken for done.
+        // A record whose quote never closes is no whole record: it is left out, and said.
         problem = unclosedQuote();
-        endRecord(record_);
-        openEnded_ = false;
     } else if (problem.isEmpty() && !fieldSeen_ && records_ > (column_.number == 0 ? 1 : 0)) {
         warning_ = "no record has field " + QByteArray::number(column_.number)
                    + "; is the delimiter right?";
     }
+    if (stray_ >= 0 && whole && problem.isEmpty())
+        out_ += static_cast<char>(stray_);
+    stray_ = -1;
     records_ = 0;
     lines_ = 0;
     index_ = column_.number > 0 ? column_.number - 1 : -1;

@@ -81,6 +81,7 @@ private:
     static constexpr std::size_t kRoomStep = std::size_t(16) << 20;
     std::size_t nextRoomCheck_ = kRoomStep;
     std::string_view recordView_;  // the record being ended
+    int stray_ = -1;               // the odd byte that ended a UTF-16 input
     // The record being gathered (its lines and the line ends inside quotes), where each of its
     // fields starts, and how the scan stands at its end.
     std::string record_;

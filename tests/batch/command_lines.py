@@ -106,12 +106,53 @@ EOF
     ("a missing input keeps the old file",
      r"""echo good > res.txt; $DW --format --output res.txt nosuch.txt 2>&1; show $?; cat res.txt""",
      b"dialwright: nosuch.txt: No such file or directory\nrc=1\nres.txt \ngood\n"),
-    ("a spool that cannot be made names $TMPDIR and keeps the old file",
-     r"""echo good > res.txt
-     (printf '\xc3\xa9\n'; head -c 6000000 /dev/zero | tr '\0' 1) |
-       TMPDIR=/nonexistent $DW --format --output res.txt 2>&1; show $?; cat res.txt""",
-     b"dialwright: standard input: $TMPDIR (/nonexistent): No such file or directory\n"
-     b"rc=1\nres.txt \ngood\n"),
+    ("a stop signal before the results are in place keeps the old file; one during a rewrite "
+     "in place lets it finish whole; both end as the signal would",
+     r"""cat > shim.c <<'END'
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/types.h>
+#include <unistd.h>
+static int fired;
+static void fire(const char *when) {
+    const char *want = getenv("STOP_AT");
+    if (!fired && want && strcmp(want, when) == 0) { fired = 1; kill(getpid(), SIGTERM); }
+}
+int fsync(int fd) {
+    fire("fsync");
+    int (*real)(int) = (int (*)(int))dlsym(RTLD_NEXT, "fsync");
+    return real(fd);
+}
+ssize_t pwrite64(int fd, const void *bytes, size_t size, off_t at) {
+    fire("pwrite");
+    ssize_t (*real)(int, const void *, size_t, off_t) =
+        (ssize_t (*)(int, const void *, size_t, off_t))dlsym(RTLD_NEXT, "pwrite64");
+    return real(fd, bytes, size, at);
+}
+ssize_t pwrite(int fd, const void *bytes, size_t size, off_t at) { return pwrite64(fd, bytes, size, at); }
+END
+     cc -shared -fPIC -o shim.so shim.c -ldl || echo "no shim"
+     seq 1 100000 > in.txt; echo good > out.txt
+     STOP_AT=fsync LD_PRELOAD=./shim.so $DW --format --lines --output out.txt in.txt
+     echo "final sync: $? $(ls -A | tr '\n' ' ')$(cat out.txt)"
+     echo good > a.txt; ln a.txt b.txt
+     STOP_AT=pwrite LD_PRELOAD=./shim.so $DW --format --lines --output a.txt in.txt
+     echo "in place: $? $(cmp -s b.txt in.txt && echo whole)" """,
+     b"final sync: 143 in.txt out.txt shim.c shim.so good\nin place: 143 whole\n"),
+    ("each line is decoded on its own: a Windows-1252 line costs no other line its UTF-8",
+     r"""printf 'Zo\xc3\xab\r\nJos\xe9\r\n\xe2\x98\x8e\r\n' | $DW --format --lines""",
+     b"Zo\xc3\xab\nJos\xc3\xa9\n\xe2\x98\x8e\n"),
+    ("--column on a terminal shows each record as soon as it is whole",
+     r"""mkfifo feed
+     script -qfec "$DW --format --rule 10=xxx-xxx-xxxx --column 2 < feed" /dev/null > shown &
+     exec 3> feed; printf 'a,6034343563\n' >&3
+     for _ in $(seq 100); do grep -q 603-434-3563 shown && break; sleep 0.05; done
+     grep -q 603-434-3563 shown && echo "shown at once" || echo "held back"
+     printf 'b,7978118\n' >&3; exec 3>&-; wait; tr -d '\r' < shown""",
+     b"shown at once\na,603-434-3563\nb,7978118\n"),
     ("on standard output the results already written stay",
      r"""echo 1 > a.txt; $DW --format --lines a.txt nosuch.txt 2>/dev/null; echo "rc=$?" """,
      b"1\nrc=1\n"),

@@ -40,6 +40,25 @@ TEST_F(LoadFiles, OneFileAppendsItsLinesInOrderAfterWhatIsThere)
     EXPECT_EQ(phones().rowCount(), 5);
 }
 
+// A merged export with one Windows-1252 record: each line keeps its own encoding's characters,
+// through the list, a run and a save, rather than every UTF-8 line turning into mojibake.
+TEST_F(LoadFiles, ALatin1LineAmongUtf8LinesCostsNoOtherLineItsAccents)
+{
+    load(file("merged.txt",
+              "Zo\xC3\xAB M\xC3\xBCller\r\n6034343563\r\nJos\xE9\r\n\xE2\x98\x8E 555\r\n"));
+    const QStringList loaded{QStringLiteral(u"Zo\u00eb M\u00fcller"), "6034343563",
+                             QStringLiteral(u"Jos\u00e9"), QStringLiteral(u"\u260e 555")};
+    EXPECT_EQ(texts(phones()), loaded);
+    addRule(QStringLiteral("10"), QStringLiteral("xxx-xxx-xxxx"));
+    desktop.expectInfo(QStringLiteral("Done."));
+    form->PushButton7_Click();
+    const QString saved = work.filePath(QStringLiteral("saved.txt"));
+    expectSaveDialog(saved);
+    form->PushButton2->click();
+    EXPECT_EQ(ReadBytes(saved), "Zo\xC3\xAB M\xC3\xBCller,\r\n603-434-3563,\r\nJos\xC3\xA9,\r\n"
+                                "\xE2\x98\x8E 555\r\n");
+}
+
 TEST_F(LoadFiles, SeveralFilesLoadOneAfterAnotherInTheDialogsOrder)
 {
     file("b.txt", "b1\nb2\n");
