@@ -70,6 +70,9 @@ case "${1:-}" in
     # Test discovery starts the test programs while building; they need no display.
     export QT_QPA_PLATFORM=offscreen
     status=0
+    # Each room of src/ includes only what it may touch (see tests/analysis/rooms.py).
+    stage "rooms"
+    python3 "$root/tests/analysis/rooms.py" "$root" || status=1
     stage "fuzzing targets: build"
     build fuzz
     # The unit suites, built once with clang under AddressSanitizer and

@@ -1,6 +1,6 @@
 #include "bench_desktop.h"
 
-#include "app/form1.h"
+#include "window/form1.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/desktop/desktop.h"
+#include "window/desktop/desktop.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

@@ -5,7 +5,7 @@
 #include "bench_data.h"
 #include "bench_desktop.h"
 
-#include "app/form1.h"
+#include "window/form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

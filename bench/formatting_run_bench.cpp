@@ -4,9 +4,9 @@
 #include "bench_data.h"
 #include "bench_desktop.h"
 
-#include "app/engine/digit_pattern.h"
-#include "app/engine/formatting_rules.h"
-#include "app/form1.h"
+#include "core/digit_pattern.h"
+#include "core/formatting_rules.h"
+#include "window/form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

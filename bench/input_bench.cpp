@@ -4,9 +4,9 @@
 #include "bench_data.h"
 #include "bench_desktop.h"
 
-#include "app/desktop/file_system.h"
-#include "app/form1.h"
-#include "input/add_folder.h"
+#include "files/file_system.h"
+#include "window/form1.h"
+#include "window/phone_list/add_folder.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,10 +4,10 @@
 #include "bench_data.h"
 #include "bench_desktop.h"
 
-#include "app/form1.h"
-#include "output/clipboard.h"
-#include "output/save_comma.h"
-#include "output/save_list.h"
+#include "window/form1.h"
+#include "window/result_list/clipboard.h"
+#include "window/result_list/save_comma.h"
+#include "window/result_list/save_list.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -17,9 +17,9 @@
 #include "bench_data.h"
 #include "bench_desktop.h"
 
-#include "app/desktop/file_system.h"
-#include "app/form1.h"
-#include "input/text_lines.h"
+#include "files/file_system.h"
+#include "files/text_lines.h"
+#include "window/form1.h"
 
 #include <QApplication>
 #include <QDir>

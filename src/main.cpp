@@ -1,11 +1,11 @@
 // The program's entry point: the one place that sees both the window and formatting without a
 // window, and chooses between them.
 
-#include "app/command_line.h"
-#include "app/run_window.h"
-#include "batch/format_command.h"
-#include "batch/format_options.h"
-#include "batch/standard_output.h"
+#include "cli/format_command.h"
+#include "cli/format_options.h"
+#include "cli/standard_output.h"
+#include "window/command_line.h"
+#include "window/run_window.h"
 
 #include <QByteArray>
 #include <QList>

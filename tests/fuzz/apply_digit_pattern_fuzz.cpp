@@ -2,12 +2,12 @@
 // rules, against its Latin-1 twin and against the command line's UTF-8 layer, and the length
 // conversion for crashes.
 
-#include "app/engine/decimal_number.h"
-#include "app/engine/digit_pattern.h"
-#include "app/engine/formatting_rules.h"
-#include "app/engine/laid_pattern.h"
-#include "app/errors/app_error.h"
-#include "batch/number_format.h"
+#include "core/app_error.h"
+#include "core/decimal_number.h"
+#include "core/digit_pattern.h"
+#include "core/formatting_rules.h"
+#include "core/laid_pattern.h"
+#include "core/number_format.h"
 
 #include <QString>
 

@@ -6,9 +6,9 @@
 // where it is ten ASCII digits; the records are found here by a reading of the CSV rules of its
 // own.
 
-#include "batch/csv_column.h"
-#include "batch/result_writer.h"
-#include "input/line_reader.h"
+#include "files/csv_column.h"
+#include "files/line_reader.h"
+#include "files/result_writer.h"
 #include "require.h"
 
 #include <algorithm>

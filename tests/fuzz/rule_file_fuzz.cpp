@@ -2,10 +2,10 @@
 // passes the length test and a pattern that is not blank, no more rules and skipped lines than
 // lines, and the rules it gives, written out again in the aligned layout, read back the same.
 
-#include "app/engine/decimal_number.h"
-#include "input/text_lines.h"
+#include "core/decimal_number.h"
+#include "files/rule_file.h"
+#include "files/text_lines.h"
 #include "require.h"
-#include "rules/rule_file.h"
 
 #include <QString>
 

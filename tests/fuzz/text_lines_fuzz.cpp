@@ -2,9 +2,9 @@
 // as read in one, no line holds a line end, and outside UTF-16 the lines are those of the
 // file split by the line-end rules, each decoded on its own by Qt's own decoder.
 
-#include "app/lists/list_model.h"
-#include "input/encodings.h"
-#include "input/text_lines.h"
+#include "files/encodings.h"
+#include "files/text_lines.h"
+#include "lists/list_model.h"
 #include "require.h"
 
 #include <QString>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/form1.h"
 #include "support/file_helpers.h"
 #include "support/scripted_desktop.h"
+#include "window/form1.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>

@@ -1,0 +1,18 @@
+#include "cli/formatting_pass.h"
+
+#include "files/result_writer.h"
+
+void FormattingPass::bytesLine(std::string_view text, qsizetype length)
+{
+    if (cleaning_.active() && !cleaning_.take(text, length))
+        return;
+    const NumberFormat::Pattern* pattern = format_.patternFor(text, length);
+    if (pattern == nullptr) {
+        writer_.add(text);
+        return;
+    }
+    // Laid straight into the writer's buffer, which has room for what the layer scribbles.
+    static_assert(ResultWriter::kSlack >= LaidPattern::kSlack);
+    char* at = writer_.beginResult(pattern->laidSize(text));
+    writer_.endResult(pattern->layInto(at, text));
+}

@@ -1,0 +1,50 @@
+#include "lists/current_text.h"
+
+#include "core/digit_pattern.h"
+
+#include <cstring>
+#include <new>
+#include <string_view>
+
+void CurrentText::holdOwnCopy() noexcept
+{
+    if (!viewsList_)
+        return;
+    viewsList_ = false;
+    try {
+        ownCopy_.truncate(0);
+        if (!narrowText_.isEmpty())
+            std::memcpy(ownCopy_.grow(narrowText_.size()), narrowText_.data(),
+                        static_cast<size_t>(narrowText_.size()));
+        narrowText_ = QLatin1StringView(ownCopy_.data(), narrowText_.size());
+    } catch (const std::bad_alloc&) {
+        narrowText_ = {};
+        lost_ = true;
+    }
+}
+
+void CurrentText::format(const FormattingRules::Rule& rule)
+{
+    requireKept();
+    if (narrow_ && rule.narrowPattern) {
+        const LaidPattern& pattern = *rule.narrowPattern;
+        const std::string_view digits(narrowText_.data(), static_cast<size_t>(narrowText_.size()));
+        // Any other text stays as it is, and so does every text when the pattern has no place.
+        if (pattern.places() == 0 || !LaidPattern::AllDigits(digits))
+            return;
+        narrowResult_.truncate(0);
+        char* at = narrowResult_.grow(static_cast<qsizetype>(pattern.laidSize(digits))
+                                      + static_cast<qsizetype>(LaidPattern::kSlack));
+        const char* end = pattern.layInto(at, digits);
+        narrowText_ = QLatin1StringView(at, end - at);
+        viewsList_ = false;
+        return;
+    }
+    if (narrow_) {
+        wide_ = QString(narrowText_);
+        narrow_ = false;
+        viewsList_ = false;
+    }
+    ApplyDigitPatternTo(wideResult_, wide_, rule.pattern);
+    wide_.swap(wideResult_);
+}
