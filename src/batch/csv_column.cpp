@@ -1,5 +1,6 @@
 #include "batch/csv_column.h"
 
+#include "app/desktop/file_system.h"
 #include "app/lists/memory_room.h"
 #include "app/lists/text_checks.h"
 #include "batch/line_out_of_memory.h"
@@ -77,6 +78,13 @@ CsvColumnPass::CsvColumnPass(const NumberFormat& format, TextCleaning& cleaning,
     : format_(format), cleaning_(cleaning), target_(target), column_(std::move(column)),
       delimiter_(delimiter), eachRecord_(eachRecord), index_(column_.number - 1)
 {
+    // A name given in Windows-1252 (an old terminal's) meets a heading of either encoding, as
+    // a line of the input is decoded.
+    if (!IsUtf8(column_.name.toStdString())) {
+        std::string name;
+        AppendWindows1252AsUtf8(name, column_.name.toStdString());
+        column_.name = QByteArray::fromStdString(name);
+    }
     for (const char c : {delimiter_, '"', '\r', '\n'})
         quoting_[static_cast<unsigned char>(c)] = true;
 }
@@ -114,11 +122,17 @@ void CsvColumnPass::inputMark(Mark mark)
         return;
     }
     if (family != family_) {
-        problem_ = family == Family::Bytes ? "it is not UTF-16 as the first input is, so its "
-                                             "records cannot be written beside that input's"
-                                           : "it is UTF-16 of another byte order than the first "
-                                             "input, or UTF-16 where the first input is not, so "
-                                             "its records cannot be written beside that input's";
+        const auto named = [](Family each) -> QByteArray {
+            switch (each) {
+            case Family::Utf16Le: return "UTF-16 little-endian";
+            case Family::Utf16Be: return "UTF-16 big-endian";
+            case Family::Bytes:
+            case Family::Unknown: break;
+            }
+            return "UTF-8 or Windows-1252";
+        };
+        problem_ = "it is " + named(family) + " where the first input is " + named(family_)
+                   + ", so its records cannot be written beside that input's";
         missing_ = true;
     }
 }
@@ -363,8 +377,10 @@ QByteArray CsvColumnPass::endInput(bool whole)
     if (problem.isEmpty() && missing_) {
         QByteArray found;
         for (const std::string& name : headings_)
-            found += (found.isEmpty() ? "" : ", ") + QByteArray::fromStdString(name);
-        problem = "no column is named " + column_.name + " (the heading has: " + found + ")";
+            found += (found.isEmpty() ? "" : ", ")
+                     + ShownName(QByteArray::fromStdString(name), ForeignBytes::Escaped);
+        problem = "no column is named " + ShownName(column_.name, ForeignBytes::Escaped)
+                  + " (the heading has: " + found + ")";
     } else if (problem.isEmpty() && !record_.empty()) {
         // A record whose quote never closes is no whole record: it is left out, and said.
         problem = unclosedQuote();
