@@ -271,7 +271,9 @@ bool CsvColumnPass::endRecord(std::string_view record)
     } else if (index_ >= 0 && static_cast<std::size_t>(index_) < fieldStarts_.size()) {
         fieldSeen_ = true;
         raw = field(static_cast<std::size_t>(index_));
-        const std::string_view value = decoded(Unquote(raw, value_), decoded_);
+        std::string_view value = Unquote(raw, value_);
+        if (!IsAscii(value.data(), static_cast<qsizetype>(value.size())))
+            value = decoded(value, decoded_);
         std::string_view text = value;
         auto length = static_cast<qsizetype>(text.size());
         if (!IsAscii(text.data(), length))
@@ -285,23 +287,34 @@ bool CsvColumnPass::endRecord(std::string_view record)
         reset();
         return false;
     }
+    // The new field as it is written: a result of ASCII that needs no quotes, as nearly every
+    // one is, as it stands; any other quoted and in its record's encoding, before anything of
+    // the record is written.
+    std::string_view newField = result;
+    if (result.data() != nullptr
+        && (!IsAscii(result.data(), static_cast<qsizetype>(result.size()))
+            || std::any_of(result.begin(), result.end(),
+                           [this](char c) { return quoting_[static_cast<unsigned char>(c)]; }))) {
+        if (!encodeField(result)) {
+            problem_ = "line " + QByteArray::number(recordLine_) + ": its new field "
+                       + QByteArray(result.data(), static_cast<qsizetype>(result.size()))
+                       + " holds a character that Windows-1252, the encoding of that record, "
+                         "cannot hold";
+            missing_ = true;
+            reset();
+            return false;
+        }
+        newField = field_;
+    }
     if (openEnded_)
         write(EndBytes(lastEnd_));
     openEnded_ = false;
     if (result.data() == nullptr) {
         write(record);
-    } else if (!writeField(result)) {
-        problem_ = "line " + QByteArray::number(recordLine_) + ": its new field "
-                   + QByteArray(result.data(), static_cast<qsizetype>(result.size()))
-                   + " holds a character that Windows-1252, the encoding of that record, "
-                     "cannot hold";
-        missing_ = true;
-        reset();
-        return false;
     } else {
         const std::size_t start = fieldStarts_[static_cast<std::size_t>(index_)];
         write(record.substr(0, start));
-        write(field_);
+        write(newField);
         write(record.substr(start + raw.size()));
     }
     reset();
@@ -325,7 +338,7 @@ std::string_view CsvColumnPass::decoded(std::string_view bytes, std::string& scr
     return scratch;
 }
 
-bool CsvColumnPass::writeField(std::string_view text)
+bool CsvColumnPass::encodeField(std::string_view text)
 {
     std::string& quoted = value_;
     quoted.clear();
@@ -342,13 +355,11 @@ bool CsvColumnPass::writeField(std::string_view text)
         quoted.assign(text);
     }
     field_.clear();
-    if (IsAscii(quoted.data(), static_cast<qsizetype>(quoted.size()))) {
-        field_.swap(quoted);
-        return true;
+    if (!IsAscii(quoted.data(), static_cast<qsizetype>(quoted.size()))) {
+        decoded(quoted, decoded_);  // settles the record's encoding
+        if (windows1252_ == 1)
+            return AppendUtf8AsWindows1252(field_, quoted);
     }
-    decoded(quoted, decoded_);  // settles the record's encoding
-    if (windows1252_ == 1)
-        return AppendUtf8AsWindows1252(field_, quoted);
     field_.swap(quoted);
     return true;
 }
@@ -406,12 +417,9 @@ QByteArray CsvColumnPass::takeWarning()
     return std::exchange(warning_, {});
 }
 
-void CsvColumnPass::write(std::string_view bytes)
+void CsvColumnPass::writeUtf16(std::string_view bytes)
 {
-    if (family_ == Family::Utf16Le || family_ == Family::Utf16Be)
-        AppendUtf8AsUtf16(out_, bytes, family_ == Family::Utf16Be);
-    else
-        out_.append(bytes);
+    AppendUtf8AsUtf16(out_, bytes, family_ == Family::Utf16Be);
 }
 
 void CsvColumnPass::flushWhole()
