@@ -177,8 +177,9 @@ int Format(const FormatOptions& options)
         return rules.exitStatus;
     const QByteArray outputName =
         options.output.isEmpty() ? QByteArrayLiteral("standard output") : ShownName(options.output);
-    // Set once the results are in place.
+    // Set once the results are in place, and how they were put there.
     bool complete = false;
+    bool rewroteInPlace = false;
     bool inputFailed = false;
     try {
         const std::unique_ptr<OutputTarget> target =
@@ -243,6 +244,7 @@ int Format(const FormatOptions& options)
             else
                 writer.finish();
             complete = !inputFailed;
+            rewroteInPlace = target->rewroteInPlace();
         }
     } catch (const OutputFailure& failure) {
         if (StopSignals::KeepGoing())
@@ -255,10 +257,10 @@ int Format(const FormatOptions& options)
         Complain(QByteArrayLiteral("Out of memory"));
         inputFailed = true;
     }
-    // A signal that came while the results were put in place ends the program as it would
-    // have: a file renamed in stayed as it was (the rename is the last thing asked), and one
-    // rewritten in place was finished first, so it is whole either way.
-    if (complete && StopSignals::KeepGoing())
+    // Once a finished file is renamed in, a signal changes nothing: the results are in place.
+    // One that came during a rewrite in place let it finish whole, and then ends the program
+    // as it would have, so a script does not carry on as if nothing had happened.
+    if (complete && (StopSignals::KeepGoing() || !rewroteInPlace))
         return 0;
     StopSignals::EndAsStopped();
     return 1;

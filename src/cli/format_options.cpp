@@ -1,8 +1,13 @@
 #include "cli/format_options.h"
 
+#include <algorithm>
+
 #include "files/file_system.h"
 
 namespace {
+
+// More fields than any record could hold in the memory the program may take.
+constexpr qsizetype kMostFields = qsizetype(1) << 40;
 
 // An argument as a message shows it: a line break or a control character in it would garble the
 // terminal, so it is escaped as file names in messages are.
@@ -120,11 +125,16 @@ FormatOptions ParseFormatOptions(const QList<QByteArray>& arguments)
                         QStringLiteral("--column takes a name of one character or more, not \"\""));
                 options.column = ColumnChoice{0, *quoted};
             } else {
-                bool number = false;
-                const qsizetype n = value.toLongLong(&number);
-                if (number && n < 1)
-                    return usage(
-                        QStringLiteral("--column counts from 1, not %1").arg(Shown(value)));
+                // Digits alone are a field number, however many ("02" is 2); anything else,
+                // " 2" and "+2" included, is a name.
+                const bool number = std::all_of(value.begin(), value.end(),
+                                                [](char c) { return c >= '0' && c <= '9'; });
+                bool fits = false;
+                const qsizetype n = number ? value.toLongLong(&fits) : 0;
+                if (number && (!fits || n < 1 || n > kMostFields))
+                    return usage(QStringLiteral("--column counts fields from 1 to %1, not %2")
+                                     .arg(kMostFields)
+                                     .arg(Shown(value)));
                 options.column = number ? ColumnChoice{n, {}} : ColumnChoice{0, value};
             }
         } else if (name == "--delimiter") {

@@ -66,6 +66,7 @@ public:
         guard([&] { file_.commit(); });
     }
     bool keepsPartial() const override { return false; }
+    bool rewroteInPlace() const override { return file_.rewroteInPlace(); }
 
 private:
     template <class Work> static void guard(Work&& work)

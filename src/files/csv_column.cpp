@@ -1,6 +1,7 @@
 #include "files/csv_column.h"
 
 #include "files/encodings.h"
+#include "files/file_system.h"
 #include "files/line_out_of_memory.h"
 #include "files/load_room.h"
 #include "files/result_writer.h"
@@ -77,6 +78,13 @@ CsvColumnPass::CsvColumnPass(const NumberFormat& format, TextCleaning& cleaning,
     : format_(format), cleaning_(cleaning), target_(target), column_(std::move(column)),
       delimiter_(delimiter), eachRecord_(eachRecord), index_(column_.number - 1)
 {
+    // A name given in Windows-1252 (an old terminal's) meets a heading of either encoding, as
+    // a line of the input is decoded.
+    if (!IsUtf8(column_.name.toStdString())) {
+        std::string name;
+        AppendWindows1252AsUtf8(name, column_.name.toStdString());
+        column_.name = QByteArray::fromStdString(name);
+    }
     for (const char c : {delimiter_, '"', '\r', '\n'})
         quoting_[static_cast<unsigned char>(c)] = true;
 }
@@ -114,11 +122,17 @@ void CsvColumnPass::inputMark(Mark mark)
         return;
     }
     if (family != family_) {
-        problem_ = family == Family::Bytes ? "it is not UTF-16 as the first input is, so its "
-                                             "records cannot be written beside that input's"
-                                           : "it is UTF-16 of another byte order than the first "
-                                             "input, or UTF-16 where the first input is not, so "
-                                             "its records cannot be written beside that input's";
+        const auto named = [](Family each) -> QByteArray {
+            switch (each) {
+            case Family::Utf16Le: return "UTF-16 little-endian";
+            case Family::Utf16Be: return "UTF-16 big-endian";
+            case Family::Bytes:
+            case Family::Unknown: break;
+            }
+            return "UTF-8 or Windows-1252";
+        };
+        problem_ = "it is " + named(family) + " where the first input is " + named(family_)
+                   + ", so its records cannot be written beside that input's";
         missing_ = true;
     }
 }
@@ -257,7 +271,9 @@ bool CsvColumnPass::endRecord(std::string_view record)
     } else if (index_ >= 0 && static_cast<std::size_t>(index_) < fieldStarts_.size()) {
         fieldSeen_ = true;
         raw = field(static_cast<std::size_t>(index_));
-        const std::string_view value = decoded(Unquote(raw, value_), decoded_);
+        std::string_view value = Unquote(raw, value_);
+        if (!IsAscii(value.data(), static_cast<qsizetype>(value.size())))
+            value = decoded(value, decoded_);
         std::string_view text = value;
         auto length = static_cast<qsizetype>(text.size());
         if (!IsAscii(text.data(), length))
@@ -271,23 +287,34 @@ bool CsvColumnPass::endRecord(std::string_view record)
         reset();
         return false;
     }
+    // The new field as it is written: a result of ASCII that needs no quotes, as nearly every
+    // one is, as it stands; any other quoted and in its record's encoding, before anything of
+    // the record is written.
+    std::string_view newField = result;
+    if (result.data() != nullptr
+        && (!IsAscii(result.data(), static_cast<qsizetype>(result.size()))
+            || std::any_of(result.begin(), result.end(),
+                           [this](char c) { return quoting_[static_cast<unsigned char>(c)]; }))) {
+        if (!encodeField(result)) {
+            problem_ = "line " + QByteArray::number(recordLine_) + ": its new field "
+                       + QByteArray(result.data(), static_cast<qsizetype>(result.size()))
+                       + " holds a character that Windows-1252, the encoding of that record, "
+                         "cannot hold";
+            missing_ = true;
+            reset();
+            return false;
+        }
+        newField = field_;
+    }
     if (openEnded_)
         write(EndBytes(lastEnd_));
     openEnded_ = false;
     if (result.data() == nullptr) {
         write(record);
-    } else if (!writeField(result)) {
-        problem_ = "line " + QByteArray::number(recordLine_) + ": its new field "
-                   + QByteArray(result.data(), static_cast<qsizetype>(result.size()))
-                   + " holds a character that Windows-1252, the encoding of that record, "
-                     "cannot hold";
-        missing_ = true;
-        reset();
-        return false;
     } else {
         const std::size_t start = fieldStarts_[static_cast<std::size_t>(index_)];
         write(record.substr(0, start));
-        write(field_);
+        write(newField);
         write(record.substr(start + raw.size()));
     }
     reset();
@@ -311,7 +338,7 @@ std::string_view CsvColumnPass::decoded(std::string_view bytes, std::string& scr
     return scratch;
 }
 
-bool CsvColumnPass::writeField(std::string_view text)
+bool CsvColumnPass::encodeField(std::string_view text)
 {
     std::string& quoted = value_;
     quoted.clear();
@@ -328,13 +355,11 @@ bool CsvColumnPass::writeField(std::string_view text)
         quoted.assign(text);
     }
     field_.clear();
-    if (IsAscii(quoted.data(), static_cast<qsizetype>(quoted.size()))) {
-        field_.swap(quoted);
-        return true;
+    if (!IsAscii(quoted.data(), static_cast<qsizetype>(quoted.size()))) {
+        decoded(quoted, decoded_);  // settles the record's encoding
+        if (windows1252_ == 1)
+            return AppendUtf8AsWindows1252(field_, quoted);
     }
-    decoded(quoted, decoded_);  // settles the record's encoding
-    if (windows1252_ == 1)
-        return AppendUtf8AsWindows1252(field_, quoted);
     field_.swap(quoted);
     return true;
 }
@@ -363,8 +388,10 @@ QByteArray CsvColumnPass::endInput(bool whole)
     if (problem.isEmpty() && missing_) {
         QByteArray found;
         for (const std::string& name : headings_)
-            found += (found.isEmpty() ? "" : ", ") + QByteArray::fromStdString(name);
-        problem = "no column is named " + column_.name + " (the heading has: " + found + ")";
+            found += (found.isEmpty() ? "" : ", ")
+                     + ShownName(QByteArray::fromStdString(name), ForeignBytes::Escaped);
+        problem = "no column is named " + ShownName(column_.name, ForeignBytes::Escaped)
+                  + " (the heading has: " + found + ")";
     } else if (problem.isEmpty() && !record_.empty()) {
         // A record whose quote never closes is no whole record: it is left out, and said.
         problem = unclosedQuote();
@@ -390,12 +417,9 @@ QByteArray CsvColumnPass::takeWarning()
     return std::exchange(warning_, {});
 }
 
-void CsvColumnPass::write(std::string_view bytes)
+void CsvColumnPass::writeUtf16(std::string_view bytes)
 {
-    if (family_ == Family::Utf16Le || family_ == Family::Utf16Be)
-        AppendUtf8AsUtf16(out_, bytes, family_ == Family::Utf16Be);
-    else
-        out_.append(bytes);
+    AppendUtf8AsUtf16(out_, bytes, family_ == Family::Utf16Be);
 }
 
 void CsvColumnPass::flushWhole()

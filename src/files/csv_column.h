@@ -60,10 +60,19 @@ private:
     bool endRecord(std::string_view record);
     // The field's bytes as UTF-8: as they are, or decoded from Windows-1252 into scratch.
     std::string_view decoded(std::string_view bytes, std::string& scratch);
-    // Writes the new field's UTF-8 text in the record's encoding; false when it cannot hold it.
-    bool writeField(std::string_view text);
+    // The new field's UTF-8 text, quoted where it needs to be, in the record's encoding, into
+    // field_; false when that encoding cannot hold it.
+    bool encodeField(std::string_view text);
     void reset();
-    void write(std::string_view bytes);
+    // Every byte written goes through here, in the output's encoding.
+    void write(std::string_view bytes)
+    {
+        if (family_ == Family::Utf16Le || family_ == Family::Utf16Be)
+            writeUtf16(bytes);
+        else
+            out_.append(bytes);
+    }
+    void writeUtf16(std::string_view bytes);
     void flushWhole();
     void takeLine(std::string_view line);
 

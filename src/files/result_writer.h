@@ -16,6 +16,10 @@ public:
     virtual bool keepsPartial() const = 0;
     // The descriptor written straight into, or -1 (a file replaced when complete).
     virtual int descriptor() const { return -1; }
+    // Whether finish() wrote the results over the old file in place: a stop signal taken
+    // meanwhile still ends the program as it would (the file is whole), where one taken once a
+    // finished file was renamed in changes nothing.
+    virtual bool rewroteInPlace() const { return false; }
 };
 
 struct OutputFailure {

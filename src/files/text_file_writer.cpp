@@ -470,6 +470,7 @@ void TextFileWriter::rewriteInPlace(int from)
     fd_ = -1;
     if (failure != 0)
         fail(failure);
+    rewroteInPlace_ = true;
     std::string().swap(whole_);
 }
 

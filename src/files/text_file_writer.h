@@ -73,6 +73,9 @@ public:
     // stops the commit there (EINTR), the old file as it was. A rewrite in place is never
     // stopped halfway; it finishes, so the file is whole.
     void stopUnless(bool (*keepGoing)()) { keepGoing_ = keepGoing; }
+    // Whether the last commit wrote the text over the old one in place, rather than renaming a
+    // finished file over it.
+    bool rewroteInPlace() const { return rewroteInPlace_; }
 
 private:
     void writeUtf8LineOtherwise(std::string_view line);
@@ -109,5 +112,6 @@ private:
     // The temporary file's length so far, which the disk is set writing behind the writer.
     off_t written_ = 0;
     bool (*keepGoing_)() = nullptr;
+    bool rewroteInPlace_ = false;
     WritebackTrail trail_;
 };
