@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -269,11 +270,10 @@ void LineReader::run()
     qsizetype head = 0;
     const auto couldBeMark = [&] {
         const std::string_view seen(buffer_.get(), static_cast<std::size_t>(head));
-        for (const std::string_view mark :
-             {"\xFF\xFE"sv, "\xFE\xFF"sv, std::string_view(kUtf8Mark)})
-            if (seen.size() < mark.size() && mark.starts_with(seen))
-                return true;
-        return false;
+        constexpr std::array kMarks = {"\xFF\xFE"sv, "\xFE\xFF"sv, std::string_view(kUtf8Mark)};
+        return std::ranges::any_of(kMarks, [&](std::string_view mark) {
+            return seen.size() < mark.size() && mark.starts_with(seen);
+        });
     };
     while (head < kHeadBytes && couldBeMark()) {
         const qsizetype got = readSome(buffer_.get() + head, std::max(block_, kHeadBytes) - head);

@@ -138,7 +138,7 @@ const CsvCase kCases[] = {
      "Name,2023\nAnn,6034343563\n",
      "dialwright: standard input: no record has field 2023; is the delimiter right?\n"},
     {"AQuotedNameDoublesEachQuoteInsideAsCsvDoes",
-     {"--column", "\"Tel \"\"2\"\"\""},
+     {"--column", R"("Tel ""2""")"},
      "Name,\"Tel \"\"2\"\"\",Tel \"2\"\nAnn,6034343563,7978118\n",
      0,
      "Name,\"Tel \"\"2\"\"\",Tel \"2\"\nAnn,603-434-3563,7978118\n"},
@@ -151,7 +151,7 @@ const CsvCase kCases[] = {
      "Usage: dialwright [OPTION]... [FILE]...\n"
      "Try 'dialwright --help' for more information.\n"},
     {"AQuoteInsideAQuotedNameThatIsNotDoubledIsAUsageError",
-     {"--column=\"Tel \"2\"\""},
+     {R"(--column="Tel "2"")"},
      "",
      2,
      {},
