@@ -29,8 +29,26 @@ extern "C" void NoteStop(int signal, siginfo_t* info, void*)
     stopSignal = signal;
 }
 
-extern "C" void EndAtOnce(int signal)
+extern "C" void EndAtOnce(int signal, siginfo_t* info, void*);
+
+void InstallEndAtOnce(int signal)
 {
+    struct sigaction atOnce {};
+    atOnce.sa_sigaction = EndAtOnce;
+    // A second fault inside the handler takes the default at once.
+    atOnce.sa_flags = SA_SIGINFO | SA_RESETHAND | SA_NODEFER;
+    sigemptyset(&atOnce.sa_mask);
+    ::sigaction(signal, &atOnce, nullptr);
+}
+
+extern "C" void EndAtOnce(int signal, siginfo_t* info, void*)
+{
+    // Sent, not a fault of this program's own (those have a positive code): during a rewrite in
+    // place it waits until the file is whole, and is raised again then.
+    if (info != nullptr && info->si_code <= 0 && UnfinishedFiles::DeferEnd(signal)) {
+        InstallEndAtOnce(signal);
+        return;
+    }
     UnfinishedFiles::RemoveAllFromSignal();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -88,13 +106,9 @@ void Install()
     for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
         install(signal, note);
     install(SIGXFSZ, note);
-    struct sigaction atOnce {};
-    atOnce.sa_handler = EndAtOnce;
-    // A second fault inside the handler takes the default at once.
-    atOnce.sa_flags = SA_RESETHAND | SA_NODEFER;
-    sigemptyset(&atOnce.sa_mask);
     for (const int signal : kAtOnce)
-        install(signal, atOnce);
+        if (!IgnoredAtStart(signal))
+            InstallEndAtOnce(signal);
 }
 
 bool KeepGoing()

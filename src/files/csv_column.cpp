@@ -114,9 +114,9 @@ void CsvColumnPass::inputMark(Mark mark)
         // The first input's mark starts the output, as it started the input.
         family_ = family;
         switch (mark) {
-        case Mark::Utf8: out_.append("\xEF\xBB\xBF"); break;
-        case Mark::Utf16Le: out_.append("\xFF\xFE"); break;
-        case Mark::Utf16Be: out_.append("\xFE\xFF"); break;
+        case Mark::Utf8: pendingMark_ = "\xEF\xBB\xBF"; break;
+        case Mark::Utf16Le: pendingMark_ = "\xFF\xFE"; break;
+        case Mark::Utf16Be: pendingMark_ = "\xFE\xFF"; break;
         case Mark::None: break;
         }
         return;
@@ -195,6 +195,7 @@ void CsvColumnPass::scan(std::string_view text, std::size_t at)
         case State::FieldStart:
             if (text[at] == '"') {
                 state_ = State::Quoted;
+                quoteLine_ = lines_;
                 ++at;
                 continue;
             }
@@ -306,6 +307,7 @@ bool CsvColumnPass::endRecord(std::string_view record)
         }
         newField = field_;
     }
+    writeMark();
     if (openEnded_)
         write(EndBytes(lastEnd_));
     openEnded_ = false;
@@ -375,7 +377,7 @@ void CsvColumnPass::reset()
 
 QByteArray CsvColumnPass::unclosedQuote() const
 {
-    return "line " + QByteArray::number(recordLine_) + ": a quote opened here is never closed";
+    return "line " + QByteArray::number(quoteLine_) + ": a quote opened here is never closed";
 }
 
 QByteArray CsvColumnPass::endInput(bool whole)
@@ -399,6 +401,9 @@ QByteArray CsvColumnPass::endInput(bool whole)
         warning_ = "no record has field " + QByteArray::number(column_.number)
                    + "; is the delimiter right?";
     }
+    // An input that holds its mark and nothing else, or an odd byte after it, still comes back.
+    if (whole && problem.isEmpty())
+        writeMark();
     if (stray_ >= 0 && whole && problem.isEmpty())
         out_ += static_cast<char>(stray_);
     stray_ = -1;

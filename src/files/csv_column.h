@@ -91,6 +91,17 @@ private:
     std::size_t nextRoomCheck_ = kRoomStep;
     std::string_view recordView_;  // the record being ended
     int stray_ = -1;               // the odd byte that ended a UTF-16 input
+    // The first input's byte-order mark, written with the first record it gives (so an input
+    // that fails at its heading leaves no lone mark behind).
+    std::string_view pendingMark_;
+    void writeMark()
+    {
+        if (!pendingMark_.empty()) {
+            out_.append(pendingMark_);
+            pendingMark_ = {};
+        }
+    }
+    qint64 quoteLine_ = 0;  // the line where the quote still open was opened
     // The record being gathered (its lines and the line ends inside quotes), where each of its
     // fields starts, and how the scan stands at its end.
     std::string record_;

@@ -290,7 +290,9 @@ void LineReader::run()
         mark_ = LineSink::Mark::Utf8;
     utf16_ = mark_ == LineSink::Mark::Utf16Le || mark_ == LineSink::Mark::Utf16Be;
     skip = mark_ == LineSink::Mark::None ? 0 : mark_ == LineSink::Mark::Utf8 ? 3 : 2;
-    sink_.inputMark(mark_);
+    // An input of no bytes at all has no encoding to tell.
+    if (head > 0)
+        sink_.inputMark(mark_);
     take(buffer_.get() + skip, head - skip);
     while (const qsizetype got = readSome(buffer_.get(), block_))
         take(buffer_.get(), got);

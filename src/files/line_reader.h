@@ -20,8 +20,8 @@ public:
     // partner as the three bytes it would take if it were a character, so nothing is lost.
     virtual void unitsLine(std::u16string_view units);
 
-    // The byte-order mark the input began with, told before its first line; the mark itself is
-    // never part of a line.
+    // The byte-order mark the input began with, told before its first line for an input of any
+    // bytes; the mark itself is never part of a line.
     enum class Mark { None, Utf8, Utf16Le, Utf16Be };
     virtual void inputMark(Mark) {}
     // The raw form only: the byte that ends a UTF-16 input of odd length, told after its last

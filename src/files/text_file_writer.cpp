@@ -14,6 +14,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <future>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -460,6 +461,7 @@ void TextFileWriter::rewriteInPlace(int from)
         [[maybe_unused]] const int released = ::ftruncate(fd_, now.st_size);
         fail(error);
     }
+    std::optional<UnfinishedFiles::RewritingInPlace> rewriting(std::in_place);
     int failure = from >= 0 ? CopyAll(from, fd_, size) : WriteAll(fd_, whole_, 0);
     if (failure == 0 && ::ftruncate(fd_, size) != 0)
         failure = errno;
@@ -468,6 +470,7 @@ void TextFileWriter::rewriteInPlace(int from)
     if (::close(fd_) != 0 && failure == 0)
         failure = errno;
     fd_ = -1;
+    rewriting.reset();  // the file is whole, or the copy failed: a signal kept may end it now
     if (failure != 0)
         fail(failure);
     rewroteInPlace_ = true;

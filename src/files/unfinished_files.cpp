@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -68,6 +69,33 @@ void RemoveAll()
         ::unlink(path.constData());
     }
     Paths().clear();
+}
+
+namespace {
+volatile std::sig_atomic_t rewriting = 0;
+volatile std::sig_atomic_t deferred = 0;
+}  // namespace
+
+RewritingInPlace::RewritingInPlace()
+{
+    rewriting = 1;
+}
+
+RewritingInPlace::~RewritingInPlace()
+{
+    rewriting = 0;
+    if (const int signal = deferred; signal != 0) {
+        deferred = 0;
+        std::raise(signal);
+    }
+}
+
+bool DeferEnd(int signal)
+{
+    if (rewriting == 0)
+        return false;
+    deferred = signal;
+    return true;
 }
 
 void RemoveAllFromSignal()

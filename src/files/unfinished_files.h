@@ -15,4 +15,18 @@ void RemoveAll();
 // work, and nothing forgotten, as the program does not go on.
 void RemoveAllFromSignal();
 
+// While it lives, a file is being rewritten in place, and a signal that would end the program
+// at once (SIGQUIT, or a fault's signal sent by kill) waits until the file is whole: the
+// handler asks DeferEnd, and the signal is raised again when the rewrite is over.
+class RewritingInPlace {
+public:
+    RewritingInPlace();
+    ~RewritingInPlace();
+    RewritingInPlace(const RewritingInPlace&) = delete;
+    RewritingInPlace& operator=(const RewritingInPlace&) = delete;
+};
+// From a signal handler: true, with the signal kept for later, while a file is rewritten in
+// place.
+bool DeferEnd(int signal);
+
 }  // namespace UnfinishedFiles

@@ -119,7 +119,8 @@ EOF
 static int fired, syncs;
 static void fire(const char *when) {
     const char *want = getenv("STOP_AT");
-    if (!fired && want && strcmp(want, when) == 0) { fired = 1; kill(getpid(), SIGTERM); }
+    const char *with = getenv("STOP_WITH");
+    if (!fired && want && strcmp(want, when) == 0) { fired = 1; kill(getpid(), with ? atoi(with) : SIGTERM); }
 }
 int fsync(int fd) {
     fire(++syncs == 1 ? "fsync" : "folder sync");
@@ -142,9 +143,12 @@ END
      echo "renamed in: $? $(cmp -s out.txt in.txt && echo new)"
      echo good > a.txt; ln a.txt b.txt
      STOP_AT=pwrite LD_PRELOAD=./shim.so $DW --format --lines --output a.txt in.txt
-     echo "in place: $? $(cmp -s b.txt in.txt && echo whole)" """,
+     echo "in place: $? $(cmp -s b.txt in.txt && echo whole)"
+     echo good > a.txt
+     STOP_AT=pwrite STOP_WITH=3 LD_PRELOAD=./shim.so $DW --format --lines --output a.txt in.txt
+     echo "in place, SIGQUIT: $? $(cmp -s b.txt in.txt && echo whole)" """,
      b"final sync: 143 in.txt out.txt shim.c shim.so good\nrenamed in: 0 new\n"
-     b"in place: 143 whole\n"),
+     b"in place: 143 whole\nin place, SIGQUIT: 131 whole\n"),
     ("--column names: a Latin-1 name meets a heading of either encoding; a name that is not "
      "there is shown escaped; inputs of other encodings fail, saying which",
      r"""printf 'Nom;T\xe9l\n1;6034343563\n' > a.csv; printf 'Nom;T\xc3\xa9l\n2;7978118\n' > b.csv
@@ -152,11 +156,13 @@ END
      $DW --format --column $'a\nb\xe9' --delimiter ';' a.csv 2>&1; echo "rc=$?"
      printf '\xff\xfeA\x00\n\x00' > le.csv; printf '\xfe\xff\x00A\x00\n' > be.csv
      $DW --format --column 1 le.csv be.csv 2>&1 >/dev/null; echo "rc=$?"
+     : > empty.csv; $DW --format --column 1 empty.csv le.csv | od -An -c | tr -s ' '; echo "rc=$?"
      $DW --format --column ' 2' --delimiter ';' a.csv 2>&1 | head -n 1; $DW --format --column 99999999999999999999 a.csv 2>&1 | head -n 1""",
      b"Nom;T\xe9l\n1;603-434-3563\n2;797/8118\n"
      b"dialwright: a.csv: no column is named a\\nb\xc3\xa9 (the heading has: Nom, T\xc3\xa9l)\nrc=1\n"
      b"dialwright: be.csv: it is UTF-16 big-endian where the first input is UTF-16 little-endian, "
      b"so its records cannot be written beside that input's\nrc=1\n"
+     b" 377 376 A \\0 \\n \\0\nrc=0\n"
      b"dialwright: a.csv: no column is named  2 (the heading has: Nom, T\xc3\xa9l)\n"
      b"dialwright: --column counts fields from 1 to 1099511627776, not 99999999999999999999\n"),
     ("each line is decoded on its own: a Windows-1252 line costs no other line its UTF-8",
