@@ -189,8 +189,10 @@ int Format(const FormatOptions& options)
         // must not take the other fields of its record with it.
         TextCleaning cleaning(options.tidy, options.unique, options.column.has_value());
         // A terminal is shown each result as it comes; anywhere else the formatting runs on a
-        // second core beside the reading, where there is room for it. Without room for a
-        // second thread and its batches, this thread does it all.
+        // second core beside the reading, where there is room for it (at ten million numbers,
+        // with a core free, it takes about a third off: 598 to 424 ms plain, 1,062 to 722
+        // --tidy, 2,184 to 1,496 --column). Without room for a second thread and its batches,
+        // this thread does it all.
         const bool terminal = options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1;
         std::optional<PipelinedPass> pipeline;
         try {

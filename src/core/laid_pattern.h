@@ -66,8 +66,6 @@ public:
     {
         if (!laidWhole_ || static_cast<qsizetype>(digits.size()) != places_)
             return layOtherwise(at, digits);
-        if (shuffled_)
-            return layShuffled(at, digits);
         std::memcpy(at, padded_.data(), padded_.size());
         for (std::size_t k = 0; k < digits.size(); ++k)
             at[placeAt_[k]] = digits[k];
@@ -77,7 +75,6 @@ public:
 private:
     std::size_t laidSizeOtherwise(std::string_view digits) const;
     char* layOtherwise(char* at, std::string_view digits) const;
-    char* layShuffled(char* at, std::string_view digits) const;
 
     std::string bytes_;
     qsizetype places_ = 0;
@@ -86,10 +83,4 @@ private:
     bool laidWhole_ = false;
     std::array<char, 32> padded_{};
     std::array<std::uint8_t, 32> placeAt_{};
-    // Where the processor can shuffle bytes, a pattern of at most sixteen bytes with four to
-    // sixteen places is laid by one shuffle: where each of its bytes comes from among the digits
-    // as they are loaded (0x80: none), and its own bytes.
-    bool shuffled_ = false;
-    std::array<std::uint8_t, 16> from_{};
-    std::array<char, 16> own_{};
 };

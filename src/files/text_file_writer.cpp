@@ -30,6 +30,8 @@ constexpr qsizetype kChunkUnits = TextFileWriter::kChunkBytes / 3;
 constexpr off_t kSyncAsideBytes = 1 << 22;
 // How often the window's thread looks whether a sync done aside has finished.
 constexpr std::chrono::milliseconds kSyncPoll{2};
+// A long file is handed to the disk, and let go of by the cache, this many bytes at a time.
+constexpr off_t kStretch = off_t(8) << 20;
 // As many links as the system itself follows before it gives up.
 constexpr int kMaxLinks = 40;
 
@@ -327,9 +329,30 @@ void TextFileWriter::writeOut(std::string_view bytes)
     // The text written aside is read back at the end, best from the cache: it is not trailed.
     // (A temporary file is read back only where the rename fails at the end, from the disk.)
     if (!inPlace_) {
+        const off_t before = written_;
         written_ += static_cast<off_t>(bytes.size());
-        trail_.reached(fd_, written_);
+        if (written_ / kStretch != before / kStretch)
+            writeBehind();
     }
+}
+
+// The final sync then finds little left to write, and a file of gigabytes does not fill the
+// memory with its cache (pages let go of are reused for the next stretches, which on a virtual
+// machine is much faster than memory the host must first find).
+void TextFileWriter::writeBehind()
+{
+    // The stretch being written is left alone.
+    const off_t upTo = (written_ / kStretch - 1) * kStretch;
+    if (upTo <= handedToDisk_)
+        return;
+    // Only the writing is started: a call that waits for it would also take the report of a
+    // failed write, which belongs to the final sync.
+    ::sync_file_range(fd_, handedToDisk_, upTo - handedToDisk_, SYNC_FILE_RANGE_WRITE);
+    // What earlier steps handed over leaves the cache as far as it is on disk: a page still
+    // being written is kept this time and let go of at a later step.
+    if (handedToDisk_ > 0)
+        ::posix_fadvise(fd_, 0, handedToDisk_, POSIX_FADV_DONTNEED);
+    handedToDisk_ = upTo;
 }
 
 void TextFileWriter::flush()
@@ -356,7 +379,6 @@ void TextFileWriter::commit()
 
 void TextFileWriter::replaceByRename()
 {
-    trail_.stop();  // the final sync writes whatever is left
     struct stat written {};
     const bool aside =
         betweenSlices_ && ::fstat(fd_, &written) == 0 && written.st_size >= kSyncAsideBytes;
@@ -479,8 +501,8 @@ void TextFileWriter::rewriteInPlace(int from)
 
 void TextFileWriter::discard()
 {
-    trail_.stop();
     written_ = 0;
+    handedToDisk_ = 0;
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;

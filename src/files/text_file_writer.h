@@ -5,12 +5,11 @@
 #include <QStringEncoder>
 #include <QStringView>
 
-#include "files/writeback_trail.h"
-
 #include <cstddef>
 #include <functional>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <string>
 #include <string_view>
@@ -84,6 +83,8 @@ private:
     void writeLong(std::string_view bytes);
     // Writes bytes to the file being written (the temporary one, or the one aside); throws.
     void writeOut(std::string_view bytes);
+    // Has the disk start on the finished stretches of a long temporary file.
+    void writeBehind();
     // fsync on a worker thread, with betweenSlices_ meanwhile; 0 or the errno.
     int syncAside(int fd);
     void replaceByRename();
@@ -109,9 +110,9 @@ private:
     int aside_ = -1;
     int fd_ = -1;
     bool inPlace_ = false;
-    // The temporary file's length so far, which the disk is set writing behind the writer.
+    // The temporary file's length so far, and how much of it the disk has been set writing.
     off_t written_ = 0;
+    off_t handedToDisk_ = 0;
     bool (*keepGoing_)() = nullptr;
     bool rewroteInPlace_ = false;
-    WritebackTrail trail_;
 };

@@ -13,21 +13,16 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
-#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
-#include <pthread.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -390,33 +385,9 @@ TEST_F(Saves, AFullDiskDuringARewriteInPlaceLeavesEveryLinkAsItWas)
     EXPECT_EQ(entries(), (QStringList{"a.txt", "b.txt"}));
 }
 
-std::atomic<pid_t> gSignalTakenBy{0};
-
-// The threads of this process that block the signals that end a program.
-std::vector<pid_t> ThreadsBlockingEndingSignals()
-{
-    std::vector<pid_t> found;
-    const QStringList tasks =
-        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& task : tasks) {
-        const QByteArray status = ReadBytes(QStringLiteral("/proc/self/task/%1/status").arg(task));
-        const qsizetype at = status.indexOf("SigBlk:\t");
-        if (at < 0)
-            continue;
-        const quint64 blocked = status.mid(at + 8, 16).toULongLong(nullptr, 16);
-        bool all = true;
-        for (const int signal : {SIGHUP, SIGINT, SIGTERM, SIGUSR1, SIGPIPE, SIGALRM})
-            all = all && (blocked >> (signal - 1) & 1U) != 0;
-        if (all)
-            found.push_back(task.toInt());
-    }
-    return found;
-}
-
 // A save long enough for the disk to be set writing behind it, its written stretches let go of
-// by the cache: the file is whole, byte for byte, and the saving thread still takes its signals,
-// even one sent to the thread that sets the disk writing; the same save failing past those
-// stretches keeps the old file and leaves no temporary one.
+// by the cache: the file is whole, byte for byte; the same save failing past those stretches
+// keeps the old file and leaves no temporary one.
 TEST_F(Saves, ALongSaveWrittenBehindIsWholeOrNotThereAtAll)
 {
     constexpr int kRows = 640;  // of 64 KB each: 40 MB
@@ -429,34 +400,12 @@ TEST_F(Saves, ALongSaveWrittenBehindIsWholeOrNotThereAtAll)
         whole += text.toLatin1() + (r + 1 < kRows ? ",\r\n" : "\r\n");
     }
     const QString file = path(QStringLiteral("long.txt"));
-    sigset_t maskBefore;
-    ::pthread_sigmask(SIG_SETMASK, nullptr, &maskBefore);
-    gSignalTakenBy = 0;
-    struct sigaction note {};
-    note.sa_handler = [](int) { gSignalTakenBy = static_cast<pid_t>(::syscall(SYS_gettid)); };
-    struct sigaction previous {};
-    ::sigaction(SIGUSR1, &note, &previous);
-    std::vector<pid_t> trails;
-    desktop.onYield(desktop.yields() + kRows - 100, [&trails] {
-        trails = ThreadsBlockingEndingSignals();
-        for (const pid_t trail : trails)
-            ::syscall(SYS_tgkill, ::getpid(), trail, SIGUSR1);
-        for (int wait = 0; wait < 200 && gSignalTakenBy == 0; ++wait)
-            QThread::msleep(5);
-    });
     {
         Pacer pacer(desktop, {&rows});
         SaveComma::SaveListviewAsCommaDelimToFile(desktop, pacer, QStringLiteral("Dialwright"),
                                                   rows, file);
     }
     EXPECT_EQ(ReadBytes(file), whole);
-    ::sigaction(SIGUSR1, &previous, nullptr);
-    EXPECT_FALSE(trails.empty());
-    EXPECT_EQ(gSignalTakenBy, static_cast<pid_t>(::syscall(SYS_gettid)));
-    sigset_t maskAfter;
-    ::pthread_sigmask(SIG_SETMASK, nullptr, &maskAfter);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT})
-        EXPECT_EQ(sigismember(&maskAfter, signal), sigismember(&maskBefore, signal)) << signal;
 
     WriteBytes(file, old);
     desktop.expectMessage(
