@@ -128,7 +128,7 @@ Contents Read(const QByteArray& path)
     return Parse(bytes);
 }
 
-QString SkippedLinesText(const Contents& contents)
+QString SkippedLinesText(const Contents& contents, const QLocale& locale)
 {
     if (contents.skippedLines == 0)
         return {};
@@ -139,7 +139,8 @@ QString SkippedLinesText(const Contents& contents)
     const qsizetype more = contents.skippedLines - contents.firstSkipped.size();
     QString text = numbers.size() == 1 ? QStringLiteral("line ") : QStringLiteral("lines ");
     if (more > 0)
-        text += numbers.join(QStringLiteral(", ")) + QStringLiteral(" and %1 more").arg(more);
+        text += numbers.join(QStringLiteral(", "))
+                + QStringLiteral(" and %1 more").arg(locale.toString(static_cast<qlonglong>(more)));
     else if (numbers.size() == 1)
         text += numbers.first();
     else

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -52,6 +53,7 @@ inline constexpr qsizetype kSkippedLinesNamed = 10;
 
 // The skipped lines of a file as a message names them: "lines 3, 7 and 9", the first ten and
 // then "and N more", with the reason when one holds for all; empty when none were skipped.
-QString SkippedLinesText(const Contents& contents);
+// N is written as the locale writes counts: the command line's plain, the window's grouped.
+QString SkippedLinesText(const Contents& contents, const QLocale& locale = QLocale::c());
 
 }  // namespace RuleFile

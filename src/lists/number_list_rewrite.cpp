@@ -3,6 +3,7 @@
 #include "core/number_tidy.h"
 #include "lists/text_checks.h"
 
+#include <QLocale>
 #include <QStringList>
 
 #include <string_view>
@@ -17,10 +18,16 @@ std::string_view Bytes(QLatin1StringView text)
     return {text.data(), static_cast<std::size_t>(text.size())};
 }
 
+// A count as the user's locale groups its digits: "7,599,533" in English.
+QString Grouped(qsizetype count)
+{
+    return QLocale().toString(static_cast<qlonglong>(count));
+}
+
 // "3 numbers", "1 number".
 QString Counted(qsizetype count, const char* one, const char* many)
 {
-    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
+    return Grouped(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
 }
 
 }  // namespace
@@ -106,14 +113,14 @@ QString TidyReport(const TidyCounts& counts)
     QStringList why;
     const auto reason = [&why](qsizetype count, const char* what) {
         if (count > 0)
-            why << QString::number(count) + QLatin1Char(' ') + QLatin1String(what);
+            why << Grouped(count) + QLatin1Char(' ') + QLatin1String(what);
     };
     reason(counts.letters, "holding letters");
     reason(counts.extensions, "with an extension");
     reason(counts.empty, "empty");
     reason(counts.other, "with other characters");
     text += left == 1 ? QStringLiteral("; 1 text was left as it was: ")
-                      : QStringLiteral("; %1 texts were left as they were: ").arg(left);
+                      : QStringLiteral("; %1 texts were left as they were: ").arg(Grouped(left));
     return text + why.join(QStringLiteral(", ")) + QLatin1Char('.');
 }
 

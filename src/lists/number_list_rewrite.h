@@ -59,6 +59,6 @@ private:
     QString wide_;
 };
 
-// The sentences the window shows when each has ended.
+// The sentences the window shows when each has ended, counts grouped as the locale groups them.
 QString TidyReport(const TidyCounts& counts);
 QString DuplicatesReport(qsizetype removed);

@@ -2,6 +2,8 @@
 
 #include "files/file_system.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -167,7 +169,8 @@ QString MissingFilesMessage(const QList<MissingFile>& missing)
     for (qsizetype i = 0; i < missing.size() && i < kNamesInBox; ++i)
         text += QLatin1Char('\n') + NameForBox(missing[i].name);
     if (missing.size() > kNamesInBox)
-        text += QStringLiteral("\nand %1 more").arg(missing.size() - kNamesInBox);
+        text += QStringLiteral("\nand %1 more")
+                    .arg(QLocale().toString(static_cast<qlonglong>(missing.size() - kNamesInBox)));
     return text;
 }
 

@@ -2,6 +2,8 @@
 #include "support/form_fixture.h"
 #include "window/command_line.h"
 
+#include <QLocale>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -131,7 +133,7 @@ TEST_F(CommandLineFiles, LoadInOrderAndReportTheMissingOnceByName)
     box += shownLong.left(59) + QChar(u'…') + shownLong.right(59);
     for (int i = 0; i < 17; ++i)
         box += QLatin1Char('\n') + shownFolder + QStringLiteral("missing-%1").arg(i);
-    box += QStringLiteral("\nand 9983 more");
+    box += QStringLiteral("\nand %1 more").arg(QLocale().toString(9983));
     desktop.expectInfo(box);
     form->ReportMissingFiles(missing);
     form->ReportMissingFiles({});  // nothing missing: no box

@@ -1,5 +1,7 @@
 #include "window/desktop/paste_limit.h"
 
+#include "lists/character_count.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -14,20 +16,20 @@
 
 #include <memory>
 
-PasteLimit::PasteLimit(QLineEdit* field, std::function<void(qsizetype)> refused)
+PasteLimit::PasteLimit(QLineEdit* field, std::function<void(qsizetype, Way)> refused)
     : QObject(field), field_(field), refused_(std::move(refused))
 {
     field->installEventFilter(this);
 }
 
-bool PasteLimit::admits(qsizetype incoming, bool replacesSelection)
+bool PasteLimit::admits(QStringView incoming, bool replacesSelection, Way way)
 {
-    qsizetype would = field_->text().size() + incoming;
+    qsizetype would = CharacterCount(field_->text()) + CharacterCount(incoming);
     if (replacesSelection)
-        would -= field_->selectedText().size();
+        would -= CharacterCount(field_->selectedText());
     if (would <= kMostCharacters)
         return true;
-    refused_(would);
+    refused_(would, way);
     return false;
 }
 
@@ -37,8 +39,8 @@ bool PasteLimit::admitsClipboard(bool selection)
     if (selection && !clipboard->supportsSelection())
         return true;
     // Ctrl+V and Paste replace the selection; a middle click puts the text beside it.
-    return admits(clipboard->text(selection ? QClipboard::Selection : QClipboard::Clipboard).size(),
-                  !selection);
+    return admits(clipboard->text(selection ? QClipboard::Selection : QClipboard::Clipboard),
+                  !selection, Way::Pasted);
 }
 
 void PasteLimit::showMenu(const QPoint& at)
@@ -73,7 +75,7 @@ bool PasteLimit::eventFilter(QObject* watched, QEvent* event)
                && !admitsClipboard(true);
     case QEvent::Drop: {
         const QMimeData* data = static_cast<QDropEvent*>(event)->mimeData();
-        if (data == nullptr || !data->hasText() || admits(data->text().size(), false))
+        if (data == nullptr || !data->hasText() || admits(data->text(), false, Way::Dropped))
             return false;
         event->ignore();
         return true;

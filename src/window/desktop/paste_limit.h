@@ -14,20 +14,23 @@ class QLineEdit;
 // Whatever fits goes in whole, as before; nothing is ever cut short.
 class PasteLimit final : public QObject {
 public:
+    // Counted in characters: an emoji is one, though it takes two UTF-16 units.
     static constexpr qsizetype kMostCharacters = 1'000'000;
 
-    // refused() is told how long the text would have been.
-    PasteLimit(QLineEdit* field, std::function<void(qsizetype)> refused);
+    enum class Way : quint8 { Pasted, Dropped };
+
+    // refused() is told how long, in characters, the text would have been, and how it came.
+    PasteLimit(QLineEdit* field, std::function<void(qsizetype, Way)> refused);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Whether the text may go in, replacing the selection or beside it; tells refused() when
     // it may not.
-    bool admits(qsizetype incoming, bool replacesSelection);
+    bool admits(QStringView incoming, bool replacesSelection, Way way);
     bool admitsClipboard(bool selection);
     void showMenu(const QPoint& at);
 
     QPointer<QLineEdit> field_;
-    std::function<void(qsizetype)> refused_;
+    std::function<void(qsizetype, Way)> refused_;
 };

@@ -75,11 +75,13 @@ QString QtDesktop::inputBox(const QString& prompt, const QString& title, const Q
     // and refuse, whole and in words, a paste too long to lay out.
     for (auto* field : dialog.findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly)) {
         field->setMaxLength(std::numeric_limits<int>::max());
-        new PasteLimit(field, [this, title](qsizetype would) {
-            messageBox(QStringLiteral("Nothing was pasted: this box holds at most %1 characters, "
-                                      "and the text would make it %2.\r\r"
+        new PasteLimit(field, [this, title](qsizetype would, PasteLimit::Way way) {
+            messageBox(QStringLiteral("Nothing was %1: this box holds at most %2 characters, "
+                                      "and the text would make it %3.\r\r"
                                       "Load long lists of numbers from a file instead.")
-                           .arg(QLocale().toString(PasteLimit::kMostCharacters),
+                           .arg(way == PasteLimit::Way::Dropped ? QStringLiteral("dropped")
+                                                                : QStringLiteral("pasted"),
+                                QLocale().toString(PasteLimit::kMostCharacters),
                                 QLocale().toString(would)),
                        title, MsgIcon::Warning, MsgButtons::Ok);
         });

@@ -4,6 +4,7 @@
 #include "window/errors/procedure.h"
 
 #include <QFile>
+#include <QLocale>
 
 #include <cstring>
 
@@ -37,13 +38,14 @@ void Form1::AddRulesFromFile(const QByteArray& name)
         return;
     }
     AppendRules(contents.rules);
+    const QLocale locale;
     if (contents.skippedLines == 1)
         MsgBox(QStringLiteral("1 line of %1 was not a rule and was skipped: %2.")
-                   .arg(path, RuleFile::SkippedLinesText(contents)));
+                   .arg(path, RuleFile::SkippedLinesText(contents, locale)));
     else if (contents.skippedLines > 1)
         MsgBox(QStringLiteral("%1 lines of %2 were not rules and were skipped: %3.")
-                   .arg(QString::number(contents.skippedLines), path,
-                        RuleFile::SkippedLinesText(contents)));
+                   .arg(locale.toString(static_cast<qlonglong>(contents.skippedLines)), path,
+                        RuleFile::SkippedLinesText(contents, locale)));
 }
 
 // Like the sample data, loaded rules skip the duplicate test: the file's order is kept whole.
