@@ -1,4 +1,5 @@
 #include "support/form_fixture.h"
+#include "support/message_box_answerer.h"
 #include "window/desktop/paste_limit.h"
 #include "window/desktop/qt_desktop.h"
 
@@ -52,15 +53,8 @@ QString PutIntoInputBox(const QString& text, bool drop)
                 box->reject();
             return;
         }
-        // The refusal's box, answered as soon as it is up.
-        auto* answerer = new QTimer(field);
-        QObject::connect(answerer, &QTimer::timeout, [&told] {
-            if (auto* refusal = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                told = refusal->text();
-                refusal->accept();
-            }
-        });
-        answerer->start(1);
+        // The refusal's box, answered as soon as it is up, however deep the paste.
+        AcceptEachMessageBox(field, told);
         if (drop) {
             QMimeData data;
             data.setText(text);

@@ -1,3 +1,4 @@
+#include "support/message_box_answerer.h"
 #include "window/desktop/open_result.h"
 #include "window/desktop/paste_limit.h"
 #include "window/desktop/qt_desktop.h"
@@ -161,14 +162,7 @@ TEST(QtDesktopInputBox, APasteTooLongToLayOutIsRefusedWholeAndTold)
             if (field == nullptr)
                 return;
             // The refusal's box, answered as soon as it is up, however deep the paste.
-            auto* answerer = new QTimer(field);
-            QObject::connect(answerer, &QTimer::timeout, [&told] {
-                if (auto* refusal = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                    told = refusal->text();
-                    refusal->accept();
-                }
-            });
-            answerer->start(1);
+            AcceptEachMessageBox(field, told);
             if (c.selectAll)
                 field->selectAll();
             else
