@@ -323,17 +323,20 @@ bool CsvColumnPass::endRecord(std::string_view record)
     return true;
 }
 
-std::string_view CsvColumnPass::decoded(std::string_view bytes, std::string& scratch)
+bool CsvColumnPass::recordIsWindows1252()
 {
-    if (IsAscii(bytes.data(), static_cast<qsizetype>(bytes.size())))
-        return bytes;
     // A record's encoding is settled once, by the whole record: a record of a valid UTF-8 line
     // is UTF-8, any other Windows-1252, as the reader reads a line. UTF-16 arrives as UTF-8.
     if (windows1252_ < 0)
         windows1252_ =
             (family_ == Family::Bytes || family_ == Family::Unknown) && !IsUtf8(recordView_) ? 1
                                                                                              : 0;
-    if (windows1252_ == 0)
+    return windows1252_ == 1;
+}
+
+std::string_view CsvColumnPass::decoded(std::string_view bytes, std::string& scratch)
+{
+    if (IsAscii(bytes.data(), static_cast<qsizetype>(bytes.size())) || !recordIsWindows1252())
         return bytes;
     scratch.clear();
     AppendWindows1252AsUtf8(scratch, bytes);
@@ -357,11 +360,8 @@ bool CsvColumnPass::encodeField(std::string_view text)
         quoted.assign(text);
     }
     field_.clear();
-    if (!IsAscii(quoted.data(), static_cast<qsizetype>(quoted.size()))) {
-        decoded(quoted, decoded_);  // settles the record's encoding
-        if (windows1252_ == 1)
-            return AppendUtf8AsWindows1252(field_, quoted);
-    }
+    if (!IsAscii(quoted.data(), static_cast<qsizetype>(quoted.size())) && recordIsWindows1252())
+        return AppendUtf8AsWindows1252(field_, quoted);
     field_.swap(quoted);
     return true;
 }

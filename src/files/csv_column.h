@@ -58,6 +58,8 @@ private:
     void scan(std::string_view text, std::size_t at);
     // Writes the record, formatted; false when it is left out.
     bool endRecord(std::string_view record);
+    // Whether the record being ended is Windows-1252 rather than UTF-8 (decided once).
+    bool recordIsWindows1252();
     // The field's bytes as UTF-8: as they are, or decoded from Windows-1252 into scratch.
     std::string_view decoded(std::string_view bytes, std::string& scratch);
     // The new field's UTF-8 text, quoted where it needs to be, in the record's encoding, into

@@ -1,5 +1,5 @@
 #include "support/form_fixture.h"
-#include "support/message_box_answerer.h"
+#include "support/input_box_helpers.h"
 #include "window/desktop/paste_limit.h"
 #include "window/desktop/qt_desktop.h"
 
@@ -56,13 +56,7 @@ QString PutIntoInputBox(const QString& text, bool drop)
         // The refusal's box, answered as soon as it is up, however deep the paste.
         AcceptEachMessageBox(field, told);
         if (drop) {
-            QMimeData data;
-            data.setText(text);
-            const QPoint at = field->rect().center();
-            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(field, &enter);
-            QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(field, &dropped);
+            DropText(field, text);
         } else {
             QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
         }

@@ -1,4 +1,4 @@
-#include "support/message_box_answerer.h"
+#include "support/input_box_helpers.h"
 #include "window/desktop/open_result.h"
 #include "window/desktop/paste_limit.h"
 #include "window/desktop/qt_desktop.h"
@@ -186,13 +186,7 @@ TEST(QtDesktopInputBox, APasteTooLongToLayOutIsRefusedWholeAndTold)
                                         field->mapToGlobal(field->rect().center()));
                 QApplication::sendEvent(field, &event);
             } else {
-                QMimeData data;
-                data.setText(pasted);
-                const QPoint at = field->rect().center();
-                QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(field, &enter);
-                QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-                QApplication::sendEvent(field, &drop);
+                DropText(field, pasted);
             }
             QTest::keyClick(field, Qt::Key_Return);
         });
