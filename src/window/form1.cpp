@@ -2,6 +2,7 @@
 
 #include "window/look/twips.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDragMoveEvent>
@@ -260,20 +261,49 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+// A press of any button starts a move, the right one too; so the menu a right-click asks for
+// opens at the release, and only when the pointer stayed where it was pressed. The menu the
+// platform sends at the press is left unopened: its release would choose an item.
 bool Form1::phoneListEvent(QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::MouseButtonPress: ListView1_MouseDown(); return false;
-    case QEvent::MouseButtonRelease: ListView1_MouseUp(); return false;
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        menuPress_.reset();
+        if (mouse->button() == Qt::RightButton)
+            menuPress_ = mouse->globalPosition().toPoint();
+        ListView1_MouseDown();
+        return false;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool menu = mouse->button() == Qt::RightButton && menuPress_.has_value();
+        menuPress_.reset();
+        ListView1_MouseUp();
+        if (menu)
+            ListView1_ContextMenu(mouse->globalPosition().toPoint());
+        return false;
+    }
     case QEvent::MouseMove: {
-        ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        // A release that went elsewhere (a box took it) ended the move all the same.
+        if (MouseIsDown && mouse->buttons() == Qt::NoButton)
+            ListView1_MouseUp();
+        if (menuPress_.has_value()
+            && (mouse->globalPosition().toPoint() - *menuPress_).manhattanLength()
+                   >= QApplication::startDragDistance())
+            menuPress_.reset();
+        ListView1_MouseMove(mouse->position().toPoint());
         // While a number is being moved, the list's own drag selection stays out of the way.
         return MouseIsDown;
     }
     case QEvent::MouseButtonDblClick: ListView1_DblClick(); return true;
-    case QEvent::ContextMenu:
-        ListView1_ContextMenu(MenuPlace(*static_cast<QContextMenuEvent*>(event), *ListView1));
+    case QEvent::ContextMenu: {
+        const auto* asked = static_cast<QContextMenuEvent*>(event);
+        if (asked->reason() != QContextMenuEvent::Mouse)
+            ListView1_ContextMenu(MenuPlace(*asked, *ListView1));
         return true;
+    }
     default: return phoneListDropEvent(event);
     }
 }

@@ -178,6 +178,8 @@ private:
     // drop would run in the middle of it. True when the event was a drag or drop, refused.
     bool refuseDropWhileLoading(QEvent* event);
     void RemoveSelectedPhone();
+    // A button pressed on the phone list is still down: a number may be moving.
+    bool buttonHeldOnPhoneList() const;
     // Changes to a list that are recorded as they are made, each one step.
     void RemoveSelectedRow(ListView& list);
     void ClearList(ListView& list);
@@ -204,5 +206,8 @@ private:
     QPersistentModelIndex DragItem;
     // The exchanges of the move under way, recorded as one step at the release.
     std::vector<std::pair<qsizetype, qsizetype>> moveExchanges_;
+    // Where the right button was pressed on the phone list, while its release may still open
+    // the menu: until the pointer moves away.
+    std::optional<QPoint> menuPress_;
     ListHistory history_;
 };

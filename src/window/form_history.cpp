@@ -3,10 +3,11 @@
 #include <exception>
 
 // Undo and redo wait while an operation is under way: the hourglass, a run, or rows still
-// being appended. Once they may go, the list they changed shows the row they touched.
+// being appended; and while a button is held on the phone list, whose moving number would
+// otherwise become another. Once they may go, the list they changed shows the row they touched.
 void Form1::Form_Undo()
 {
-    if (isBusy() || FormattingBusy || history_.appendingUnderWay())
+    if (isBusy() || FormattingBusy || buttonHeldOnPhoneList() || history_.appendingUnderWay())
         return;
     EndMoveStep();
     try {
@@ -19,7 +20,7 @@ void Form1::Form_Undo()
 
 void Form1::Form_Redo()
 {
-    if (isBusy() || FormattingBusy || history_.appendingUnderWay())
+    if (isBusy() || FormattingBusy || buttonHeldOnPhoneList() || history_.appendingUnderWay())
         return;
     EndMoveStep();
     try {

@@ -1,6 +1,7 @@
 #include "window/desktop/qt_desktop.h"
 
 #include "files/unfinished_files.h"
+#include "window/desktop/open_dialog.h"
 #include "window/desktop/open_result.h"
 #include "window/desktop/paste_limit.h"
 
@@ -114,8 +115,7 @@ QStringList QtDesktop::qtNameFilters(const QString& classicFilter)
 
 OpenFileResult QtDesktop::openFileDialog(const FileDialogSettings& settings)
 {
-    QFileDialog dialog(dialogParent(), settings.title);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog dialog(dialogParent(), settings.title);
     dialog.setFileMode(settings.multiSelect ? QFileDialog::ExistingFiles
                                             : QFileDialog::ExistingFile);
     dialog.setNameFilters(qtNameFilters(settings.filter));
@@ -123,7 +123,7 @@ OpenFileResult QtDesktop::openFileDialog(const FileDialogSettings& settings)
         dialog.selectFile(settings.fileName);
     if (exec(dialog) != QDialog::Accepted)
         return {};
-    return ComposeOpenResult(dialog.selectedFiles());
+    return ComposeOpenResult(dialog.chosen());
 }
 
 QString QtDesktop::saveFileDialog(const FileDialogSettings& settings)

@@ -42,6 +42,10 @@ public:
         return false;
     }
 
+    // Shows the next failure even when one like it was shown already: for the files a user
+    // names one by one, each of which gets its own report.
+    void forgetShown() { shown_.clear(); }
+
     // Reports a failure known without running a body (for example one remembered from an
     // earlier pass of a loop).
     void report(int number, const QString& description);

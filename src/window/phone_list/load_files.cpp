@@ -94,6 +94,7 @@ void Form1::PushButton3_Click()
             proc.step(130, [&] { path = pieces.first() + QLatin1Char('/') + pieces[i]; });
             proc.step(132, [&] { path = FixDoubleSlashes(path); });
             proc.step(134, [&] { AddNumbersFromFile(*ListView1, path); });
+            proc.forgetShown();  // each file that fails has a report of its own
         }
     }
     proc.step(138, [&] { setPointer(Pointer::Default); });

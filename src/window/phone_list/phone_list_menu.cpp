@@ -24,7 +24,7 @@ template <class Rows> bool BuildBeside(Pacer& pacer, const ListModel& list, Rows
 
 }  // namespace
 
-// The press that opened the menu began no move: the menu takes its release.
+// Whatever opened the menu ends a move that may be under way: no number moves behind it.
 void Form1::ListView1_ContextMenu(const QPoint& globalPos)
 {
     ListView1_MouseUp();

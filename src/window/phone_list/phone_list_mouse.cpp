@@ -3,6 +3,7 @@
 #include "core/app_error.h"
 #include "files/file_system.h"
 
+#include <QGuiApplication>
 #include <QPixmap>
 
 namespace {
@@ -40,6 +41,12 @@ void Form1::ListView1_MouseDown()
     MouseIsDown = true;
 }
 
+// A release a box took never reached the list; the buttons the system reports tell.
+bool Form1::buttonHeldOnPhoneList() const
+{
+    return MouseIsDown && QGuiApplication::mouseButtons() != Qt::NoButton;
+}
+
 void Form1::ListView1_MouseUp()
 {
     MouseIsDown = false;
@@ -48,12 +55,13 @@ void Form1::ListView1_MouseUp()
 }
 
 // With the button held, the moving number exchanges places with the number under the pointer,
-// and the list scrolls when the pointer is high or low on the screen. Nothing moves while an
-// operation is under way: a run reads the numbers in place.
+// and the list scrolls when the pointer is high or low on the screen. Nothing moves during a
+// formatting run, which reads the numbers in place; the saves read only the other lists, and
+// the operations that read this one keep clicks waiting until they end.
 void Form1::ListView1_MouseMove(const QPoint& viewportPoint)
 {
     ResetPointer();
-    if (!MouseIsDown || isBusy() || FormattingBusy)
+    if (!MouseIsDown || FormattingBusy)
         return;
     const qsizetype hover = ListView1->itemAt(viewportPoint);
     // A moving item that has left the list moves nothing until the next item click.

@@ -119,7 +119,9 @@ TEST_F(LoadFiles, SpecialFilesAreRefusedWithoutHangingAndTheHourglassGoes)
     load(fifo, [&] {
         desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoadClick, 120);
     });
+    // Each file the user chose gets its own report, however alike.
     load(several(work.path(), {"folder", "fifo"}), [&] {
+        desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoadClick, 134);
         desktop.expectErrorReport(QStringLiteral("Path/File access error"), kLoadClick, 134);
     });
     load(QStringLiteral("/dev/null"), [&] {
