@@ -2,6 +2,7 @@
 
 #include "core/app_error.h"
 #include "window/look/twips.h"
+#include "window/views/list_accessible.h"
 #include "window/views/marked_row_delegate.h"
 
 #include <QClipboard>
@@ -20,6 +21,9 @@ constexpr int kRowHeightPixels = 18;
 
 ListView::ListView(QWidget* parent) : UniformTableView(kRowHeightPixels, parent), model_(this)
 {
+    // Before anything asks about the list: the table view's own accessible rows would all lie
+    // at its top edge.
+    InstallListAccessibility();
     setModel(&model_);
     setItemDelegate(new MarkedRowDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);

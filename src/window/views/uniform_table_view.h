@@ -12,8 +12,9 @@
 // already there at every announcement of new ones. Here the vertical header stays hidden and
 // is given a model of its own without rows; everything the table view would ask it (where a
 // row is, which row is at a point, how far the list scrolls) is answered from the row height
-// instead. Columns keep the horizontal header, with its captions and widths. Selection, keys,
-// tool tips and the accessible table (what a screen reader reads) stay the table view's own.
+// instead. Columns keep the horizontal header, with its captions and widths. Selection, keys
+// and tool tips stay the table view's own; the accessible table, whose rows Qt would place by
+// the hidden header, is the lists' own (list_accessible).
 //
 // Rows scroll a whole row at a time; columns scroll by the pixel. No grid, spans or hidden rows.
 class UniformTableView : public QTableView {
