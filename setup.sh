@@ -12,7 +12,7 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libphonenumber-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-tidy clazy
   fonts-liberation mawk time parallel

@@ -1,0 +1,136 @@
+#include "core/country_rule.h"
+
+#include "core/digit_pattern.h"
+#include "core/formatting_rules.h"
+
+#include <phonenumbers/phonenumber.pb.h>
+#include <phonenumbers/phonenumberutil.h>
+
+#include <array>
+#include <set>
+
+namespace {
+
+using i18n::phonenumbers::PhoneNumber;
+using i18n::phonenumbers::PhoneNumberUtil;
+
+struct LayoutName {
+    CountryRule::Layout layout;
+    const char* name;
+};
+constexpr std::array<LayoutName, 4> kLayoutNames{
+    {{CountryRule::Layout::E164, "e164"},
+     {CountryRule::Layout::International, "international"},
+     {CountryRule::Layout::National, "national"},
+     {CountryRule::Layout::Rfc3966, "rfc3966"}}};
+
+bool IsKnownRegion(const std::string& region)
+{
+    static const std::set<std::string> regions = [] {
+        std::set<std::string> all;
+        PhoneNumberUtil::GetInstance()->GetSupportedRegions(&all);
+        return all;
+    }();
+    return regions.contains(region);
+}
+
+}  // namespace
+
+CountryRule::Parsed CountryRule::parse(QStringView text)
+{
+    Parsed parsed;
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals < 0) {
+        parsed.error = QStringLiteral("a country rule is CC=LAYOUT");
+        return parsed;
+    }
+    const QString region = text.left(equals).toString().toUpper();
+    const QStringView layout = text.mid(equals + 1);
+    CountryRule rule;
+    if (region != QLatin1String("+")) {
+        rule.region = region.toStdString();
+        if (region.size() != 2 || !IsKnownRegion(rule.region)) {
+            parsed.error = QStringLiteral("unknown region \"%1\"").arg(text.left(equals));
+            return parsed;
+        }
+    }
+    bool named = false;
+    for (const LayoutName& each : kLayoutNames)
+        if (layout.compare(QLatin1String(each.name), Qt::CaseInsensitive) == 0) {
+            rule.layout = each.layout;
+            named = true;
+        }
+    if (!named) {
+        if (!layout.contains(QLatin1Char('x'))) {
+            parsed.error = QStringLiteral("unknown layout \"%1\"").arg(layout);
+            return parsed;
+        }
+        rule.layout = Layout::Pattern;
+        rule.pattern = layout.toString();
+    }
+    parsed.rule = std::move(rule);
+    return parsed;
+}
+
+QString CountryRule::regionText() const
+{
+    return region.empty() ? QStringLiteral("+") : QString::fromStdString(region);
+}
+
+QString CountryRule::layoutText() const
+{
+    for (const LayoutName& each : kLayoutNames)
+        if (each.layout == layout)
+            return QLatin1String(each.name);
+    return pattern;
+}
+
+CountryOutcome ApplyCountryRule(const CountryRule& rule, std::string_view text)
+{
+    const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
+    CountryOutcome outcome;
+    PhoneNumber number;
+    const std::string region = rule.region.empty() ? std::string("ZZ") : rule.region;
+    if (util.Parse(std::string(text), region, &number) != PhoneNumberUtil::NO_PARSING_ERROR)
+        return outcome;
+    if (!rule.region.empty() && number.country_code() != util.GetCountryCodeForRegion(rule.region))
+        return outcome;
+    if (!util.IsValidNumber(number)) {
+        if (util.IsPossibleNumber(number))
+            outcome.kind = CountryOutcome::Kind::Possible;
+        return outcome;
+    }
+    outcome.kind = CountryOutcome::Kind::Fitted;
+    switch (rule.layout) {
+    case CountryRule::Layout::E164:
+        util.Format(number, PhoneNumberUtil::E164, &outcome.out);
+        // The library's E.164 drops an extension; the user's data keeps it.
+        if (number.has_extension() && !number.extension().empty())
+            outcome.out += ";ext=" + number.extension();
+        break;
+    case CountryRule::Layout::International:
+        util.Format(number, PhoneNumberUtil::INTERNATIONAL, &outcome.out);
+        break;
+    case CountryRule::Layout::National:
+        util.Format(number, PhoneNumberUtil::NATIONAL, &outcome.out);
+        break;
+    case CountryRule::Layout::Rfc3966:
+        util.Format(number, PhoneNumberUtil::RFC3966, &outcome.out);
+        break;
+    case CountryRule::Layout::Pattern: {
+        std::string digits;
+        util.GetNationalSignificantNumber(number, &digits);
+        outcome.out = ApplyDigitPattern(QString::fromStdString(digits), DigitPlaces(rule.pattern))
+                          .toStdString();
+        if (number.has_extension() && !number.extension().empty())
+            outcome.out += " ext. " + number.extension();
+        break;
+    }
+    }
+    return outcome;
+}
+
+QString CountryDataVersion()
+{
+    return QStringLiteral(DIALWRIGHT_PHONENUMBER_VERSION);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+// Room core: rules that read a number by its country's numbering plan.
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A country rule, written CC=LAYOUT: CC a two-letter region the phone-number library knows
+// (any case), or "+" for any number written with its calling code; LAYOUT one of the library's
+// layouts, or a pattern whose "x" take the national number's digits as a length rule's do.
+struct CountryRule {
+    enum class Layout { E164, International, National, Rfc3966, Pattern };
+
+    std::string region;  // upper case; empty for "+"
+    Layout layout = Layout::E164;
+    QString pattern;  // the x-pattern as written, for Layout::Pattern
+
+    // The rule in a text: the rule, or a message that says what is wrong with it.
+    struct Parsed;
+    static Parsed parse(QStringView text);
+    // The rule as it is written back (a rule file's two cells, a command line).
+    QString regionText() const;
+    QString layoutText() const;
+};
+
+struct CountryRule::Parsed {
+    std::optional<CountryRule> rule;
+    QString error;
+};
+
+// What a country rule made of one text, through the library, one number at a time.
+struct CountryOutcome {
+    enum class Kind {
+        Fitted,    // a valid number of the rule's country: written in the layout into out
+        Possible,  // a number of the rule's country by its length, but not a valid one
+        NotFitted  // not a number of the rule's country
+    };
+    Kind kind = Kind::NotFitted;
+    std::string out;
+};
+
+// Reads the text (UTF-8) as the library does, with the rule's region as the default, and lays
+// it out when it fits.
+CountryOutcome ApplyCountryRule(const CountryRule& rule, std::string_view text);
+
+// The data version of the library's numbering plans, for --version and the documents.
+QString CountryDataVersion();
