@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -218,6 +219,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         part != nullptr && (part == ListView1 || ListView1->isAncestorOf(part))
         && phoneListDropEvent(event))
         return true;
+    // A right-click on the list's heading opens the menu as one on its rows does.
+    if (watched == ListView1->horizontalHeader()->viewport())
+        if (const std::optional<QPoint> menuAt = rightClickEnded(event))
+            ListView1_ContextMenu(*menuAt);
     if (auto* part = qobject_cast<QWidget*>(watched);
         part != nullptr && (part == ListView2 || ListView2->isAncestorOf(part))
         && ruleListDropEvent(event))
@@ -250,9 +255,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     case QEvent::ContextMenu:
-        // The menu the Menu key asks for, and clicks on the header.
+        // The menu the Menu key asks for; the mouse's opens at the release, as on the rows.
         if (watched == ListView1) {
-            ListView1_ContextMenu(MenuPlace(*static_cast<QContextMenuEvent*>(event), *ListView1));
+            const auto* asked = static_cast<QContextMenuEvent*>(event);
+            if (asked->reason() != QContextMenuEvent::Mouse)
+                ListView1_ContextMenu(MenuPlace(*asked, *ListView1));
             return true;
         }
         break;
@@ -262,9 +269,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 }
 
 // A press of any button starts a move, the right one too; so the menu a right-click asks for
-// opens at the release, and only when the pointer stayed where it was pressed. The menu the
-// platform sends at the press is left unopened: its release would choose an item.
-bool Form1::phoneListEvent(QEvent* event)
+// opens at the release, and only when the pointer stayed where it was pressed and moved no
+// number. The menu the platform sends at the press is left unopened: its release would choose
+// an item.
+std::optional<QPoint> Form1::rightClickEnded(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
@@ -272,27 +280,46 @@ bool Form1::phoneListEvent(QEvent* event)
         menuPress_.reset();
         if (mouse->button() == Qt::RightButton)
             menuPress_ = mouse->globalPosition().toPoint();
-        ListView1_MouseDown();
-        return false;
+        return std::nullopt;
+    }
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (menuPress_.has_value()
+            && (!moveExchanges_.empty()
+                || (mouse->globalPosition().toPoint() - *menuPress_).manhattanLength()
+                       >= QApplication::startDragDistance()))
+            menuPress_.reset();
+        return std::nullopt;
     }
     case QEvent::MouseButtonRelease: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        const bool menu = mouse->button() == Qt::RightButton && menuPress_.has_value();
+        const bool click =
+            mouse->button() == Qt::RightButton && menuPress_.has_value() && moveExchanges_.empty();
         menuPress_.reset();
-        ListView1_MouseUp();
-        if (menu)
-            ListView1_ContextMenu(mouse->globalPosition().toPoint());
-        return false;
+        if (click)
+            return mouse->globalPosition().toPoint();
+        return std::nullopt;
     }
+    default: return std::nullopt;
+    }
+}
+
+bool Form1::phoneListEvent(QEvent* event)
+{
+    // Asked before the release ends the move, which forgets what it exchanged.
+    const std::optional<QPoint> menuAt = rightClickEnded(event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: ListView1_MouseDown(); return false;
+    case QEvent::MouseButtonRelease:
+        ListView1_MouseUp();
+        if (menuAt)
+            ListView1_ContextMenu(*menuAt);
+        return false;
     case QEvent::MouseMove: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         // A release that went elsewhere (a box took it) ended the move all the same.
         if (MouseIsDown && mouse->buttons() == Qt::NoButton)
             ListView1_MouseUp();
-        if (menuPress_.has_value()
-            && (mouse->globalPosition().toPoint() - *menuPress_).manhattanLength()
-                   >= QApplication::startDragDistance())
-            menuPress_.reset();
         ListView1_MouseMove(mouse->position().toPoint());
         // While a number is being moved, the list's own drag selection stays out of the way.
         return MouseIsDown;

@@ -170,6 +170,9 @@ private:
     void connectHandlers();
     // Routes the phone list's mouse events to its handlers; true when the event is used up.
     bool phoneListEvent(QEvent* event);
+    // Follows the right button on the phone list's rows or heading: where a right-click ended
+    // that should open the menu, once its release arrives.
+    std::optional<QPoint> rightClickEnded(QEvent* event);
     // Drags and drops over any part of the phone list; true when the event is used up.
     bool phoneListDropEvent(QEvent* event);
     // Drags and drops over any part of the rule list; true when the event is used up.

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -24,6 +25,7 @@ public:
     using FormTest::expectSaveDialog;
     using FormTest::file;
     using FormTest::form;
+    using FormTest::phones;
     using FormTest::results;
     using FormTest::work;
 
@@ -51,6 +53,24 @@ public:
             QApplication::sendEvent(viewport(), &asked);
         }
     }
+    // A right press and its release at points of any part of the window, the platform's menu
+    // event between them, as the desktop sends it on Linux; and moves with the button held.
+    void rightPress(QWidget* on, QPoint at)
+    {
+        QTest::mousePress(on, Qt::RightButton, {}, at);
+        QContextMenuEvent asked(QContextMenuEvent::Mouse, at, on->mapToGlobal(at));
+        QApplication::sendEvent(on, &asked);
+    }
+    void rightRelease(QWidget* on, QPoint at)
+    {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            QTest::mouseRelease(popup, Qt::RightButton, {},
+                                popup->mapFromGlobal(on->mapToGlobal(at)));
+            return;
+        }
+        QTest::mouseRelease(on, Qt::RightButton, {}, at);
+    }
+    QWidget* heading() { return form->ListView1->horizontalHeader()->viewport(); }
     // Moves with the button held: to the popup that has the pointer, if one is open.
     void moveTo(int row) { QTest::mouseMove(viewport(), centre(row)); }
     void release(Qt::MouseButton button, int row)
@@ -158,6 +178,39 @@ TEST_F(UserGestures, TheWindowDoesWhatTheGestureAsks)
              return t.seen();
          },
          punctuated.join(QLatin1Char(',')) + QStringLiteral(" + the menu")},
+        {"a right-button drag a few pixels over the next row moves the number, no menu",
+         [&](UserGestures& t) {
+             t.fill(punctuated);
+             const QRect first = t.form->ListView1->visualRect(t.phones().index(0, 0));
+             const QPoint from(first.center().x(), first.bottom() - 1);
+             const QPoint to(from.x(), first.bottom() + 3);
+             t.rightPress(t.viewport(), from);
+             QTest::mouseMove(t.viewport(), to);
+             t.rightRelease(t.viewport(), to);
+             return t.seen();
+         },
+         moved},
+        {"a right-click on the heading opens the menu at its release",
+         [&](UserGestures& t) {
+             t.fill(punctuated);
+             const QPoint at(30, t.heading()->height() / 2);
+             t.rightPress(t.heading(), at);
+             t.rightRelease(t.heading(), at);
+             return t.seen();
+         },
+         punctuated.join(QLatin1Char(',')) + QStringLiteral(" + the menu")},
+        {"a right-button drag from the heading onto the rows runs no item",
+         [&](UserGestures& t) {
+             t.fill(punctuated);
+             const QPoint at(30, t.heading()->height() / 2);
+             t.rightPress(t.heading(), at);
+             const QPoint below =
+                 t.heading()->mapFromGlobal(t.viewport()->mapToGlobal(t.centre(0)));
+             QTest::mouseMove(t.heading(), below);
+             t.rightRelease(t.heading(), below);
+             return t.seen();
+         },
+         punctuated.join(QLatin1Char(','))},
         {"a drag during a save moves the number, and the save is whole",
          [&](UserGestures& t) {
              t.fill(punctuated);
@@ -206,6 +259,21 @@ TEST_F(UserGestures, TheWindowDoesWhatTheGestureAsks)
              return chosen.text.startsWith(QStringLiteral("Qt's")) ? chosen.text : t.seen();
          },
          QStringLiteral("6034343563,2125550101")},
+        {"names holding quotes, typed alone or among others, load those files",
+         [&](UserGestures& t) {
+             t.file(QStringLiteral("a\"b.txt"), "4444444");
+             t.file(QStringLiteral("b.txt"), "3333333");
+             t.file(QStringLiteral("real.txt"), "5555555");
+             QString shown;
+             for (const char* typed : {"a\"b.txt", "\"a\"b.txt\" \"real.txt\""}) {
+                 const OpenFileResult chosen = t.typeIntoLoadDialog(QString::fromUtf8(typed));
+                 if (chosen.text.startsWith(QStringLiteral("Qt's")))
+                     return chosen.text;
+                 t.load(chosen, [] {});
+             }
+             return t.seen();
+         },
+         QStringLiteral("4444444,4444444,5555555")},
         {"two unreadable files get a report each",
          [&](UserGestures& t) {
              for (const char* name : {"one", "two"})

@@ -15,21 +15,40 @@ QStringList OpenDialog::typedNames() const
 {
     const auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     const QString text = field != nullptr ? field->text() : QString();
-    QStringList names;
-    if (text.contains(QLatin1Char('"'))) {
-        // "a.txt" "b.txt": the names are the pieces between the quotes.
-        const QStringList pieces = text.split(QLatin1Char('"'));
-        for (qsizetype i = 1; i < pieces.size(); i += 2)
-            if (!pieces[i].isEmpty())
-                names << pieces[i];
-    } else if (!text.trimmed().isEmpty()) {
-        names << text;
-    }
     const QDir folder = directory();
-    for (QString& name : names) {
+    const auto resolved = [&folder](QString name) {
         if (name == QLatin1String("~") || name.startsWith(QLatin1String("~/")))
             name = QDir::homePath() + name.mid(1);
-        name = QDir::cleanPath(folder.absoluteFilePath(name));
+        return QDir::cleanPath(folder.absoluteFilePath(name));
+    };
+    if (text.trimmed().isEmpty())
+        return {};
+    // A name that is there is taken whole, quotes and all: a"b.txt is one file.
+    if (!text.startsWith(QLatin1Char('"')) || QFileInfo::exists(resolved(text)))
+        return {resolved(text)};
+    // "a.txt" "b.txt": each name runs from its opening quote to a quote that a blank or the end
+    // follows, so a quote inside a name ("a"b.txt") stays part of it.
+    QStringList names;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && text[at] == QLatin1Char(' '))
+            ++at;
+        if (at >= text.size())
+            break;
+        if (text[at] != QLatin1Char('"')) {
+            // Words after the quoted names are a name of their own.
+            names << resolved(text.mid(at).trimmed());
+            break;
+        }
+        qsizetype end = at + 1;
+        while (end < text.size()
+               && !(text[end] == QLatin1Char('"')
+                    && (end + 1 == text.size() || text[end + 1] == QLatin1Char(' '))))
+            ++end;
+        const QString name = text.mid(at + 1, end - at - 1);
+        if (!name.isEmpty())
+            names << resolved(name);
+        at = end + 1;
     }
     return names;
 }

@@ -19,7 +19,7 @@ public:
 
 private:
     // The names in the dialog's name field, each quoted when there are several, resolved
-    // against the folder the dialog shows; empty when the field is.
+    // against the folder the dialog shows; empty when the field is blank.
     QStringList typedNames() const;
 
     QStringList chosen_;

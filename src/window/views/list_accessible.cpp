@@ -299,8 +299,10 @@ public:
     {
         if (!isValid())
             return {};
-        const QRect drawn = view_->visualRect(index_);
-        return drawn.isNull() ? drawn : OnScreen(*view_, drawn);
+        // Only the part in sight: a column dragged wider than the list would otherwise reach
+        // over the controls beside it, and a click at its centre land there.
+        const QRect drawn = view_->visualRect(index_).intersected(view_->viewport()->rect());
+        return drawn.isEmpty() ? QRect() : OnScreen(*view_, drawn);
     }
 
     QAccessible::Role role() const override { return QAccessible::Cell; }
@@ -554,9 +556,12 @@ public:
     QAccessibleInterface* cellAt(int row, int column) const override
     {
         const UniformTableView* list = view();
+        // The desktop's bridge works positions out by its own count and uses the answer without
+        // asking whether there was one: past the rows it gets the corner, which is no cell,
+        // rather than nothing.
         if (list == nullptr || row < 0 || row >= RowCount(*list) || column < 0
             || column >= ColumnCount(*list))
-            return nullptr;
+            return child(0);
         return child(CellNumber(ColumnCount(*list), row, column));
     }
 

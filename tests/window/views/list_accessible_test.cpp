@@ -266,6 +266,20 @@ void ListAccessibleTest::checkRowInSight(const ListCase& c, ListView* list)
     EXPECT_TRUE(focused->state().focused);
     EXPECT_EQ(QApplication::widgetAt(focused->rect().center()), viewport);
 
+    // The desktop's bridge asks for cells past the last row by a count of its own: it gets an
+    // answer that is no cell, never nothing. A column dragged wider than the list reports only
+    // the part in sight, so its middle is never over another control.
+    QAccessibleInterface* past = cells->cellAt(cells->rowCount() + 3, 0);
+    ASSERT_NE(past, nullptr);
+    EXPECT_EQ(past->tableCellInterface(), nullptr);
+    const int width = list->columnWidth(0);
+    list->setColumnWidth(0, viewport->width() * 3);
+    const QRect wide = cells->cellAt(row, 0)->rect();
+    EXPECT_TRUE(QRect(viewport->mapToGlobal(QPoint(0, 0)), viewport->size()).contains(wide))
+        << Box(wide).toStdString();
+    EXPECT_EQ(QApplication::widgetAt(wide.center()), viewport);
+    list->setColumnWidth(0, width);
+
     // The first row's object lies where the first row is drawn while it shows; scrolled out of
     // sight, it has no place on the screen.
     QAccessibleInterface* first = table->child(RowObjectIndex(columns, 0));
