@@ -6,6 +6,10 @@ void FormattingPass::bytesLine(std::string_view text, qsizetype length)
 {
     if (cleaning_.active() && !cleaning_.take(text, length))
         return;
+    if (format_.hasCountryRules()) {
+        writer_.add(format_.apply(text, length, scratch_));
+        return;
+    }
     const NumberFormat::Pattern* pattern = format_.patternFor(text, length);
     if (pattern == nullptr) {
         writer_.add(text);

@@ -7,8 +7,8 @@
 class ResultWriter;
 
 // The formatting run over phone items as they stream past: each is cleaned as asked (--tidy,
-// --unique), laid into the pattern of the first rule whose length equals its length or passed
-// on unchanged, and handed to the writer.
+// --unique), laid out by the first rule that fits it (for length rules alone: the first whose
+// length equals its length) or passed on unchanged, and handed to the writer.
 class FormattingPass final : public LineSink {
 public:
     FormattingPass(const NumberFormat& format, TextCleaning& cleaning, ResultWriter& writer)
@@ -22,4 +22,5 @@ private:
     const NumberFormat& format_;
     TextCleaning& cleaning_;
     ResultWriter& writer_;
+    std::string scratch_;
 };

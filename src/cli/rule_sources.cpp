@@ -2,11 +2,13 @@
 
 #include "cli/output_targets.h"
 #include "cli/standard_output.h"
+#include "core/country_rule.h"
 #include "core/formatting_rules.h"
 #include "files/load_room.h"
 #include "files/rule_file.h"
 #include "lists/memory_room.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
@@ -82,9 +84,25 @@ QByteArray Reason(int error)
                            : QByteArray::fromStdString(SystemReason(error));
 }
 
-// Why a rule of this length can never fit a number, or nothing when it can.
+// Letters alone, or a "+": meant as a country rule's region, even when no region has that name.
+bool MeantAsRegion(const QString& length)
+{
+    return !length.isEmpty() && std::all_of(length.begin(), length.end(), [](QChar c) {
+        return c == QLatin1Char('+') || (c.unicode() < 0x80 && c.isLetter());
+    });
+}
+
+// Why a rule can never fit a number, or nothing when it can.
 std::optional<QString> NeverFits(const QString& length, const QString& pattern)
 {
+    if (MeantAsRegion(length)) {
+        if (CountryRule::fromCells(length, pattern).rule)
+            return std::nullopt;
+        if (!CountryRule::fromCells(length, u"e164").rule)
+            return QStringLiteral("unknown region \"%1\"").arg(length);
+        return QStringLiteral("unknown layout \"%1\"")
+            .arg(QString::fromUtf8(ShownName(pattern.toUtf8(), ForeignBytes::Escaped)));
+    }
     const FormattingRules::Rule rule = FormattingRules::make(length, pattern);
     if (!rule.length)
         return ErrorDescription(rule.lengthError);
@@ -101,7 +119,10 @@ ReadRulesOutcome ReadCommandLineRules(const FormatOptions& options, bool (*keepG
     QList<QByteArray> unfit;
     const auto check = [&](const QByteArray& where, const QString& length, const QString& pattern) {
         if (const std::optional<QString> why = NeverFits(length, pattern))
-            unfit << where + ": length \"" + length.toUtf8() + "\": " + why->toUtf8();
+            unfit << where + ": "
+                         + (MeantAsRegion(length)
+                                ? why->toUtf8()
+                                : "length \"" + length.toUtf8() + "\": " + why->toUtf8());
         outcome.rules.push_back({length, pattern});
     };
     for (const FormatOptions::RuleSource& source : options.rules) {

@@ -38,19 +38,31 @@ bool IsKnownRegion(const std::string& region)
 
 CountryRule::Parsed CountryRule::parse(QStringView text)
 {
-    Parsed parsed;
     const qsizetype equals = text.indexOf(QLatin1Char('='));
     if (equals < 0) {
+        Parsed parsed;
         parsed.error = QStringLiteral("a country rule is CC=LAYOUT");
         return parsed;
     }
-    const QString region = text.left(equals).toString().toUpper();
-    const QStringView layout = text.mid(equals + 1);
+    return fromCells(text.left(equals), text.mid(equals + 1));
+}
+
+bool CountryRule::looksLikeRegion(QStringView cell)
+{
+    return cell == QLatin1String("+")
+           || (cell.size() == 2 && cell[0].isLetter() && cell[0].unicode() < 0x80
+               && cell[1].isLetter() && cell[1].unicode() < 0x80);
+}
+
+CountryRule::Parsed CountryRule::fromCells(QStringView regionCell, QStringView layout)
+{
+    Parsed parsed;
+    const QString region = regionCell.toString().toUpper();
     CountryRule rule;
     if (region != QLatin1String("+")) {
         rule.region = region.toStdString();
-        if (region.size() != 2 || !IsKnownRegion(rule.region)) {
-            parsed.error = QStringLiteral("unknown region \"%1\"").arg(text.left(equals));
+        if (!looksLikeRegion(regionCell) || !IsKnownRegion(rule.region)) {
+            parsed.error = QStringLiteral("unknown region \"%1\"").arg(regionCell);
             return parsed;
         }
     }
@@ -85,7 +97,7 @@ QString CountryRule::layoutText() const
     return pattern;
 }
 
-CountryOutcome ApplyCountryRule(const CountryRule& rule, std::string_view text)
+CountryOutcome ApplyCountryRule(const CountryRule& rule, std::string_view text, WithKey withKey)
 {
     const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
     CountryOutcome outcome;
@@ -101,6 +113,10 @@ CountryOutcome ApplyCountryRule(const CountryRule& rule, std::string_view text)
         return outcome;
     }
     outcome.kind = CountryOutcome::Kind::Fitted;
+    if (withKey == WithKey::Yes) {
+        util.Format(number, PhoneNumberUtil::E164, &outcome.key);
+        outcome.key += ';' + number.extension();
+    }
     switch (rule.layout) {
     case CountryRule::Layout::E164:
         util.Format(number, PhoneNumberUtil::E164, &outcome.out);

@@ -22,6 +22,12 @@ struct CountryRule {
     // The rule in a text: the rule, or a message that says what is wrong with it.
     struct Parsed;
     static Parsed parse(QStringView text);
+    // The rule of a rule list's row or a rule file's line: its region in the first cell, its
+    // layout in the second. Parsed::error is set when the cells cannot be one.
+    static Parsed fromCells(QStringView region, QStringView layout);
+    // Whether a first cell names a region or "+": such a row is meant as a country rule, not a
+    // length rule, whatever its layout says.
+    static bool looksLikeRegion(QStringView cell);
     // The rule as it is written back (a rule file's two cells, a command line).
     QString regionText() const;
     QString layoutText() const;
@@ -41,11 +47,16 @@ struct CountryOutcome {
     };
     Kind kind = Kind::NotFitted;
     std::string out;
+    // For a fitted number, when asked: what tells it from every other number, its E.164 form
+    // and extension ("+16034343563;12").
+    std::string key;
 };
 
 // Reads the text (UTF-8) as the library does, with the rule's region as the default, and lays
 // it out when it fits.
-CountryOutcome ApplyCountryRule(const CountryRule& rule, std::string_view text);
+enum class WithKey { No, Yes };
+CountryOutcome ApplyCountryRule(const CountryRule& rule, std::string_view text,
+                                WithKey withKey = WithKey::No);
 
 // The data version of the library's numbering plans, for --version and the documents.
 QString CountryDataVersion();

@@ -14,6 +14,8 @@ QString DigitPlaces(const QString& rulePattern)
 FormattingRules::Rule FormattingRules::make(QStringView lengthText, const QString& rulePattern)
 {
     Rule rule;
+    if (CountryRule::looksLikeRegion(lengthText))
+        rule.country = CountryRule::fromCells(lengthText, rulePattern).rule;
     try {
         rule.length = RuleLengthValue(lengthText);
     } catch (const AppError& error) {

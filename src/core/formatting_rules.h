@@ -3,6 +3,7 @@
 // Room core: digit patterns, rule lengths and rule matching.
 
 #include "core/app_error.h"
+#include "core/country_rule.h"
 #include "core/laid_pattern.h"
 
 #include <QString>
@@ -23,6 +24,9 @@ public:
         bool hasPlaces = false;
         // The pattern in Latin-1, when every character of it fits, ready for eight-bit lists.
         std::optional<LaidPattern> narrowPattern;
+        // A row whose first cell names a region reads numbers by that country's plan instead;
+        // it has no length then.
+        std::optional<CountryRule> country;
     };
 
     // Brings the copy up to date with the rule list (any list that counts its changes in a
@@ -39,7 +43,8 @@ public:
         return rules_;
     }
 
-    // One rule from its length text and its pattern as written (with "x" for the digits).
+    // One rule from its length text and its pattern as written (with "x" for the digits), or
+    // from a region and a layout.
     static Rule make(QStringView lengthText, const QString& rulePattern);
 
 private:

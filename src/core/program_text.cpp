@@ -1,5 +1,7 @@
 #include "core/program_text.h"
 
+#include "core/country_rule.h"
+
 QString HelpText()
 {
     return QStringLiteral(
@@ -27,7 +29,10 @@ QString HelpText()
 
 QString VersionText()
 {
-    return QStringLiteral("dialwright " DIALWRIGHT_VERSION "\n");
+    // Country rules are only as current as the numbering plans the library was released with.
+    return QStringLiteral("dialwright " DIALWRIGHT_VERSION "\n"
+                          "Country rules: the numbering plans of libphonenumber %1\n")
+        .arg(CountryDataVersion());
 }
 
 QString UsageText(const QString& problem)

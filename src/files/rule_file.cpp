@@ -1,5 +1,6 @@
 #include "files/rule_file.h"
 
+#include "core/country_rule.h"
 #include "core/decimal_number.h"
 #include "files/file_system.h"
 #include "files/text_lines.h"
@@ -33,7 +34,16 @@ bool IsBlank(QStringView line)
 }
 
 // What a line is; every kind after Ignored is a reason for skipping it.
-enum class LineKind { Rule, Ignored, SpaceForTab, NoTab, NotANumber, NoPattern, TextAfter };
+enum class LineKind {
+    Rule,
+    Ignored,
+    SpaceForTab,
+    NoTab,
+    NotANumber,
+    NoPattern,
+    TextAfter,
+    NoCountryRule
+};
 
 QString Reason(LineKind kind)
 {
@@ -43,6 +53,8 @@ QString Reason(LineKind kind)
     case LineKind::NotANumber: return QStringLiteral("a length that is not a number");
     case LineKind::NoPattern: return QStringLiteral("no pattern after the TAB");
     case LineKind::TextAfter: return QStringLiteral("more after the pattern's closing TAB");
+    case LineKind::NoCountryRule:
+        return QStringLiteral("a region or layout the country rules do not know");
     case LineKind::Rule:
     case LineKind::Ignored: break;
     }
@@ -71,6 +83,14 @@ LineKind ReadLine(QStringView line, Rule& rule)
         return LineKind::TextAfter;
     if (length == kLengthCaption && pattern == kPatternCaption)
         return LineKind::Ignored;
+    // A country rule: a region or "+", then a layout ("GB<TAB>national").
+    if (CountryRule::looksLikeRegion(length)) {
+        if (!CountryRule::fromCells(length, pattern).rule)
+            return LineKind::NoCountryRule;
+        rule.length = length.toString();
+        rule.pattern = pattern.toString();
+        return LineKind::Rule;
+    }
     if (!IsNumeric(length))
         return LineKind::NotANumber;
     // Only spaces count as blank, as in the pattern input box; padding is gone already.

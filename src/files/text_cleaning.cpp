@@ -1,5 +1,6 @@
 #include "files/text_cleaning.h"
 
+#include "core/number_format.h"
 #include "core/number_tidy.h"
 #include "files/load_room.h"
 #include "lists/memory_room.h"
@@ -9,8 +10,9 @@
 bool TextCleaning::take(std::string_view& text, qsizetype& length)
 {
     if (unique_) {
-        DuplicateKey(text, key_);
-        const bool number = key_.front() == '#';
+        if (format_ == nullptr || !format_->countryKey(text, key_))
+            DuplicateKey(text, key_);
+        const bool number = key_.front() == '#' || key_.front() == '+';
         if ((number || !numbersOnly_) && !seen_.insert(key_))
             return false;
         if (seen_.bytes() >= nextCheck_) {

@@ -2,6 +2,8 @@
 
 #include "lists/distinct_keys.h"
 
+class NumberFormat;
+
 #include <QtGlobal>
 
 #include <string>
@@ -21,6 +23,9 @@ public:
     }
 
     bool active() const { return tidy_ || unique_; }
+    // With country rules among them, a number one of them reads is told apart by its E.164
+    // form and extension, whatever its layout; the rest as before.
+    void compareByCountry(const NumberFormat* format) { format_ = format; }
     // False when the text is a number already seen; otherwise the text to format, tidied when
     // asked (in storage of this object, valid until the next call) and its length in UTF-16 units.
     bool take(std::string_view& text, qsizetype& length);
@@ -29,6 +34,7 @@ private:
     bool tidy_;
     bool unique_;
     bool numbersOnly_;
+    const NumberFormat* format_ = nullptr;
     std::string tidied_;
     std::string key_;
     DistinctKeys seen_;

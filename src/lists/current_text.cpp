@@ -48,3 +48,17 @@ void CurrentText::format(const FormattingRules::Rule& rule)
     ApplyDigitPatternTo(wideResult_, wide_, rule.pattern);
     wide_.swap(wideResult_);
 }
+
+CountryOutcome::Kind CurrentText::formatByCountry(const CountryRule& rule)
+{
+    requireKept();
+    const QByteArray utf8 = narrow_ ? QString(narrowText_).toUtf8() : wide_.toUtf8();
+    CountryOutcome outcome =
+        ApplyCountryRule(rule, std::string_view(utf8.constData(), size_t(utf8.size())));
+    if (outcome.kind == CountryOutcome::Kind::Fitted) {
+        wide_ = QString::fromStdString(outcome.out);
+        narrow_ = false;
+        viewsList_ = false;
+    }
+    return outcome.kind;
+}

@@ -55,6 +55,9 @@ public:
     }
     // Lays the text into the rule's pattern; throws std::bad_alloc when the item was lost.
     void format(const FormattingRules::Rule& rule);
+    // Lays the text out by a country rule when it fits; otherwise leaves it as it is. Throws
+    // std::bad_alloc when the item was lost.
+    CountryOutcome::Kind formatByCountry(const CountryRule& rule);
     // Appends the text to the list without announcing it; returns its row. Throws
     // std::bad_alloc when the item was lost. The text is spent after, appended or not.
     qsizetype appendTo(ListModel& list)

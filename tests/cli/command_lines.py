@@ -251,11 +251,38 @@ END
      r"""printf '7\tx\n40000\tx\n-1\tx\n' > r.txt
      echo 1 | $DW --format --rule 10=x --rule abc=x --rules r.txt --rule 0=x --output o.txt 2>&1
      show $?""",
-     b'dialwright: --rule 2: length "abc": Type mismatch\n'
+     b'dialwright: --rule 2: unknown region "abc"\n'
      b'dialwright: r.txt:2: length "40000": Overflow\n'
      b'dialwright: r.txt:3: length "-1": no number has -1 characters\n'
      b'dialwright: --rule 3: length "0": no number has 0 characters\n'
      b"rc=2\nr.txt \n"),
+
+    # --- country rules ---
+    ("country rules read numbers by their country's plan, mixed with length rules in order",
+     r'''printf '(603) 434-3563\n020 7946 0958\n+44 (0)20 7946 0958\n1-800-FLOWERS\n603.434.3563 ext. 12\n6034343563\n7978118\n+49 30 1234567\njunk\n' > in.txt
+     printf 'gb\tnational\n7\txxx/xxxx\n+\tinternational\n' > r.txt
+     $DW --format --lines --rules r.txt --rule US=e164 in.txt; echo "rc=$?"
+     $DW --format --lines --rule US=xxx.xxx.xxxx --rule 10=x-x --rule GB=rfc3966 in.txt | head -n 3''',
+     b"+16034343563\n020 7946 0958\n020 7946 0958\n+18003569377\n+16034343563;ext=12\n"
+     b"+16034343563\n797/8118\n+49 30 1234567\njunk\nrc=0\n"
+     b"603.434.3563\ntel:+44-20-7946-0958\ntel:+44-20-7946-0958\n"),
+    ("--unique with a country rule compares its numbers by E.164 and extension; --column changes the field alone",
+     r'''printf '(603) 434-3563\n+1 603 434 3563\n6034343563\n603-434-3563 x5\n603-434-3563 ext 5\n1-800-FLOWERS\n18003569377\njunk\njunk\n' |
+       $DW --format --lines --unique --rule US=national; echo "rc=$?"
+     printf 'Name,Phone\nAnn,"(603) 434-3563"\nBob,7978118\n' | $DW --format --rule US=e164 --column Phone''',
+     b"(603) 434-3563\n(603) 434-3563 ext. 5\n(800) 356-9377\njunk\nrc=0\n"
+     b"Name,Phone\nAnn,+16034343563\nBob,7978118\n"),
+    ("an unknown region or layout is a usage error naming it, before any output",
+     r'''echo 6034343563 > in.txt; printf 'XX\tnational\n' > r.txt
+     $DW --format --rule US=e.164 --rule ZZ=e164 --rule USA=national --rule $'us=\e' --output o.txt in.txt 2>&1; show $?
+     $DW --format --rules r.txt in.txt 2>&1; echo "rc=$?"''',
+     b'dialwright: --rule 1: unknown layout "e.164"\n'
+     b'dialwright: --rule 2: unknown region "ZZ"\n'
+     b'dialwright: --rule 3: unknown region "USA"\n'
+     b'dialwright: --rule 4: unknown layout "\\033"\n'
+     b"rc=2\nin.txt r.txt \n"
+     b"dialwright: r.txt: skipped 1 line that is not a rule: line 1 (a region or layout the "
+     b"country rules do not know)\n6034343563,\r\n\r\nrc=0\n"),
 
     # --- messages ---
     ("messages name the path and say what happened",

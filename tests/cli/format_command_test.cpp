@@ -112,7 +112,7 @@ const std::vector<CommandCase>& Cases()
          {},
          2,
          {},
-         "dialwright: --rule 2: length \"abc\": Type mismatch\n"
+         "dialwright: --rule 2: unknown region \"abc\"\n"
          "dialwright: --rule 3: length \"40000\": Overflow\n",
          "out.txt",
          QByteArray()},
@@ -306,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    0,
                    "",
-                   "dialwright --format [--rules FILE]... [--rule LENGTH=PATTERN]..."},
+                   "dialwright --format [--rules FILE]... [--rule LENGTH=PATTERN|CC=LAYOUT]..."},
         StatusCase{
             "WithoutFormatTheWindowStartsAGuiApplicationThatCannotStartHere", {}, {}, -1, ""}),
     [](const auto& each) { return std::string(each.param.name); });

@@ -11,7 +11,9 @@ run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@"; }
 out="$(run --help)" || fail "--help exited $?"
 grep -q '^Usage: dialwright \[OPTION\]... \[FILE\]...$' <<<"$out" || fail "--help said: $out"
 out="$(run -v)" || fail "-v exited $?"
-[ "$out" = "dialwright 0.1.0" ] || fail "-v said: $out"
+[ "$(printf '%s' "$out" | head -n 1)" = "dialwright 0.1.0" ] || fail "-v said: $out"
+printf '%s' "$out" | grep -Eq '^Country rules: the numbering plans of libphonenumber [0-9]+\.[0-9]+' \
+  || fail "-v names no numbering plans: $out"
 err="$(run --no-such-option 2>&1 >/dev/null)"
 status=$?
 [ "$status" -eq 2 ] || fail "an unknown option exited $status"

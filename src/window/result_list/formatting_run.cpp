@@ -69,6 +69,19 @@ void Form1::PushButton7_Click()
             proc.step(114, [&] { rulesNow = &formatting.read(rules); });
             if (rulesNow != nullptr) {
                 for (const FormattingRules::Rule& rule : *rulesNow) {
+                    if (rule.country) {
+                        // A valid number of the rule's country is laid out by its plan; any
+                        // other text goes on to the next rule.
+                        bool fitted = false;
+                        proc.step(118, [&] {
+                            fitted =
+                                text.formatByCountry(*rule.country) == CountryOutcome::Kind::Fitted;
+                        });
+                        if (!fitted)
+                            continue;
+                        mark = RowMark::None;
+                        break;
+                    }
                     if (!rule.length) {
                         proc.report(116, ErrorDescription(rule.lengthError));
                         continue;

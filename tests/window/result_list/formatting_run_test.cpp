@@ -1,3 +1,4 @@
+#include "files/rule_file.h"
 #include "support/form_fixture.h"
 #include "support/locations.h"
 
@@ -347,6 +348,40 @@ TEST_F(FormattingRun, LengthsCountCharactersNotCodeUnits)
         EXPECT_TRUE(desktop.scriptDone());
         EXPECT_EQ(texts(results()), QStringList{QString::fromUtf8(c.phone)});
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Country rules come from a rule file among length rules, lay numbers out by their country's
+// plan in the rules' order, and are saved back as lines that read as the same rules.
+TEST_F(FormattingRun, CountryRulesFromARuleFileTakeTheirTurnAndSaveBackAsTheyCame)
+{
+    const QString rulesIn = file(QStringLiteral("rules.txt"),
+                                 "gb\tnational\n7\txxx/xxxx\n+\tinternational\nUS\te164\n");
+    form->AddRulesFromFile(QFile::encodeName(rulesIn));
+    for (const char* phone : {"(603) 434-3563", "+44 (0)20 7946 0958", "7978118", "+49 30 1234567",
+                              "603.434.3563 ext. 12", "6034343563", "call home"})
+        phones().append(QString::fromLatin1(phone));
+    desktop.expectInfo(QStringLiteral("Done."));
+    run();
+    EXPECT_EQ(texts(results()),
+              (QStringList{"+16034343563", "020 7946 0958", "797/8118", "+49 30 1234567",
+                           "+16034343563;ext=12", "+16034343563", "call home"}));
+    EXPECT_EQ(results().mark(6), RowMark::NoRule);
+    EXPECT_EQ(results().mark(0), RowMark::None);
+
+    const QString saved = work.filePath(QStringLiteral("saved.txt"));
+    expectSaveDialog(saved);
+    form->PushButton6_Click();
+    const RuleFile::Contents back = RuleFile::Read(QFile::encodeName(saved));
+    ASSERT_FALSE(back.error.has_value());
+    EXPECT_EQ(back.skippedLines, 0);
+    QStringList rows;
+    for (const RuleFile::Rule& rule : back.rules)
+        rows << rule.length + QLatin1Char('|') + rule.pattern;
+    EXPECT_EQ(rows, (QStringList{"gb|national", "7|xxx/xxxx", "+|international", "US|e164"}));
 }
 
 }  // namespace
