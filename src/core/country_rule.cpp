@@ -99,8 +99,11 @@ QString CountryRule::layoutText() const
 
 CountryOutcome ApplyCountryRule(const CountryRule& rule, std::string_view text, WithKey withKey)
 {
-    const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
     CountryOutcome outcome;
+    // The library reads no number from a text this long; a row of megabytes is not copied for it.
+    if (text.size() > kLongestCountryText)
+        return outcome;
+    const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
     PhoneNumber number;
     const std::string region = rule.region.empty() ? std::string("ZZ") : rule.region;
     if (util.Parse(std::string(text), region, &number) != PhoneNumberUtil::NO_PARSING_ERROR)

@@ -52,6 +52,9 @@ struct CountryOutcome {
     std::string key;
 };
 
+// The longest text, in bytes, in which the library looks for a number.
+inline constexpr std::size_t kLongestCountryText = 250;
+
 // Reads the text (UTF-8) as the library does, with the rule's region as the default, and lays
 // it out when it fits.
 enum class WithKey { No, Yes };

@@ -52,6 +52,9 @@ void CurrentText::format(const FormattingRules::Rule& rule)
 CountryOutcome::Kind CurrentText::formatByCountry(const CountryRule& rule)
 {
     requireKept();
+    // Each character takes a byte at least: a longer text is no number, and is not copied.
+    if (std::size_t(length()) > kLongestCountryText)
+        return CountryOutcome::Kind::NotFitted;
     const QByteArray utf8 = narrow_ ? QString(narrowText_).toUtf8() : wide_.toUtf8();
     CountryOutcome outcome =
         ApplyCountryRule(rule, std::string_view(utf8.constData(), size_t(utf8.size())));

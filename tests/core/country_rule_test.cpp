@@ -66,6 +66,10 @@ TEST(CountryRule, ReadsNumbersByTheirCountrysPlanAndLaysThemOut)
         SCOPED_TRACE(std::string(c.rule) + " on " + c.text);
         EXPECT_EQ(Outcome(c.rule, c.text), QString::fromUtf8(c.expected));
     }
+    // A number among blanks reads up to the library's longest text, and no further.
+    const std::string padded = std::string(kLongestCountryText - 10, ' ') + "6034343563";
+    EXPECT_EQ(Outcome("US=e164", padded.c_str()), QStringLiteral("+16034343563"));
+    EXPECT_EQ(Outcome("US=e164", (' ' + padded).c_str()), QStringLiteral("-"));
 }
 
 TEST(CountryRule, AnUnknownRegionOrLayoutIsNamed)
