@@ -59,14 +59,19 @@ protected:
         return path;
     }
 
-    // The dialog of "Load Phone Numbers From File", answered with the result.
-    void expectLoadDialog(const OpenFileResult& answer)
+    // The dialog of "Load Phone Numbers From File", as the button asks for it.
+    static FileDialogSettings loadDialog()
     {
         FileDialogSettings settings;
         settings.title = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
         settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
         settings.multiSelect = true;
-        desktop.expectOpenFile(settings, answer);
+        return settings;
+    }
+    // That dialog, answered with the result.
+    void expectLoadDialog(const OpenFileResult& answer)
+    {
+        desktop.expectOpenFile(loadDialog(), answer);
     }
 
     static QStringList texts(const ListModel& list)

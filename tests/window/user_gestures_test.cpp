@@ -100,10 +100,6 @@ public:
     // The names typed into the real load dialog, shown in the test's folder, and Return.
     OpenFileResult typeIntoLoadDialog(const QString& typed)
     {
-        FileDialogSettings settings;
-        settings.title = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
-        settings.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-        settings.multiSelect = true;
         const QString before = QDir::currentPath();
         QDir::setCurrent(work.path());
         QtDesktop real;
@@ -129,7 +125,7 @@ public:
             if (dialog->isVisible())
                 dialog->reject();
         });
-        OpenFileResult result = real.openFileDialog(settings);
+        OpenFileResult result = real.openFileDialog(loadDialog());
         QDir::setCurrent(before);
         if (!qtBox.isEmpty())
             result.text = QStringLiteral("Qt's own box: ") + qtBox;

@@ -361,50 +361,17 @@ public:
     int rowExtent() const override { return 1; }
     QAccessibleInterface* table() const override { return parent(); }
 
-    // QAccessibleActionInterface: the toggle selects or unselects the cell as a click would,
-    // which in a list is its whole row.
+    // QAccessibleActionInterface: the toggle selects the cell's row, as a click does; the
+    // selected row stays selected, as it does for the user.
     QStringList actionNames() const override { return {toggleAction()}; }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
     void doAction(const QString& name) override
     {
-        if (name != toggleAction() || !isValid() || view_->selectionModel() == nullptr)
+        if (name != toggleAction() || !isValid() || isSelected())
             return;
         QAccessibleInterface* list = parent();
-        QAccessibleTableInterface* rows = list != nullptr ? list->tableInterface() : nullptr;
-        if (rows == nullptr)
-            return;
-        const bool selected = isSelected();
-        switch (view_->selectionBehavior()) {
-        case QAbstractItemView::SelectRows:
-            if (selected)
-                rows->unselectRow(index_.row());
-            else
-                rows->selectRow(index_.row());
-            break;
-        case QAbstractItemView::SelectColumns:
-            if (selected)
-                rows->unselectColumn(index_.column());
-            else
-                rows->selectColumn(index_.column());
-            break;
-        case QAbstractItemView::SelectItems: {
-            const QAbstractItemView::SelectionMode mode = view_->selectionMode();
-            if (mode == QAbstractItemView::NoSelection)
-                return;
-            if (selected) {
-                // Single and contiguous selections keep their last cell, as for the user.
-                if (mode == QAbstractItemView::SingleSelection
-                    || mode == QAbstractItemView::ContiguousSelection)
-                    return;
-                view_->selectionModel()->select(index_, QItemSelectionModel::Deselect);
-                return;
-            }
-            view_->selectionModel()->select(index_, mode == QAbstractItemView::SingleSelection
-                                                        ? QItemSelectionModel::ClearAndSelect
-                                                        : QItemSelectionModel::Select);
-            break;
-        }
-        }
+        if (QAccessibleTableInterface* rows = list != nullptr ? list->tableInterface() : nullptr)
+            rows->selectRow(index_.row());
     }
 
 private:
@@ -655,115 +622,24 @@ public:
                && list->selectionModel()->isColumnSelected(column, list->rootIndex());
     }
 
-    // Selecting a row as the user could: never in a view that selects nothing or only columns;
-    // a single selection moves to the row, and the row becomes the current one, as a click
-    // makes it.
+    // The lists select one whole row at a time, as a click does: a tool may make a row the
+    // selected one, and can neither select a column nor leave the list without its selected
+    // row, which the user cannot either.
     bool selectRow(int row) override
     {
         UniformTableView* list = view();
         if (list == nullptr || list->selectionModel() == nullptr)
             return false;
         const QModelIndex first = list->model()->index(row, 0, list->rootIndex());
-        if (!first.isValid() || list->selectionBehavior() == QAbstractItemView::SelectColumns)
+        if (!first.isValid())
             return false;
-        QItemSelectionModel* selection = list->selectionModel();
-        switch (list->selectionMode()) {
-        case QAbstractItemView::NoSelection: return false;
-        case QAbstractItemView::SingleSelection:
-            if (list->selectionBehavior() != QAbstractItemView::SelectRows && columnCount() > 1)
-                return false;
-            selection->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect
-                                                  | QItemSelectionModel::Rows);
-            return true;
-        case QAbstractItemView::ContiguousSelection:
-            // Only next to the rows already selected; elsewhere the row is selected alone.
-            if (!isRowSelected(row - 1) && !isRowSelected(row + 1))
-                selection->clearSelection();
-            break;
-        default: break;
-        }
-        selection->select(first, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        list->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect
+                                                           | QItemSelectionModel::Rows);
         return true;
     }
-
-    bool selectColumn(int column) override
-    {
-        UniformTableView* list = view();
-        if (list == nullptr || list->selectionModel() == nullptr)
-            return false;
-        const QModelIndex top = list->model()->index(0, column, list->rootIndex());
-        if (!top.isValid() || list->selectionBehavior() == QAbstractItemView::SelectRows)
-            return false;
-        QItemSelectionModel* selection = list->selectionModel();
-        switch (list->selectionMode()) {
-        case QAbstractItemView::NoSelection: return false;
-        case QAbstractItemView::SingleSelection:
-            if (list->selectionBehavior() != QAbstractItemView::SelectColumns && rowCount() > 1)
-                return false;
-            selection->clearSelection();
-            break;
-        case QAbstractItemView::ContiguousSelection:
-            if (!isColumnSelected(column - 1) && !isColumnSelected(column + 1))
-                selection->clearSelection();
-            break;
-        default: break;
-        }
-        selection->select(top, QItemSelectionModel::Select | QItemSelectionModel::Columns);
-        return true;
-    }
-
-    // The user cannot leave a single or contiguous selection empty, nor split a contiguous one:
-    // neither can a tool.
-    bool unselectRow(int row) override
-    {
-        UniformTableView* list = view();
-        if (list == nullptr || list->selectionModel() == nullptr)
-            return false;
-        const QModelIndex first = list->model()->index(row, 0, list->rootIndex());
-        if (!first.isValid() || !isRowSelected(row))
-            return false;
-        QItemSelection unselected(first, first);
-        switch (list->selectionMode()) {
-        case QAbstractItemView::SingleSelection: return false;
-        case QAbstractItemView::ContiguousSelection:
-            if (selectedRowCount() == 1)
-                return false;
-            // With rows selected on both sides, the ones below go too.
-            if (isRowSelected(row - 1) && isRowSelected(row + 1))
-                unselected = QItemSelection(
-                    first, list->model()->index(rowCount() - 1, 0, list->rootIndex()));
-            break;
-        default: break;
-        }
-        list->selectionModel()->select(unselected,
-                                       QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-        return true;
-    }
-
-    bool unselectColumn(int column) override
-    {
-        UniformTableView* list = view();
-        if (list == nullptr || list->selectionModel() == nullptr)
-            return false;
-        const QModelIndex top = list->model()->index(0, column, list->rootIndex());
-        if (!top.isValid() || !isColumnSelected(column))
-            return false;
-        QItemSelection unselected(top, top);
-        switch (list->selectionMode()) {
-        case QAbstractItemView::SingleSelection: return false;
-        case QAbstractItemView::ContiguousSelection:
-            if (selectedColumnCount() == 1)
-                return false;
-            if (isColumnSelected(column - 1) && isColumnSelected(column + 1))
-                unselected = QItemSelection(
-                    top, list->model()->index(0, columnCount() - 1, list->rootIndex()));
-            break;
-        default: break;
-        }
-        list->selectionModel()->select(unselected, QItemSelectionModel::Deselect
-                                                       | QItemSelectionModel::Columns);
-        return true;
-    }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
 
     // The view tells of rows and columns that came or went (only while a tool listens).
     void modelChange(QAccessibleTableModelChangeEvent* event) override
