@@ -4,10 +4,11 @@
 
 void FormattingPass::bytesLine(std::string_view text, qsizetype length)
 {
+    const std::string_view asWritten = text;
     if (cleaning_.active() && !cleaning_.take(text, length))
         return;
     if (format_.hasCountryRules()) {
-        writer_.add(format_.apply(text, length, scratch_));
+        writer_.add(format_.apply(text, length, scratch_, asWritten));
         return;
     }
     const NumberFormat::Pattern* pattern = format_.patternFor(text, length);

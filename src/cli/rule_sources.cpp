@@ -122,7 +122,8 @@ ReadRulesOutcome ReadCommandLineRules(const FormatOptions& options, bool (*keepG
             unfit << where + ": "
                          + (MeantAsRegion(length)
                                 ? why->toUtf8()
-                                : "length \"" + length.toUtf8() + "\": " + why->toUtf8());
+                                : "length \"" + ShownName(length.toUtf8(), ForeignBytes::Escaped)
+                                      + "\": " + why->toUtf8());
         outcome.rules.push_back({length, pattern});
     };
     for (const FormatOptions::RuleSource& source : options.rules) {

@@ -2,6 +2,9 @@
 
 #include "core/digit_pattern.h"
 #include "core/formatting_rules.h"
+#include "core/number_tidy.h"
+
+#include <QRegularExpression>
 
 #include <phonenumbers/phonenumber.pb.h>
 #include <phonenumbers/phonenumberutil.h>
@@ -32,6 +35,25 @@ bool IsKnownRegion(const std::string& region)
         return all;
     }();
     return regions.contains(region);
+}
+
+// Whether the text is a phone number as people write one, which is all a country rule reads:
+// a number written with punctuation, with an extension after it or not, or a vanity number
+// (digits, then capital letters: "1-800-FLOWERS"). The library itself would pick a number out
+// of any note ("Call 603 434 3563 after six") and turn words into digits ("See 603 for more"),
+// rewriting a note as a number that is no one's.
+bool IsPhoneNumberText(std::string_view text)
+{
+    static const QRegularExpression extension(
+        QStringLiteral(R"(^(.*\d.*?)\s*(?:x|ext\.?|extension|#|;ext=)\s*\d+\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression vanity(
+        QStringLiteral(R"(^\s*\+?[\d\s().\-/]*\d[\d\s().\-/]*[A-Z][A-Z\d\s.\-]*$)"));
+    QString body = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (const QRegularExpressionMatch found = extension.match(body); found.hasMatch())
+        body = found.captured(1);
+    QString digits;
+    return TidyNumber(QStringView(body), digits) || vanity.match(body).hasMatch();
 }
 
 }  // namespace
@@ -101,7 +123,7 @@ CountryOutcome ApplyCountryRule(const CountryRule& rule, std::string_view text, 
 {
     CountryOutcome outcome;
     // The library reads no number from a text this long; a row of megabytes is not copied for it.
-    if (text.size() > kLongestCountryText)
+    if (text.size() > kLongestCountryText || !IsPhoneNumberText(text))
         return outcome;
     const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
     PhoneNumber number;

@@ -36,16 +36,18 @@ NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
                 patterns_[k].places() > 0 ? &patterns_[k] : nullptr;
 }
 
-std::string_view NumberFormat::apply(std::string_view text, qsizetype length,
-                                     std::string& scratch) const
+std::string_view NumberFormat::apply(std::string_view text, qsizetype length, std::string& scratch,
+                                     std::string_view asWritten) const
 {
+    if (asWritten.data() == nullptr)
+        asWritten = text;
     const Pattern* pattern = nullptr;
     if (!hasCountryRules()) {
         pattern = patternFor(text, length);
     } else {
         for (const Entry& entry : ordered_) {
             if (entry.country) {
-                CountryOutcome outcome = ApplyCountryRule(*entry.country, text);
+                CountryOutcome outcome = ApplyCountryRule(*entry.country, asWritten);
                 if (outcome.kind != CountryOutcome::Kind::Fitted)
                     continue;
                 scratch = std::move(outcome.out);

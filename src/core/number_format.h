@@ -40,8 +40,11 @@ public:
         return pattern != nullptr && LaidPattern::AllDigits(text) ? pattern : nullptr;
     }
 
-    // The text as the rules leave it: the text itself, or it laid into scratch.
-    std::string_view apply(std::string_view text, qsizetype length, std::string& scratch) const;
+    // The text as the rules leave it: the text itself, or it laid into scratch. asWritten is
+    // the text before it was tidied, when it was: country rules read a number as it was
+    // written, "+" and all, and length rules the digits tidying left.
+    std::string_view apply(std::string_view text, qsizetype length, std::string& scratch,
+                           std::string_view asWritten = {}) const;
 
     // The key that tells a number read by a country rule from every other, into key: its E.164
     // form and extension, which begins with the "+" no other kind of key begins with. False

@@ -280,7 +280,7 @@ bool CsvColumnPass::endRecord(std::string_view record)
         if (!IsAscii(text.data(), length))
             length = static_cast<qsizetype>(Utf16Length(text));
         keep = !cleaning_.active() || cleaning_.take(text, length);
-        result = format_.apply(text, length, laid_);
+        result = format_.apply(text, length, laid_, value);
         if (result == value)
             result = {};  // as it was: its own bytes stay
     }

@@ -266,11 +266,14 @@ END
      b"+16034343563\n020 7946 0958\n020 7946 0958\n+18003569377\n+16034343563;ext=12\n"
      b"+16034343563\n797/8118\n+49 30 1234567\njunk\nrc=0\n"
      b"603.434.3563\ntel:+44-20-7946-0958\ntel:+44-20-7946-0958\n"),
-    ("--unique with a country rule compares its numbers by E.164 and extension; --column changes the field alone",
-     r'''printf '(603) 434-3563\n+1 603 434 3563\n6034343563\n603-434-3563 x5\n603-434-3563 ext 5\n1-800-FLOWERS\n18003569377\njunk\njunk\n' |
+    ("--unique with a country rule compares its numbers by E.164 and extension, notes stay notes; "
+     "--tidy leaves the + to country rules; --column changes the field alone",
+     r'''printf '(603) 434-3563\n+1 603 434 3563\n6034343563\n603-434-3563 x5\n603-434-3563 ext 5\n1-800-FLOWERS\n18003569377\njunk\njunk\nSee 603 for more\n+1 603 367 6673\n' |
        $DW --format --lines --unique --rule US=national; echo "rc=$?"
+     echo '+44 20 7946 0958' | $DW --format --lines --tidy --rule DE=e164 --rule +=e164
      printf 'Name,Phone\nAnn,"(603) 434-3563"\nBob,7978118\n' | $DW --format --rule US=e164 --column Phone''',
-     b"(603) 434-3563\n(603) 434-3563 ext. 5\n(800) 356-9377\njunk\nrc=0\n"
+     b"(603) 434-3563\n(603) 434-3563 ext. 5\n(800) 356-9377\njunk\nSee 603 for more\n"
+     b"(603) 367-6673\nrc=0\n+442079460958\n"
      b"Name,Phone\nAnn,+16034343563\nBob,7978118\n"),
     ("an unknown region or layout is a usage error naming it, before any output",
      r'''echo 6034343563 > in.txt; printf 'XX\tnational\n' > r.txt

@@ -60,6 +60,11 @@ TEST(CountryRule, ReadsNumbersByTheirCountrysPlanAndLaysThemOut)
         {"(02) 9876 5432", "AU=international", "+61 2 9876 5432"},
         {"6034343563", "GB=e164", "possible"},
         {"call home", "US=e164", "-"},
+        // A note is no number, though the library would pick one out or spell one from words.
+        {"See 603 for more", "US=e164", "-"},
+        {"434-3563 Bob", "US=e164", "-"},
+        {"John Smith 603 434 3563", "US=e164", "-"},
+        {"Fax: 603.434.3563", "US=e164", "-"},
         {"", "US=e164", "-"},
     };
     for (const CountryCase& c : cases) {
