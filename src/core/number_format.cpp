@@ -25,10 +25,12 @@ NumberFormat::NumberFormat(const std::vector<RuleText>& rules)
             longest = std::max(longest, *lengths.back());
     }
     if (std::any_of(countries.begin(), countries.end(),
-                    [](const auto& c) { return c.has_value(); }))
+                    [](const auto& c) { return c.has_value(); })) {
+        ordered_.reserve(rules.size());
         for (std::size_t k = 0; k < rules.size(); ++k)
             ordered_.push_back(
                 {countries[k], lengths[k], patterns_[k].places() > 0 ? &patterns_[k] : nullptr});
+    }
     firstFit_.assign(static_cast<std::size_t>(longest) + 1, nullptr);
     for (std::size_t k = rules.size(); k-- > 0;)
         if (lengths[k] && *lengths[k] >= 0)

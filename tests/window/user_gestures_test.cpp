@@ -257,11 +257,11 @@ TEST_F(UserGestures, TheWindowDoesWhatTheGestureAsks)
          QStringLiteral("6034343563,2125550101")},
         {"names holding quotes, typed alone or among others, load those files",
          [&](UserGestures& t) {
-             t.file(QStringLiteral("a\"b.txt"), "4444444");
+             t.file(QStringLiteral(R"(a"b.txt)"), "4444444");
              t.file(QStringLiteral("b.txt"), "3333333");
              t.file(QStringLiteral("real.txt"), "5555555");
              QString shown;
-             for (const char* typed : {"a\"b.txt", "\"a\"b.txt\" \"real.txt\""}) {
+             for (const char* typed : {R"(a"b.txt)", R"("a"b.txt" "real.txt")"}) {
                  const OpenFileResult chosen = t.typeIntoLoadDialog(QString::fromUtf8(typed));
                  if (chosen.text.startsWith(QStringLiteral("Qt's")))
                      return chosen.text;
