@@ -22,9 +22,12 @@ constexpr int kAtOnce[] = {SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SI
 
 extern "C" void NoteStop(int signal, siginfo_t* info, void*)
 {
-    // The kernel's own SIGXFSZ, which it sends in the process's name, goes with a write that
-    // fails with EFBIG, and that is reported.
-    if (signal == SIGXFSZ && info != nullptr && info->si_pid == ::getpid())
+    // The kernel's own SIGXFSZ, which it sends in the process's name as a plain kill, goes with
+    // a write that fails with EFBIG, and that is reported. One the formatting thread took from
+    // the process and passed on to this thread comes in the process's name too, but by thread:
+    // the user sent it, and it stops the run.
+    if (signal == SIGXFSZ && info != nullptr && info->si_code == SI_USER
+        && info->si_pid == ::getpid())
         return;
     stopSignal = signal;
 }
