@@ -44,14 +44,11 @@ bool IsKnownRegion(const std::string& region)
 // rewriting a note as a number that is no one's.
 bool IsPhoneNumberText(std::string_view text)
 {
-    static const QRegularExpression extension(
-        QStringLiteral(R"(^(.*\d.*?)\s*(?:x|ext\.?|extension|#|;ext=)\s*\d+\s*$)"),
-        QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression vanity(
         QStringLiteral(R"(^\s*\+?[\d\s().\-/]*\d[\d\s().\-/]*[A-Z][A-Z\d\s.\-]*$)"));
     QString body = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    if (const QRegularExpressionMatch found = extension.match(body); found.hasMatch())
-        body = found.captured(1);
+    if (const qsizetype extension = ExtensionStart(body); extension >= 0)
+        body.truncate(extension);
     QString digits;
     return TidyNumber(QStringView(body), digits) || vanity.match(body).hasMatch();
 }

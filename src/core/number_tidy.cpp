@@ -245,6 +245,16 @@ bool TidyNumber(std::string_view utf8, std::string& out)
     return out.size() > before;
 }
 
+qsizetype ExtensionStart(QStringView text)
+{
+    // A number, then an extension's mark, then the extension's digits.
+    static const QRegularExpression extension(
+        QStringLiteral(R"(\d.*?(\s*(?:x|ext\.?|extension|#|;ext=)\s*\d+\s*)$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch found = extension.match(text);
+    return found.hasMatch() ? found.capturedStart(1) : -1;
+}
+
 LeftAsItIs WhyLeftAsItIs(QStringView text)
 {
     // The text as tidying reads it: without its invisible characters, full-width forms as ASCII.
@@ -268,11 +278,7 @@ LeftAsItIs WhyLeftAsItIs(QStringView text)
     }
     if (std::all_of(text.begin(), text.end(), [](QChar unit) { return unit.isSpace(); }))
         return LeftAsItIs::Empty;
-    // A number, then an extension's mark, then the extension's digits.
-    static const QRegularExpression extension(
-        QStringLiteral(R"(\d.*?(?:x|ext\.?|extension|#|;ext=)\s*\d+\s*$)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-    if (extension.match(text).hasMatch())
+    if (ExtensionStart(text) >= 0)
         return LeftAsItIs::Extension;
     Utf16CodePoints next(text);
     for (char32_t c = 0; next(c);)

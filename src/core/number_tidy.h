@@ -26,6 +26,11 @@ bool TidyNumber(QStringView text, QString& out);
 // The same for UTF-8 text, as the command line reads it.
 bool TidyNumber(std::string_view utf8, std::string& out);
 
+// Where the extension after a number begins ("603-434-3563 ext. 12": at " ext. 12"), or -1
+// when the text ends in none: an extension's mark (x, ext, ext., extension, #, ;ext=, in any
+// case) and its digits, after a digit.
+qsizetype ExtensionStart(QStringView text);
+
 // Why a text that is not a number written with punctuation is left as it is, read as tidying
 // reads it: "Empty" is nothing but blanks and invisible characters.
 enum class LeftAsItIs { Extension, Letters, Empty, Other };
